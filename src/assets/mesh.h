@@ -1,0 +1,34 @@
+// An indexed triangle set on the GPU: a built-in solid, the first mesh of a model file, or an empty mesh.
+#pragma once
+
+#include "app/shell/gl.h"
+
+#include <string>
+
+class mesh {
+  public:
+    // Built-in solid of the given kind (0 cube, 1 triangular pyramid, 2 octahedron, 3 square pyramid);
+    // any other kind gives an empty mesh that its creator fills in.
+    explicit mesh(int kind);
+    // Imports the first mesh of the model file at path; an empty mesh when the import fails.
+    explicit mesh(std::string path);
+    virtual ~mesh();
+    mesh(const mesh&) = delete;
+    mesh& operator=(const mesh&) = delete;
+
+    GLuint vao = 0;
+    GLenum mode = GL_TRIANGLES;
+    GLsizei count = 0;
+    GLenum index_type = GL_UNSIGNED_BYTE;
+
+  private:
+    void upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr indices_size, const void* indices,
+                GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords, GLsizeiptr normals_size,
+                const void* normals);
+    void import_model(std::string path);
+};
+
+// Receives the text of a failed model import. The game shows a modal box captioned "import failed";
+// tests install a recorder instead.
+using import_failure_reporter = void (*)(const std::string& text);
+void set_import_failure_reporter(import_failure_reporter reporter);
