@@ -6,3 +6,12 @@
 #endif
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_opengl.h>
+
+// Allegro's GLX header drags in X11's object-like macros, which clash with ordinary C++ names.
+#undef None
+#undef Bool
+#undef Status
+#undef Success
+#undef True
+#undef False
+#undef Always

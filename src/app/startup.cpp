@@ -1,0 +1,101 @@
+// Start-up in its fixed order, and the matching shutdown.
+#include "startup.h"
+
+#include "app/config.h"
+#include "app/shell/shell.h"
+#include "assets/model_store.h"
+#include "assets/texture_store.h"
+#include "game/machine_gun.h"
+#include "game/world.h"
+#include "render/camera.h"
+#include "render/shader_set.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+ALLEGRO_TIMER* timer = nullptr;
+ALLEGRO_EVENT_QUEUE* event_queue = nullptr;
+
+namespace {
+// The single-precision 1/60 s, widened as the timer receives it.
+constexpr float timer_period = 1.0f / 60.0f;
+} // namespace
+
+void init() {
+    set_shutdown_handler(shutdown);
+    if (!al_install_system(ALLEGRO_VERSION_INT, atexit))
+        exit_with_message("Could not init Allegro.", 1);
+    if (!al_install_keyboard())
+        exit_with_message("Could not install keyboard.", 1);
+    if (!al_install_mouse())
+        exit_with_message("Could not install mouse.", 1);
+    if (!al_install_joystick())
+        exit_with_message("Could not install joystick.", 1);
+
+    const display_config config = load_display_config();
+    int flags = ALLEGRO_OPENGL | ALLEGRO_RESIZABLE;
+    if (config.fullscreen)
+        flags |= ALLEGRO_FULLSCREEN;
+    al_set_new_display_flags(flags);
+    // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
+    if (config.width > 0 && config.height > 0)
+        display = al_create_display(config.width, config.height);
+    timer = al_create_timer(double(timer_period));
+    if (!display)
+        exit_with_message("Could not init display.", 1);
+
+    event_queue = al_create_event_queue();
+    al_register_event_source(event_queue, al_get_keyboard_event_source());
+    al_register_event_source(event_queue, al_get_mouse_event_source());
+    al_register_event_source(event_queue, al_get_joystick_event_source());
+    al_register_event_source(event_queue, al_get_display_event_source(display));
+    al_register_event_source(event_queue, al_get_timer_event_source(timer));
+
+    set_fixed_gl_state();
+    create_global_matrices_buffer();
+    view = glm::mat4(1.0f);
+    set_projection(make_projection(float(config.width), float(config.height)));
+    set_viewport_size(float(config.width), float(config.height));
+
+    models = new model_store;
+    shaders = new shader_set;
+    textures = new texture_store;
+    wireframe_shader = shaders->baerentzen;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    weapon = new machine_gun;
+    std::cout << std::boolalpha;
+}
+
+void shutdown() {
+    // Shots and enemies hold GL objects: release them while the context still exists.
+    if (display)
+        release_game_objects();
+    if (timer)
+        al_destroy_timer(timer);
+    if (display)
+        al_destroy_display(display);
+    if (event_queue)
+        al_destroy_event_queue(event_queue);
+    timer = nullptr;
+    display = nullptr;
+    event_queue = nullptr;
+    delete models;
+    models = nullptr;
+    delete wireframe_shader;
+    wireframe_shader = nullptr;
+    if (shaders)
+        shaders->baerentzen = nullptr;
+    delete weapon;
+    weapon = nullptr;
+}
+
+void resize_display(float width, float height) {
+    if (width > 0.0f && height > 0.0f) {
+        set_projection(make_projection(width, height));
+        set_viewport_size(width, height);
+    }
+    al_acknowledge_resize(display);
+}
+
+ALLEGRO_EVENT_QUEUE* get_event_queue() { return event_queue; }

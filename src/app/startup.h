@@ -1,0 +1,16 @@
+// Start-up, shutdown and window resizing of the game process.
+#pragma once
+
+#include "app/shell/gl.h"
+
+extern ALLEGRO_TIMER* timer;
+extern ALLEGRO_EVENT_QUEUE* event_queue;
+
+// Brings up Allegro, the display and every long-lived object, or ends the process with a message.
+void init();
+// Releases what init created, only what exists; also runs on the fatal-exit road.
+void shutdown();
+// Answers a display-resize event: new projection and viewport size, then acknowledges the resize.
+// A size without area keeps the last valid projection.
+void resize_display(float width, float height);
+ALLEGRO_EVENT_QUEUE* get_event_queue();

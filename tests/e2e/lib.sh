@@ -1,0 +1,92 @@
+# Helpers for end-to-end tests: run the real tarnwick binary in a copied data folder under the test's
+# X server and drive it with xdotool. Expects TARNWICK_BIN and TARNWICK_SOURCE (set by ctest).
+set -u
+
+: "${TARNWICK_BIN:?}" "${TARNWICK_SOURCE:?}"
+: "${TARNWICK_PRELOAD:=}"
+work=$(mktemp -d /tmp/tarnwick-e2e.XXXXXX)
+game_pid=""
+failures=0
+
+cleanup() {
+    [ -n "$game_pid" ] && kill -9 "$game_pid" 2>/dev/null
+    if [ "$failures" -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; else echo "kept $work"; fi
+}
+trap cleanup EXIT
+
+# A fresh copy of the game's data in $work/data.
+copy_data() {
+    mkdir -p "$work/data"
+    cp -r "$TARNWICK_SOURCE/shaders" "$TARNWICK_SOURCE/textures" "$TARNWICK_SOURCE/meshes" "$work/data/"
+    cp "$TARNWICK_SOURCE/tarnwick.cfg" "$work/data/"
+}
+
+# Starts the game in $work/data; its output goes to $work/out and $work/err.
+start_game() {
+    (cd "$work/data" && exec env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BIN" >"$work/out" 2>"$work/err" </dev/null) &
+    game_pid=$!
+}
+
+# Waits for the game's window and focuses it; sets $win.
+find_window() {
+    win=$(timeout 60 xdotool search --sync --onlyvisible --name '^tarnwick$' 2>/dev/null | head -n 1)
+    if [ -z "$win" ]; then
+        fail "no game window appeared"
+        return 1
+    fi
+    xdotool windowfocus --sync "$win"
+}
+
+# Waits up to $1 seconds for the game to end; sets $status (124 on a time-out, after killing it).
+wait_game() {
+    local limit=$1 i
+    for ((i = 0; i < limit * 10; i++)); do
+        if ! kill -0 "$game_pid" 2>/dev/null; then
+            wait "$game_pid"
+            status=$?
+            game_pid=""
+            return 0
+        fi
+        sleep 0.1
+    done
+    kill -9 "$game_pid" 2>/dev/null
+    wait "$game_pid" 2>/dev/null
+    game_pid=""
+    status=124
+}
+
+# Waits up to $2 seconds for a line matching the regular expression $1 on the game's standard output.
+wait_for_output() {
+    local pattern=$1 limit=$2 i
+    for ((i = 0; i < limit * 10; i++)); do
+        grep -qE "$pattern" "$work/out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+check() { # description command...
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else fail "$what"; fi
+}
+
+# Prints the game's output files on failure and ends the test with its verdict.
+finish() {
+    if [ "$failures" -gt 0 ]; then
+        echo "--- stdout (last 40 lines)"
+        tail -n 40 "$work/out" 2>/dev/null
+        echo "--- stderr"
+        cat "$work/err" 2>/dev/null
+        exit 1
+    fi
+    exit 0
+}
+
+# The sanitizer runtime reports into stderr; any report fails a test.
+no_sanitizer_report() { ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:" "$work/err"; }
