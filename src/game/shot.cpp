@@ -1,0 +1,75 @@
+// Shots, their particles and the list of live shots.
+#include "shot.h"
+
+#include "render/shader_set.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+
+GLuint particle_program = 0;
+shot_container shots;
+
+namespace {
+// A particle drifts from the head at (a, b, -1): a spreads four times as wide as b.
+constexpr double spread_x = 4.0;
+constexpr float particle_drift_z = -1.0f;
+
+// Uniform in 0..1.
+double unit_random() { return std::rand() / double(RAND_MAX); }
+
+bool is_finite(glm::vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+} // namespace
+
+shot::shot(glm::vec3 position, glm::vec3 velocity) : position(position), velocity(velocity) {
+    particles.reserve(particles_per_shot);
+    for (int i = 0; i < particles_per_shot; ++i) {
+        particle_struct p;
+        emit(p);
+        particles.push_back(p);
+    }
+    // Simulation-only runs have no context; such a shot simply owns no GL objects.
+    if (al_get_current_display())
+        gl_objects = particle_buffer(particles);
+    particle_program = (shaders && shaders->particle) ? shaders->particle->program : 0;
+    std::cout << "vao: " << vao() << " posBuf: " << posBuf() << std::endl;
+}
+
+void shot::emit(particle_struct& p) {
+    p.life = float(unit_random());
+    p.position = position;
+    double a = unit_random() - 0.5;
+    const double b = unit_random() - 0.5;
+    a *= spread_x;
+    p.velocity = velocity + glm::vec3(float(a), float(b), particle_drift_z);
+}
+
+void shot::update(float dt) {
+    position += velocity * dt;
+    for (particle_struct& p : particles) {
+        p.position += p.velocity * dt;
+        p.life -= dt;
+        if (p.life < 0.0f)
+            emit(p);
+    }
+}
+
+void shot::draw() {
+    if (gl_objects.empty())
+        return;
+    glUseProgram(particle_program);
+    gl_objects.upload(particles);
+    glBindVertexArray(gl_objects.vao());
+    glDrawArrays(GL_POINTS, 0, GLsizei(particles.size()));
+    glBindVertexArray(0);
+    glUseProgram(0);
+}
+
+bool shot::out_of_play() const {
+    return !is_finite(position) || std::fabs(position.z) > shot_z_limit ||
+           glm::length(position) > shot_distance_limit;
+}
+
+shot_container* get_shots() { return &shots; }
+
+void clear_shots() { shots.clear(); }
