@@ -82,7 +82,8 @@ void main_scene::setup() {
 void main_scene::handle_event(const ALLEGRO_EVENT& event) {
     switch (event.type) {
     case ALLEGRO_EVENT_JOYSTICK_AXIS:
-        std::cout << event.joystick.stick << " " << event.joystick.axis << " " << event.joystick.pos << std::endl;
+        std::cout << event.joystick.stick << " " << event.joystick.axis << " " << event.joystick.pos
+                  << std::endl;
         print_joystick_state();
         break;
     case ALLEGRO_EVENT_JOYSTICK_BUTTON_DOWN:
@@ -199,7 +200,8 @@ void main_scene::draw() {
     set_view(glm::lookAt(glm::vec3(0.0f), camera_direction(yaw, pitch), glm::vec3(0.0f, 1.0f, 0.0f)));
 
     placement& s = placements[selected];
-    s.rotation = glm::vec3(wrap_degrees(s.rotation.x), wrap_degrees(s.rotation.y), wrap_degrees(s.rotation.z));
+    s.rotation =
+        glm::vec3(wrap_degrees(s.rotation.x), wrap_degrees(s.rotation.y), wrap_degrees(s.rotation.z));
     inspection_models[selected].set_model_matrix(placement_matrix(s));
 
     if (show_inspection_models) {

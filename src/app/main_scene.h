@@ -15,9 +15,9 @@ struct placement {
 constexpr int inspection_model_count = 5;
 // Only the first four inspection models can be selected.
 constexpr int selectable_model_count = 4;
-constexpr float camera_turn_rate = 2.0f;   // radians per second
-constexpr float model_move_rate = 4.0f;    // world units per second
-constexpr float model_turn_rate = 120.0f;  // degrees per second
+constexpr float camera_turn_rate = 2.0f;  // radians per second
+constexpr float model_move_rate = 4.0f;   // world units per second
+constexpr float model_turn_rate = 120.0f; // degrees per second
 constexpr float backdrop_half_size = 30.0f;
 constexpr double statistics_interval = 5.0; // seconds
 

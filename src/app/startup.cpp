@@ -22,7 +22,9 @@ namespace {
 constexpr float timer_period = 1.0f / 60.0f;
 } // namespace
 
-void init() {
+void init() { init(nullptr); }
+
+void init(const display_config* given) {
     set_shutdown_handler(shutdown);
     if (!al_install_system(ALLEGRO_VERSION_INT, atexit))
         exit_with_message("Could not init Allegro.", 1);
@@ -33,7 +35,8 @@ void init() {
     if (!al_install_joystick())
         exit_with_message("Could not install joystick.", 1);
 
-    const display_config config = load_display_config();
+    const display_config config = given ? *given : load_display_config();
+
     int flags = ALLEGRO_OPENGL | ALLEGRO_RESIZABLE;
     if (config.fullscreen)
         flags |= ALLEGRO_FULLSCREEN;

@@ -1,6 +1,7 @@
 // Start-up, shutdown and window resizing of the game process.
 #pragma once
 
+#include "app/config.h"
 #include "app/shell/gl.h"
 
 extern ALLEGRO_TIMER* timer;
@@ -8,6 +9,8 @@ extern ALLEGRO_EVENT_QUEUE* event_queue;
 
 // Brings up Allegro, the display and every long-lived object, or ends the process with a message.
 void init();
+// The same with display settings given by the caller instead of "tarnwick.cfg" (null: read the file).
+void init(const display_config* given);
 // Releases what init created, only what exists; also runs on the fatal-exit road.
 void shutdown();
 // Answers a display-resize event: new projection and viewport size, then acknowledges the resize.
