@@ -41,6 +41,9 @@ void init(const display_config* given) {
     if (config.fullscreen)
         flags |= ALLEGRO_FULLSCREEN;
     al_set_new_display_flags(flags);
+    // Allegro may otherwise pick a visual without a depth buffer (Xvfb does), and the depth-tested scene
+    // then draws in submission order: the backdrop would cover the inspection models.
+    al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
     // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
     if (config.width > 0 && config.height > 0)
         display = al_create_display(config.width, config.height);

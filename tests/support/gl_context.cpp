@@ -14,6 +14,7 @@ bool open_gl_context(int width, int height) {
         state = 2;
         if (std::getenv("DISPLAY") && al_init()) {
             al_set_new_display_flags(ALLEGRO_OPENGL | ALLEGRO_RESIZABLE);
+            al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
             display = al_create_display(width, height);
             if (display) {
                 set_fixed_gl_state();
