@@ -3,7 +3,11 @@
 
 #include "app/shell/gl.h"
 
+#include <glm/glm.hpp>
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class mesh {
   public:
@@ -22,13 +26,22 @@ class mesh {
     GLenum index_type = GL_UNSIGNED_BYTE;
 
   private:
-    void upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr indices_size, const void* indices,
-                GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords, GLsizeiptr normals_size,
-                const void* normals);
+    void upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr indices_size,
+                const void* indices, GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords,
+                GLsizeiptr normals_size, const void* normals);
     void import_model(std::string path);
 };
 
 // Receives the text of a failed model import. The game shows a modal box captioned "import failed";
-// tests install a recorder instead.
+// tests install a recorder instead. A null reporter restores the box.
 using import_failure_reporter = void (*)(const std::string& text);
 void set_import_failure_reporter(import_failure_reporter reporter);
+
+// The arrays a built-in solid is uploaded from, in vertex order; all empty for kinds other than 0-3.
+struct solid_arrays {
+    std::vector<glm::vec4> positions;
+    std::vector<glm::vec2> texcoords;
+    std::vector<glm::vec3> normals;
+    std::vector<uint8_t> indices;
+};
+solid_arrays built_in_solid(int kind);

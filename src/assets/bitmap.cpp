@@ -1,0 +1,229 @@
+// Reader of uncompressed 8-bit (paletted) and 24-bit Windows BMP files into tightly packed RGB rows.
+#include "bitmap.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <new>
+
+namespace {
+
+constexpr uint16_t bmp_magic = 0x4D42;
+constexpr int palette_entries = 1 << 8;
+
+uint16_t get_u16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t get_u32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+int32_t get_i32(const uint8_t* p) { return int32_t(get_u32(p)); }
+
+} // namespace
+
+// Where the bytes come from: an open C file or a memory block, read front to back.
+struct Bitmap::Source {
+    FILE* file = nullptr;
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    size_t position = 0;
+
+    // Copies up to count bytes into destination; returns how many were available.
+    size_t read(void* destination, size_t count) {
+        if (file)
+            return std::fread(destination, 1, count, file);
+        const size_t available = size - position;
+        const size_t n = count < available ? count : available;
+        if (n > 0)
+            std::memcpy(destination, bytes + position, n);
+        position += n;
+        return n;
+    }
+    // Bytes left to read; SIZE_MAX when a file cannot tell (a pipe).
+    size_t remaining() {
+        if (!file)
+            return size - position;
+        const long here = std::ftell(file);
+        if (here < 0 || std::fseek(file, 0, SEEK_END) != 0)
+            return SIZE_MAX;
+        const long end = std::ftell(file);
+        std::fseek(file, here, SEEK_SET);
+        return end < here ? 0 : size_t(end - here);
+    }
+    void close() {
+        if (file)
+            std::fclose(file);
+        file = nullptr;
+    }
+};
+
+Bitmap::Bitmap(const char* fileName) { load(fileName); }
+
+Bitmap::~Bitmap() { release(); }
+
+void Bitmap::release() {
+    delete[] palette;
+    palette = nullptr;
+    delete[] data;
+    data = nullptr;
+}
+
+bool Bitmap::fail(const char* message) {
+    error = message;
+    release();
+    loaded = false;
+    return false;
+}
+
+bool Bitmap::load(const char* fileName) {
+    loaded = false;
+    release();
+    Source source;
+    source.file = std::fopen(fileName, "rb");
+    if (!source.file)
+        return fail("File not found");
+    const bool ok = read(source);
+    source.close();
+    return ok;
+}
+
+bool Bitmap::load_from_memory(const uint8_t* bytes, size_t size) {
+    loaded = false;
+    release();
+    Source source;
+    source.bytes = bytes;
+    source.size = bytes ? size : 0;
+    return read(source);
+}
+
+bool Bitmap::read(Source& source) {
+    uint8_t fileBytes[sizeof(BitmapFileHeader)];
+    if (source.read(fileBytes, sizeof fileBytes) != sizeof fileBytes)
+        return fail("File is truncated");
+    fileHeader.bfType = get_u16(fileBytes + 0);
+    fileHeader.bfSize = get_u32(fileBytes + 2);
+    fileHeader.bfReserved1 = get_u16(fileBytes + 6);
+    fileHeader.bfReserved2 = get_u16(fileBytes + 8);
+    fileHeader.bfOffBits = get_u32(fileBytes + 10);
+    std::cout << "sizeof(BitmapFileHeader)=" << sizeof(BitmapFileHeader) << '\n';
+    if (fileHeader.bfType != bmp_magic)
+        return fail("File is not in DIB format");
+
+    uint8_t infoBytes[sizeof(BitmapInfoHeader)];
+    if (source.read(infoBytes, sizeof infoBytes) != sizeof infoBytes)
+        return fail("File is truncated");
+    infoHeader.biSize = get_u32(infoBytes + 0);
+    infoHeader.biWidth = get_i32(infoBytes + 4);
+    infoHeader.biHeight = get_i32(infoBytes + 8);
+    infoHeader.biPlanes = get_u16(infoBytes + 12);
+    infoHeader.biBitCount = get_u16(infoBytes + 14);
+    infoHeader.biCompression = get_u32(infoBytes + 16);
+    infoHeader.biSizeImage = get_u32(infoBytes + 20);
+    infoHeader.biXPelsPerMeter = get_i32(infoBytes + 24);
+    infoHeader.biYPelsPerMeter = get_i32(infoBytes + 28);
+    infoHeader.biClrUsed = get_u32(infoBytes + 32);
+    infoHeader.biClrImportant = get_u32(infoBytes + 36);
+    std::cout << "sizeof(BitmapInfoHeader)=" << sizeof(BitmapInfoHeader) << '\n';
+
+    width = infoHeader.biWidth;
+    height = infoHeader.biHeight;
+    bpp = infoHeader.biBitCount;
+
+    std::cout << "biBitCount      =" << infoHeader.biBitCount << '\n'
+              << "biClrImportant  =" << infoHeader.biClrImportant << '\n'
+              << "biClrUsed       =" << infoHeader.biClrUsed << '\n'
+              << "biCompression   =" << infoHeader.biCompression << '\n'
+              << "biHeight        =" << infoHeader.biHeight << '\n'
+              << "biPlanes        =" << infoHeader.biPlanes << '\n'
+              << "biSize          =" << infoHeader.biSize << '\n'
+              << "biSizeImage     =" << infoHeader.biSizeImage << '\n'
+              << "biWidth         =" << infoHeader.biWidth << '\n'
+              << "biXPelsPerMeter =" << infoHeader.biXPelsPerMeter << '\n'
+              << "biYPelsPerMeter =" << infoHeader.biYPelsPerMeter << std::endl;
+
+    if (bpp != 8 && bpp != 24)
+        return fail("File is not 8 or 24 bits per pixel");
+    // Every size below is checked before anything is allocated, so no product can overflow 32 bits:
+    // 16384 x 16384 x 3 is well below 2^32. Top-down files (negative height) are rejected here too.
+    if (width <= 0 || height <= 0)
+        return fail("Image width or height is not positive");
+    if (width > maxSide || height > maxSide)
+        return fail("Image is larger than 16384 pixels per side");
+
+    const int32_t bytesPerPixel = bpp / 8;
+    pixelDataSize = uint32_t(width) * uint32_t(height) * uint32_t(bytesPerPixel);
+
+    if (bpp == 8) {
+        palette = new (std::nothrow) RgbQuad[palette_entries];
+        if (!palette)
+            return fail("Not enough memory to allocate a temporary buffer");
+        uint8_t paletteBytes[palette_entries * sizeof(RgbQuad)];
+        if (source.read(paletteBytes, sizeof paletteBytes) != sizeof paletteBytes)
+            return fail("File is truncated");
+        std::memcpy(palette, paletteBytes, sizeof paletteBytes);
+    }
+
+    rowBytes = width * bpp / 8;
+    paddedRowBytes = (rowBytes + 3) / 4 * 4;
+    // The last row's padding may be missing from the file without losing any pixel.
+    const size_t blockSize = size_t(paddedRowBytes) * size_t(height);
+    const size_t neededSize = blockSize - size_t(paddedRowBytes - rowBytes);
+
+    // A short file is caught before its pixel block is allocated, which may be hundreds of megabytes.
+    if (source.remaining() < neededSize)
+        return fail("File is truncated");
+    uint8_t* pixels = new (std::nothrow) uint8_t[blockSize];
+    if (!pixels)
+        return fail("Not enough memory to allocate a temporary buffer");
+    const size_t got = source.read(pixels, blockSize);
+    source.close();
+    if (got < neededSize) {
+        delete[] pixels;
+        return fail("File is truncated");
+    }
+
+    loaded = bpp == 8 ? convertIndexed(pixels) : convertBgr(pixels);
+    delete[] pixels;
+    if (!loaded) {
+        release();
+        return false;
+    }
+    error = "Bitmap loaded";
+    return loaded;
+}
+
+bool Bitmap::convertBgr(const uint8_t* pixels) {
+    data = new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3];
+    if (!data) {
+        error = "Not enough memory to allocate an image buffer";
+        return false;
+    }
+    uint8_t* out = data;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* in = pixels + size_t(y) * size_t(paddedRowBytes);
+        for (int32_t x = 0; x < width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    }
+    return true;
+}
+
+bool Bitmap::convertIndexed(const uint8_t* pixels) {
+    data = new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3];
+    if (!data) {
+        error = "Not enough memory to allocate an image buffer";
+        return false;
+    }
+    uint8_t* out = data;
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* in = pixels + size_t(y) * size_t(paddedRowBytes);
+        for (int32_t x = 0; x < width; ++x, out += 3) {
+            const RgbQuad& entry = palette[in[x]];
+            out[0] = entry.rgbRed;
+            out[1] = entry.rgbGreen;
+            out[2] = entry.rgbBlue;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,288 @@
+// GPU meshes: the four built-in solids, the first mesh of a model file through Assimp, and empty meshes.
+#include "mesh.h"
+
+#include <allegro5/allegro_native_dialog.h>
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <iostream>
+#include <vector>
+
+namespace {
+
+// CalcTangentSpace | JoinIdenticalVertices | Triangulate | GenSmoothNormals | ConvertToLeftHanded.
+constexpr unsigned int import_flags = 0x0180004F;
+constexpr const char* import_failed_caption = "import failed";
+
+// Shows the text in a modal box; falls back to standard error where no box can be shown.
+void show_import_failure_box(const std::string& text) {
+    // The native dialog needs Allegro running and a display to belong to; a console run without one
+    // still learns what happened.
+    if (al_is_system_installed() && al_get_current_display() && al_init_native_dialog_addon()) {
+        if (al_show_native_message_box(nullptr, import_failed_caption, import_failed_caption, text.c_str(),
+                                       nullptr, 0) != 0)
+            return;
+    }
+    std::cerr << import_failed_caption << ": " << text << std::endl;
+}
+
+import_failure_reporter failure_reporter = show_import_failure_box;
+
+solid_arrays cube() {
+    solid_arrays s;
+    s.positions = {
+        {0.5f, -0.5f, 0.5f, 1.0f},  {-0.5f, -0.5f, 0.5f, 1.0f},  {-0.5f, 0.5f, 0.5f, 1.0f},
+        {0.5f, 0.5f, 0.5f, 1.0f},   {0.5f, -0.5f, 0.5f, 1.0f},   {0.5f, 0.5f, 0.5f, 1.0f},
+        {0.5f, 0.5f, -0.5f, 1.0f},  {0.5f, -0.5f, -0.5f, 1.0f},  {-0.5f, 0.5f, 0.5f, 1.0f},
+        {-0.5f, 0.5f, -0.5f, 1.0f}, {0.5f, 0.5f, -0.5f, 1.0f},   {0.5f, 0.5f, 0.5f, 1.0f},
+        {-0.5f, -0.5f, 0.5f, 1.0f}, {-0.5f, -0.5f, -0.5f, 1.0f}, {-0.5f, 0.5f, -0.5f, 1.0f},
+        {-0.5f, 0.5f, 0.5f, 1.0f},  {0.5f, -0.5f, -0.5f, 1.0f},  {0.5f, 0.5f, -0.5f, 1.0f},
+        {-0.5f, 0.5f, -0.5f, 1.0f}, {-0.5f, -0.5f, -0.5f, 1.0f}, {0.5f, -0.5f, 0.5f, 1.0f},
+        {0.5f, -0.5f, -0.5f, 1.0f}, {-0.5f, -0.5f, -0.5f, 1.0f}, {-0.5f, -0.5f, 0.5f, 1.0f},
+    };
+    s.texcoords = {
+        {1, 0}, {0, 0}, {0, 1}, {1, 1}, // +z
+        {0, 0}, {0, 1}, {1, 1}, {1, 0}, // +x
+        {0, 0}, {0, 1}, {1, 1}, {1, 0}, // +y
+        {1, 0}, {0, 0}, {0, 1}, {1, 1}, // -x
+        {0, 0}, {0, 1}, {1, 1}, {1, 0}, // -z
+        {1, 1}, {1, 0}, {0, 0}, {0, 1}, // -y
+    };
+    for (uint8_t k = 0; k < 6; ++k) {
+        const uint8_t b = uint8_t(4 * k);
+        s.indices.insert(s.indices.end(),
+                         {b, uint8_t(b + 1), uint8_t(b + 2), uint8_t(b + 2), uint8_t(b + 3), b});
+    }
+    return s;
+}
+
+solid_arrays triangular_pyramid() {
+    const float a = glm::sqrt(3.0f) / 6.0f;
+    const glm::vec4 p0(0.0f, -a, 2.0f * a, 1.0f);
+    const glm::vec4 p1(-0.5f, -a, -a, 1.0f);
+    const glm::vec4 p2(0.5f, -a, -a, 1.0f);
+    const glm::vec4 p3(0.0f, glm::sqrt(3.0f) / 2.0f - a, 0.0f, 1.0f);
+    solid_arrays s;
+    s.positions = {p0, p1, p2, p0, p3, p2, p0, p1, p3, p1, p2, p3};
+    s.texcoords = {{0.5f, 1}, {1, 0}, {0, 0},    {0, 0}, {0.5f, 1}, {1, 0},
+                   {1, 0},    {0, 0}, {0.5f, 1}, {1, 0}, {0, 0},    {0.5f, 1}};
+    // The base's order differs from its vertex order so that it too runs clockwise from outside.
+    s.indices = {0, 2, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    return s;
+}
+
+solid_arrays octahedron() {
+    const float t = glm::sqrt(2.0f) / 2.0f;
+    const glm::vec4 q0(0.5f, 0.0f, 0.5f, 1.0f);
+    const glm::vec4 q1(-0.5f, 0.0f, 0.5f, 1.0f);
+    const glm::vec4 q2(-0.5f, 0.0f, -0.5f, 1.0f);
+    const glm::vec4 q3(0.5f, 0.0f, -0.5f, 1.0f);
+    const glm::vec4 top(0.0f, t, 0.0f, 1.0f);
+    const glm::vec4 bottom(0.0f, -t, 0.0f, 1.0f);
+    solid_arrays s;
+    s.positions = {q0, q1,     top, q0, top,    q3, q1, q2,     top, q2, q3, top,
+                   q0, bottom, q1,  q1, bottom, q2, q2, bottom, q3,  q0, q3, bottom};
+    const glm::vec2 left(0, 0), right(1, 0), peak(0.5f, 1);
+    s.texcoords = {right, left, peak,  right, peak, left,  right, left, peak,  right, left, peak,
+                   left,  peak, right, left,  peak, right, left,  peak, right, right, left, peak};
+    for (uint8_t i = 0; i < 24; ++i)
+        s.indices.push_back(i);
+    return s;
+}
+
+solid_arrays square_pyramid() {
+    const float h = glm::sqrt(2.0f) / 4.0f;
+    const glm::vec4 r0(0.5f, -h, 0.5f, 1.0f);
+    const glm::vec4 r1(-0.5f, -h, 0.5f, 1.0f);
+    const glm::vec4 r2(-0.5f, -h, -0.5f, 1.0f);
+    const glm::vec4 r3(0.5f, -h, -0.5f, 1.0f);
+    const glm::vec4 apex(0.0f, h, 0.0f, 1.0f);
+    solid_arrays s;
+    s.positions = {r0, r1, apex, r0, apex, r3, r1, r2, apex, r2, r3, apex, r0, r3, r1, r2};
+    const glm::vec2 left(0, 0), right(1, 0), peak(0.5f, 1);
+    s.texcoords = {right, left,  peak, left, peak,   right,  right,  left,
+                   peak,  right, left, peak, {1, 1}, {1, 0}, {0, 1}, {0, 0}};
+    for (uint8_t i = 0; i < 12; ++i)
+        s.indices.push_back(i);
+    s.indices.insert(s.indices.end(), {12, 13, 14, 14, 13, 15});
+    return s;
+}
+
+// Gives each vertex the unit normal of the first triangle that uses it: normalize(cross(C - A, B - A))
+// for a triangle A, B, C, which points out of a triangle wound clockwise from outside.
+void compute_face_normals(solid_arrays& s) {
+    s.normals.assign(s.positions.size(), glm::vec3(0.0f));
+    std::vector<bool> done(s.positions.size(), false);
+    for (size_t i = 0; i + 2 < s.indices.size(); i += 3) {
+        const glm::vec3 a(s.positions[s.indices[i]]);
+        const glm::vec3 b(s.positions[s.indices[i + 1]]);
+        const glm::vec3 c(s.positions[s.indices[i + 2]]);
+        const glm::vec3 n = glm::normalize(glm::cross(c - a, b - a));
+        for (size_t j = i; j < i + 3; ++j) {
+            if (!done[s.indices[j]]) {
+                s.normals[s.indices[j]] = n;
+                done[s.indices[j]] = true;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void set_import_failure_reporter(import_failure_reporter reporter) {
+    failure_reporter = reporter ? reporter : show_import_failure_box;
+}
+
+solid_arrays built_in_solid(int kind) {
+    solid_arrays s;
+    switch (kind) {
+    case 0:
+        s = cube();
+        break;
+    case 1:
+        s = triangular_pyramid();
+        break;
+    case 2:
+        s = octahedron();
+        break;
+    case 3:
+        s = square_pyramid();
+        break;
+    default:
+        return s;
+    }
+    compute_face_normals(s);
+    return s;
+}
+
+mesh::mesh(int kind) {
+    const solid_arrays s = built_in_solid(kind);
+    if (s.indices.empty())
+        return;
+    mode = GL_TRIANGLES;
+    index_type = GL_UNSIGNED_BYTE;
+    upload(GLsizeiptr(s.positions.size() * sizeof(glm::vec4)), s.positions.data(),
+           GLsizeiptr(s.indices.size() * sizeof(uint8_t)), s.indices.data(), GLsizei(s.indices.size()),
+           GLsizeiptr(s.texcoords.size() * sizeof(glm::vec2)), s.texcoords.data(),
+           GLsizeiptr(s.normals.size() * sizeof(glm::vec3)), s.normals.data());
+}
+
+mesh::mesh(std::string path) {
+    mode = GL_TRIANGLES;
+    index_type = GL_UNSIGNED_INT;
+    import_model(std::move(path));
+}
+
+mesh::~mesh() = default;
+
+void mesh::upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr indices_size,
+                  const void* indices, GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords,
+                  GLsizeiptr normals_size, const void* normals) {
+    count = index_count;
+    GLuint buffers[4] = {0, 0, 0, 0};
+    const GLsizeiptr sizes[4] = {positions_size, texcoords_size, normals_size, indices_size};
+    const void* contents[4] = {positions, texcoords, normals, indices};
+    for (int i = 0; i < 4; ++i) {
+        glGenBuffers(1, &buffers[i]);
+        glBindBuffer(GL_ARRAY_BUFFER, buffers[i]);
+        glBufferData(GL_ARRAY_BUFFER, sizes[i], contents[i], GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    const GLint components[3] = {4, 2, 3};
+    for (GLuint location = 0; location < 3; ++location) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffers[location]);
+        glEnableVertexAttribArray(location);
+        glVertexAttribPointer(location, components[location], GL_FLOAT, GL_FALSE, 0, nullptr);
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[3]);
+    glBindVertexArray(0);
+}
+
+void mesh::import_model(std::string path) {
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, import_flags);
+    if (!scene || scene->mNumMeshes == 0 || !scene->mMeshes[0] ||
+        (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+        // A scene without meshes has nothing to draw: treat it as a failed import. Assimp marks such a
+        // scene incomplete and may hand back a placeholder mesh in it.
+        const std::string text =
+            scene ? path + " contains no meshes" : std::string(importer.GetErrorString());
+        std::cout << text << std::endl;
+        failure_reporter(text);
+        return;
+    }
+    std::cout << "num meshes " << scene->mNumMeshes << std::endl;
+    const aiMesh* m = scene->mMeshes[0];
+
+    // Only triangles whose indices name existing vertices are drawn; points and lines that the
+    // triangulation leaves alone, and corrupt faces, are skipped.
+    std::vector<uint32_t> indices;
+    indices.reserve(size_t(m->mNumFaces) * 3);
+    for (unsigned int f = 0; f < m->mNumFaces; ++f) {
+        const aiFace& face = m->mFaces[f];
+        if (face.mNumIndices != 3 || !face.mIndices)
+            continue;
+        if (face.mIndices[0] >= m->mNumVertices || face.mIndices[1] >= m->mNumVertices ||
+            face.mIndices[2] >= m->mNumVertices)
+            continue;
+        indices.insert(indices.end(), {face.mIndices[0], face.mIndices[1], face.mIndices[2]});
+    }
+    count = GLsizei(indices.size());
+
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    GLuint index_buffer = 0;
+    glGenBuffers(1, &index_buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(uint32_t)), indices.data(),
+                 GL_STATIC_DRAW);
+
+    const GLsizeiptr vertex_count = GLsizeiptr(m->mNumVertices);
+    if (m->HasPositions()) {
+        std::cout << path << " has positions!" << std::endl;
+        GLuint buffer = 0;
+        glGenBuffers(1, &buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, vertex_count * 12, m->mVertices, GL_STATIC_DRAW);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    } else {
+        std::cout << path << " has no positions!" << std::endl;
+    }
+
+    if (m->HasTextureCoords(0)) {
+        std::cout << path << " has texture coords!" << std::endl;
+        std::vector<float> uvs(size_t(m->mNumVertices) * 2);
+        for (unsigned int v = 0; v < m->mNumVertices; ++v) {
+            uvs[2 * v] = m->mTextureCoords[0][v].x;
+            uvs[2 * v + 1] = m->mTextureCoords[0][v].y;
+        }
+        GLuint buffer = 0;
+        glGenBuffers(1, &buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, vertex_count * 8, uvs.data(), GL_STATIC_DRAW);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    } else {
+        std::cout << path << "has no texture coords!" << std::endl;
+    }
+
+    if (m->HasNormals()) {
+        std::cout << path << " has vertex normals!" << std::endl;
+        GLuint buffer = 0;
+        glGenBuffers(1, &buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, vertex_count * 12, m->mNormals, GL_STATIC_DRAW);
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    } else {
+        std::cout << path << " has no vertex normals!" << std::endl;
+    }
+
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
