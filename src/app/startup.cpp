@@ -20,6 +20,17 @@ ALLEGRO_EVENT_QUEUE* event_queue = nullptr;
 namespace {
 // The single-precision 1/60 s, widened as the timer receives it.
 constexpr float timer_period = 1.0f / 60.0f;
+
+// Whether the context can draw and read back a frame of the configured size. X accepts windows far larger
+// than any viewport or texture, and the motion-blur ring would then try to allocate for them.
+bool display_size_supported(const display_config& config) {
+    GLint max_texture = 0;
+    GLint max_viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, max_viewport);
+    return config.width <= max_texture && config.height <= max_texture && config.width <= max_viewport[0] &&
+           config.height <= max_viewport[1];
+}
 } // namespace
 
 void init() { init(nullptr); }
@@ -47,6 +58,10 @@ void init(const display_config* given) {
     // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
     if (config.width > 0 && config.height > 0)
         display = al_create_display(config.width, config.height);
+    if (display && !display_size_supported(config)) {
+        al_destroy_display(display);
+        display = nullptr;
+    }
     timer = al_create_timer(double(timer_period));
     if (!display)
         exit_with_message("Could not init display.", 1);
