@@ -13,6 +13,10 @@ class motion_shader : public shader {
     void init_frames();
     // Ring slot k (0 newest ... 5 oldest) lives on texture unit ((frame_counter + 5 - k) mod 6) + 1.
     unsigned texture_unit(unsigned k) const;
+    // The same mapping for any counter, without a program.
+    static unsigned ring_unit(uint32_t counter, unsigned k);
+    // The counter after one advance.
+    static uint32_t next_counter(uint32_t counter);
     unsigned texture_unit0() const { return texture_unit(0); }
     unsigned texture_unit1() const { return texture_unit(1); }
     unsigned texture_unit2() const { return texture_unit(2); }
@@ -23,11 +27,15 @@ class motion_shader : public shader {
     void apply();
     // Turns the ring by one frame.
     void advance();
+    // Grows the pixel buffer to hold one padded RGB frame of the given size; false when the size has no area.
+    bool reserve_pixel_buffer(int width, int height);
 
     uint32_t frame_counter = 0;
     GLuint frame_textures[6] = {};
     GLuint pixel_buffer = 0;
     GLint texture_unit_locations[6] = {-1, -1, -1, -1, -1, -1};
+    // Bytes the pixel buffer holds now; it grows when a resized display needs more.
+    GLsizeiptr pixel_buffer_size = 0;
 
   protected:
     void init_uniforms() override;

@@ -31,4 +31,6 @@ class shader {
     virtual void init_uniforms() = 0;
     // Binds this program's "GlobalMatrices" block to the shared binding point; returns the block index.
     GLuint bind_global_matrices_block();
+    // Uploads the camera's current view matrix to "viewMatrix", making the program current around the upload.
+    void upload_start_view_matrix();
 };

@@ -1,0 +1,28 @@
+#version 330
+// Single-pass wireframe, fragment stage: antialiased lines of constant pixel width in "wireColor" over a
+// dark translucent fill with a faint glow along the inside of each edge.
+
+uniform vec4 wireColor;
+
+noperspective in vec3 edgeDistance;
+
+out vec4 fragColor;
+
+// Pixels on each side of the edge drawn at full intensity before the exp2(-2 d^2) falloff starts.
+const float line_core = 0.5;
+// Pixels over which the inner glow halves.
+const float glow_halving = 6.0;
+const float glow_strength = 0.22;
+const float fill_brightness = 0.08;
+const float fill_opacity = 0.45;
+
+void main() {
+    vec3 d3 = abs(edgeDistance);
+    float distance = min(min(d3.x, d3.y), d3.z);
+    float d = max(distance - line_core, 0.0);
+    float line = exp2(-2.0 * d * d);
+    float glow = glow_strength * exp2(-distance / glow_halving);
+
+    vec4 fill = vec4(wireColor.rgb * (fill_brightness + glow), wireColor.a * (fill_opacity + glow));
+    fragColor = mix(fill, wireColor, line);
+}

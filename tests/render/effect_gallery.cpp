@@ -1,0 +1,242 @@
+// Renders every effect into PPM pictures for looking at: `render_gallery DIR` from the build directory.
+#include "assets/mesh.h"
+#include "probe_mesh.h"
+#include "render/camera.h"
+#include "render/frame_composition.h"
+#include "render/shader_set.h"
+#include "support/gl_context.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <string>
+#include <vector>
+
+namespace {
+std::string out_dir;
+mesh* solids[4];
+
+glm::mat4 pose(glm::vec3 at, float yaw, float pitch, float scale) {
+    glm::mat4 m = glm::translate(glm::mat4(1.0f), at);
+    m = glm::rotate(m, glm::radians(yaw), glm::vec3(0, 1, 0));
+    m = glm::rotate(m, glm::radians(pitch), glm::vec3(1, 0, 0));
+    return glm::scale(m, glm::vec3(scale));
+}
+
+void draw_mesh(const model_shader* s, const mesh* m, const glm::mat4& model) {
+    glUseProgram(s->program);
+    glUniformMatrix4fv(s->model_matrix_location, 1, GL_FALSE, glm::value_ptr(model));
+    glBindVertexArray(m->vao);
+    glDrawElements(m->mode, m->count, m->index_type, nullptr);
+    glBindVertexArray(0);
+}
+
+void save(const std::string& name) {
+    save_back_buffer_ppm(out_dir + "/" + name + ".ppm");
+    std::printf("wrote %s/%s.ppm\n", out_dir.c_str(), name.c_str());
+}
+
+GLuint make_star_texture() {
+    const int size = 512;
+    std::vector<unsigned char> pixels(size * size * 3);
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+        pixels[i] = 4;
+        pixels[i + 1] = 5;
+        pixels[i + 2] = 12;
+    }
+    std::srand(7);
+    for (int n = 0; n < 900; ++n) {
+        const int x = std::rand() % size, y = std::rand() % size;
+        const int b = 90 + std::rand() % 166;
+        const size_t i = (size_t(y) * size + size_t(x)) * 3;
+        pixels[i] = (unsigned char)b;
+        pixels[i + 1] = (unsigned char)b;
+        pixels[i + 2] = (unsigned char)std::min(255, b + 30);
+    }
+    GLuint t = 0;
+    glGenTextures(1, &t);
+    glBindTexture(GL_TEXTURE_2D, t);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return t;
+}
+
+GLuint stars = 0;
+
+void draw_backdrop() {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, stars);
+    glUseProgram(shaders->texture->program);
+    glUniform1i(shaders->texture->color_map_location, 0);
+    draw_mesh(shaders->texture, solids[0], glm::scale(glm::mat4(1.0f), glm::vec3(-30.0f)));
+}
+
+void wireframe_scene(float spin) {
+    const glm::vec4 colours[4] = {
+        {0.2f, 1.0f, 0.4f, 1}, {1.0f, 0.5f, 0.1f, 1}, {0.3f, 0.7f, 1.0f, 1}, {1, 0.3f, 0.8f, 1}};
+    const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
+    for (int k = 0; k < 4; ++k) {
+        glUseProgram(shaders->baerentzen->program);
+        glUniform4fv(shaders->baerentzen->wire_color_location, 1, glm::value_ptr(colours[k]));
+        draw_mesh(shaders->baerentzen, solids[k],
+                  pose(places[k], 30.0f + spin + 20.0f * float(k), 25.0f, 1.4f));
+    }
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    out_dir = argc > 1 ? argv[1] : ".";
+    if (!open_gl_context(800, 600)) {
+        std::fprintf(stderr, "no display\n");
+        return 1;
+    }
+    shaders = new shader_set();
+    set_view(forward_view());
+    for (int k = 0; k < 4; ++k)
+        solids[k] = new mesh(k);
+    stars = make_star_texture();
+    glActiveTexture(GL_TEXTURE0);
+    const GLuint clouds = make_cloud_texture(256, 3);
+
+    clear_to(0, 0, 0);
+    draw_backdrop();
+    save("texture");
+
+    clear_to(0, 0, 0);
+    draw_backdrop();
+    wireframe_scene(0.0f);
+    save("baerentzen");
+
+    // A large triangle with one corner behind the camera.
+    {
+        clear_to(0, 0, 0);
+        draw_backdrop();
+        const std::vector<glm::vec4> p = {
+            {2.0f, -1.0f, 3.0f, 1}, {0.0f, 1.5f, 4.0f, 1}, {-1.0f, -0.5f, -4.0f, 1}};
+        probe_mesh* crossing = new probe_mesh(p, {{0, 0}, {0, 1}, {1, 0}},
+                                              std::vector<glm::vec3>(3, {0, 0, -1}), {0, 1, 2, 0, 2, 1});
+        const glm::vec4 c(1.0f, 0.85f, 0.2f, 1.0f);
+        glUseProgram(shaders->baerentzen->program);
+        glUniform4fv(shaders->baerentzen->wire_color_location, 1, glm::value_ptr(c));
+        const glm::mat4 identity(1.0f);
+        glUniformMatrix4fv(shaders->baerentzen->model_matrix_location, 1, GL_FALSE, glm::value_ptr(identity));
+        crossing->draw();
+        delete crossing;
+        save("baerentzen_crossing");
+    }
+
+    const struct {
+        const char* name;
+        model_shader* program;
+        GLint factor_location, cloud_location;
+    } dissolves[3] = {
+        {"dissolver", shaders->dissolver, shaders->dissolver->dissolve_factor_location,
+         shaders->dissolver->cloud_texture_location},
+        {"dissolveph", shaders->dissolveph, shaders->dissolveph->dissolve_factor_location,
+         shaders->dissolveph->cloud_texture_location},
+        {"dissolvet", shaders->dissolvet, shaders->dissolvet->dissolve_factor_location,
+         shaders->dissolvet->cloud_texture_location},
+    };
+    for (const auto& d : dissolves) {
+        clear_to(0, 0, 0);
+        draw_backdrop();
+        const float factors[4] = {199.0f / 255.0f, 0.55f, 0.3f, 0.08f};
+        for (int k = 0; k < 4; ++k) {
+            glActiveTexture(GL_TEXTURE0);
+            glBindTexture(GL_TEXTURE_2D, clouds);
+            glUseProgram(d.program->program);
+            glUniform1f(d.factor_location, factors[k]);
+            glUniform1i(d.cloud_location, 0);
+            const glm::vec3 at(2.4f - 1.6f * float(k), 0.0f, 6.0f);
+            draw_mesh(d.program, solids[k % 2 == 0 ? 0 : 2], pose(at, 35.0f, 25.0f, 1.2f));
+        }
+        save(d.name);
+    }
+
+    {
+        clear_to(0, 0, 0);
+        draw_backdrop();
+        const glm::vec4 colours[4] = {
+            {0.8f, 0.2f, 0.2f, 1}, {0.2f, 0.6f, 0.9f, 1}, {0.9f, 0.8f, 0.3f, 1}, {0.6f, 0.3f, 0.9f, 0.5f}};
+        const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
+        for (int k = 0; k < 4; ++k) {
+            glUseProgram(shaders->phong->program);
+            glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(colours[k]));
+            draw_mesh(shaders->phong, solids[k], pose(places[k], 30.0f + 20.0f * float(k), 25.0f, 1.4f));
+        }
+        save("phong");
+    }
+
+    for (model_shader* s :
+         {static_cast<model_shader*>(shaders->pink_noise), static_cast<model_shader*>(shaders->rainbow)}) {
+        clear_to(0, 0, 0);
+        draw_backdrop();
+        const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
+        for (int k = 0; k < 4; ++k)
+            draw_mesh(s, solids[k], pose(places[k], 30.0f + 20.0f * float(k), 25.0f, 1.4f));
+        save(s == shaders->rainbow ? "rainbow" : "pink_noise");
+    }
+
+    // A few shots' worth of particles, drifting from heads towards the camera.
+    {
+        clear_to(0, 0, 0);
+        draw_backdrop();
+        std::vector<float> records;
+        std::srand(11);
+        for (int shot = 0; shot < 4; ++shot) {
+            const glm::vec3 head(1.5f - float(shot), 0.4f * float(shot) - 0.6f, 5.0f + float(shot));
+            for (int i = 0; i < 25; ++i) {
+                const float life = float(std::rand()) / float(RAND_MAX);
+                const float age = 1.0f - life;
+                const float a = (float(std::rand()) / float(RAND_MAX) - 0.5f) * 1.2f;
+                const float b = (float(std::rand()) / float(RAND_MAX) - 0.5f) * 0.3f;
+                const glm::vec3 p = head + age * glm::vec3(a, b, -1.0f);
+                const float rec[7] = {p.x, p.y, p.z, life, 0, 0, 0};
+                records.insert(records.end(), rec, rec + 7);
+            }
+        }
+        GLuint vao = 0, buffer = 0;
+        glGenVertexArrays(1, &vao);
+        glGenBuffers(1, &buffer);
+        glBindVertexArray(vao);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(records.size() * sizeof(float)), records.data(),
+                     GL_DYNAMIC_DRAW);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 28, nullptr);
+        glEnableVertexAttribArray(1);
+        glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, 28, reinterpret_cast<void*>(12));
+        glUseProgram(shaders->particle->program);
+        glDisable(GL_DEPTH_TEST);
+        glDrawArrays(GL_POINTS, 0, GLsizei(records.size() / 7));
+        glEnable(GL_DEPTH_TEST);
+        glBindVertexArray(0);
+        save("particle");
+    }
+
+    // Motion blur: spinning, drifting solids over the stars, composed every frame.
+    {
+        shaders->motion->init_frames();
+        create_screen_quad();
+        for (int frame = 0; frame < 8; ++frame) {
+            clear_to(0, 0, 0);
+            draw_backdrop();
+            glm::mat4 turn =
+                glm::rotate(glm::mat4(1.0f), glm::radians(1.2f * float(frame)), glm::vec3(0, 1, 0));
+            set_view(forward_view() * turn);
+            wireframe_scene(12.0f * float(frame));
+            if (frame == 7)
+                save("motion_unblurred");
+            compose_frame();
+            if (frame == 7)
+                save("motion");
+            al_flip_display();
+            shaders->motion->advance();
+        }
+        set_view(forward_view());
+    }
+    return 0;
+}
