@@ -48,7 +48,7 @@ TEST(camera, visibility_of_points_looking_along_z) {
         bool visible;
     };
     const row table[] = {
-        {{0, 0, 10}, true},  {{5, 0, 10}, true},    {{0, 3, 10}, true},   {{0, 0, 0}, true},
+        {{0, 0, 10}, true},   {{5, 0, 10}, true},   {{0, 3, 10}, true},    {{0, 0, 0}, true},
         {{0, 0, -10}, false}, {{10, 0, 10}, false}, {{-10, 0, 10}, false}, {{0, 12, 10}, false},
     };
     for (const row& r : table)
@@ -66,8 +66,8 @@ TEST(camera, culling_off_shows_every_point_and_turning_moves_the_frustum) {
     EXPECT_TRUE(is_visible(glm::vec3(1000, -1000, 10)));
     frustum_culling = true;
     // Turned round, the camera sees behind it and no longer in front.
-    const glm::mat4 back = projection * glm::lookAt(glm::vec3(0.0f), camera_direction(camera_pi, 0),
-                                                    glm::vec3(0, 1, 0));
+    const glm::mat4 back =
+        projection * glm::lookAt(glm::vec3(0.0f), camera_direction(camera_pi, 0), glm::vec3(0, 1, 0));
     EXPECT_TRUE(is_visible_in(back, glm::vec3(0, 0, -10)));
     EXPECT_FALSE(is_visible_in(back, glm::vec3(5, 0, 10)));
 }

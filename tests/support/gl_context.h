@@ -18,8 +18,8 @@ std::vector<uint8_t> read_back_rgb(int x, int y, int width, int height);
 void save_back_buffer_ppm(const std::string& path);
 
 // Skips the current test when no display could be opened (gl suites run under Xvfb).
-#define REQUIRE_GL_CONTEXT()                                                                                   \
-    do {                                                                                                       \
-        if (!open_gl_context())                                                                                \
-            GTEST_SKIP() << "no X display";                                                                    \
+#define REQUIRE_GL_CONTEXT()                                                                                 \
+    do {                                                                                                     \
+        if (!open_gl_context())                                                                              \
+            GTEST_SKIP() << "no X display";                                                                  \
     } while (0)
