@@ -2,6 +2,12 @@
 # X server and drive it with xdotool. Expects TARNWICK_BIN and TARNWICK_SOURCE (set by ctest).
 set -u
 
+# Each test gets an X server of its own, so no other test's window can take the keyboard focus.
+if [ -z "${TARNWICK_OWN_X:-}" ]; then
+    export TARNWICK_OWN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
 : "${TARNWICK_BIN:?}" "${TARNWICK_SOURCE:?}"
 : "${TARNWICK_PRELOAD:=}"
 work=$(mktemp -d /tmp/tarnwick-e2e.XXXXXX)
@@ -34,7 +40,7 @@ find_window() {
         fail "no game window appeared"
         return 1
     fi
-    xdotool windowfocus --sync "$win"
+    timeout 20 xdotool windowfocus --sync "$win" || fail "could not focus the game window"
 }
 
 # Waits up to $1 seconds for the game to end; sets $status (124 on a time-out, after killing it).
