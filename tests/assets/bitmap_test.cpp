@@ -21,7 +21,7 @@ void put32(bytes& b, uint32_t v) {
         b.push_back(uint8_t(v >> (8 * i)));
 }
 
-struct bmp_spec {
+struct bmp_layout {
     int32_t width = 4;
     int32_t height = 2;
     uint16_t bpp = 24;
@@ -41,7 +41,7 @@ uint8_t palette_channel(int i, int c) { return uint8_t(c == 0 ? i ^ 0x5A : c == 
 
 // A complete file: headers, palette for 8 bits (always 256 entries), rows bottom first, each padded to
 // 4 bytes with 0xEE so that padding read as pixels shows up.
-bytes make_bmp(const bmp_spec& s) {
+bytes make_bmp(const bmp_layout& s) {
     bytes b;
     put16(b, s.magic);
     put32(b, 0);
@@ -90,7 +90,7 @@ bytes make_bmp(const bmp_spec& s) {
 }
 
 // What the reader must deliver for a test image: tightly packed RGB, bottom row first.
-bytes expected_rgb(const bmp_spec& s) {
+bytes expected_rgb(const bmp_layout& s) {
     bytes out;
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x)
@@ -120,7 +120,7 @@ int count_lines(const std::string& s) {
 TEST(bitmap, decodes_every_row_layout_to_packed_rgb) {
     struct row {
         const char* name;
-        bmp_spec spec;
+        bmp_layout layout;
     };
     std::vector<row> rows;
     for (uint16_t bpp : {uint16_t(24), uint16_t(8)})
@@ -131,21 +131,21 @@ TEST(bitmap, decodes_every_row_layout_to_packed_rgb) {
     rows.push_back({"8-bit with 16 colours used", {3, 2, 8, 0, 16, 0x4D42}});
     rows.push_back({"8-bit tall", {2, 7, 8, 0, 0, 0x4D42}});
     for (const row& r : rows) {
-        SCOPED_TRACE(std::string(r.name) + " bpp " + std::to_string(r.spec.bpp) + " width " +
-                     std::to_string(r.spec.width));
+        SCOPED_TRACE(std::string(r.name) + " bpp " + std::to_string(r.layout.bpp) + " width " +
+                     std::to_string(r.layout.width));
         Bitmap bitmap;
-        const load_result result = load_captured(bitmap, make_bmp(r.spec));
+        const load_result result = load_captured(bitmap, make_bmp(r.layout));
         ASSERT_TRUE(result.ok) << bitmap.error;
         EXPECT_TRUE(bitmap.loaded);
         EXPECT_EQ(bitmap.error, "Bitmap loaded");
-        EXPECT_EQ(bitmap.width, r.spec.width);
-        EXPECT_EQ(bitmap.height, r.spec.height);
-        EXPECT_EQ(bitmap.bpp, r.spec.bpp);
+        EXPECT_EQ(bitmap.width, r.layout.width);
+        EXPECT_EQ(bitmap.height, r.layout.height);
+        EXPECT_EQ(bitmap.bpp, r.layout.bpp);
         EXPECT_EQ(bitmap.paddedRowBytes % 4, 0);
-        const bytes want = expected_rgb(r.spec);
+        const bytes want = expected_rgb(r.layout);
         ASSERT_NE(bitmap.data, nullptr);
         EXPECT_EQ(bytes(bitmap.data, bitmap.data + want.size()), want);
-        EXPECT_EQ(r.spec.bpp == 8, bitmap.palette != nullptr);
+        EXPECT_EQ(r.layout.bpp == 8, bitmap.palette != nullptr);
     }
 }
 
@@ -162,14 +162,14 @@ TEST(bitmap, four_by_two_file_is_red_first_bottom_row_first) {
 }
 
 TEST(bitmap, writes_the_header_report) {
-    bmp_spec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bpp = 8;
-    spec.compression = 2;
-    spec.clr_used = 16;
+    bmp_layout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.bpp = 8;
+    layout.compression = 2;
+    layout.clr_used = 16;
     Bitmap bitmap;
-    const load_result result = load_captured(bitmap, make_bmp(spec));
+    const load_result result = load_captured(bitmap, make_bmp(layout));
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.out, "sizeof(BitmapFileHeader)=14\n"
                           "sizeof(BitmapInfoHeader)=40\n"
@@ -268,17 +268,17 @@ struct temp_file {
 };
 
 TEST(bitmap, loads_files_from_disk_like_memory) {
-    const bmp_spec spec{5, 4, 8, 0, 0, 0x4D42};
-    temp_file file(make_bmp(spec));
+    const bmp_layout layout{5, 4, 8, 0, 0, 0x4D42};
+    temp_file file(make_bmp(layout));
     testing::internal::CaptureStdout();
     Bitmap bitmap(file.path.c_str());
     const std::string out = testing::internal::GetCapturedStdout();
     ASSERT_TRUE(bitmap.loaded) << bitmap.error;
     EXPECT_EQ(count_lines(out), 13);
-    const bytes want = expected_rgb(spec);
+    const bytes want = expected_rgb(layout);
     EXPECT_EQ(bytes(bitmap.data, bitmap.data + want.size()), want);
 
-    bytes short_file = make_bmp(spec);
+    bytes short_file = make_bmp(layout);
     short_file.resize(short_file.size() - 4); // the last row's 3 padding bytes and one pixel
     temp_file truncated(short_file);
     testing::internal::CaptureStdout();
