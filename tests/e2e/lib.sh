@@ -41,6 +41,8 @@ find_window() {
         return 1
     fi
     timeout 20 xdotool windowfocus --sync "$win" || fail "could not focus the game window"
+    # Keys sent before set-up has finished may arrive before the scene exists; wait for its last line.
+    wait_for_output '^screen->vao[0-9]+$' 120 || fail "set-up did not finish"
 }
 
 # Waits up to $1 seconds for the game to end; sets $status (124 on a time-out, after killing it).
@@ -79,7 +81,12 @@ fail() {
 check() { # description command...
     local what=$1
     shift
-    if "$@"; then echo "ok: $what"; else fail "$what"; fi
+    if "$@"; then
+        echo "ok: $what"
+    else
+        fail "$what"
+        return 1
+    fi
 }
 
 # Prints the game's output files on failure and ends the test with its verdict.

@@ -17,7 +17,7 @@ frustum culling: false
 motion blur :true
 motion blur :false"
 actual=$(grep -E '^(texture sampling|mipmap sampling|frustum culling|motion blur)' "$work/out")
-check "toggle lines in order" [ "$actual" = "$expected" ]
+check "toggle lines in order" [ "$actual" = "$expected" ] || echo "got: $actual"
 check "exit status 1 after Escape (was $status)" [ "$status" -eq 1 ]
 check "nothing on standard error" [ ! -s "$work/err" ]
 check "start-up printed the shader and quad lines" grep -qE '^screen->vao[0-9]+$' "$work/out"

@@ -15,7 +15,12 @@ bool open_gl_context(int width, int height) {
         if (std::getenv("DISPLAY") && al_init()) {
             al_set_new_display_flags(ALLEGRO_OPENGL | ALLEGRO_RESIZABLE);
             al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
-            display = al_create_display(width, height);
+            // Under a heavily loaded X server a context now and then fails to come up; try again.
+            for (int attempt = 0; attempt < 5 && !display; ++attempt) {
+                if (attempt > 0)
+                    al_rest(0.5);
+                display = al_create_display(width, height);
+            }
             if (display) {
                 set_fixed_gl_state();
                 create_global_matrices_buffer();
