@@ -171,18 +171,21 @@ bool Bitmap::read(Source& source) {
     // A short file is caught before its pixel block is allocated, which may be hundreds of megabytes.
     if (source.remaining() < neededSize)
         return fail("File is truncated");
-    uint8_t* pixels = new (std::nothrow) uint8_t[blockSize];
-    if (!pixels)
-        return fail("Not enough memory to allocate a temporary buffer");
-    const size_t got = source.read(pixels, blockSize);
-    source.close();
-    if (got < neededSize) {
+    if (bpp == 24) {
+        loaded = readBgr(source, neededSize);
+    } else {
+        uint8_t* pixels = new (std::nothrow) uint8_t[blockSize];
+        if (!pixels)
+            return fail("Not enough memory to allocate a temporary buffer");
+        const size_t got = source.read(pixels, blockSize);
+        source.close();
+        if (got < neededSize) {
+            delete[] pixels;
+            return fail("File is truncated");
+        }
+        loaded = convertIndexed(pixels);
         delete[] pixels;
-        return fail("File is truncated");
     }
-
-    loaded = bpp == 8 ? convertIndexed(pixels) : convertBgr(pixels);
-    delete[] pixels;
     if (!loaded) {
         release();
         return false;
@@ -191,20 +194,40 @@ bool Bitmap::read(Source& source) {
     return loaded;
 }
 
-bool Bitmap::convertBgr(const uint8_t* pixels) {
-    data = new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3];
+// The rows go straight into data and are turned from BGR into RGB in place: a second image-sized block
+// would double the memory touched per load and add a full copy.
+bool Bitmap::readBgr(Source& source, size_t neededSize) {
+    data = new (std::nothrow) uint8_t[size_t(rowBytes) * size_t(height)];
     if (!data) {
         error = "Not enough memory to allocate an image buffer";
         return false;
     }
-    uint8_t* out = data;
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* in = pixels + size_t(y) * size_t(paddedRowBytes);
-        for (int32_t x = 0; x < width; ++x, in += 3, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
+    const size_t padding = size_t(paddedRowBytes - rowBytes);
+    if (padding == 0) {
+        if (source.read(data, neededSize) != neededSize) {
+            error = "File is truncated";
+            return false;
         }
+    } else {
+        uint8_t skipped[3];
+        for (int32_t y = 0; y < height; ++y) {
+            if (source.read(data + size_t(y) * size_t(rowBytes), size_t(rowBytes)) != size_t(rowBytes)) {
+                error = "File is truncated";
+                return false;
+            }
+            // The last row's padding may be missing.
+            if (y + 1 < height && source.read(skipped, padding) != padding) {
+                error = "File is truncated";
+                return false;
+            }
+        }
+    }
+    source.close();
+    uint8_t* const end = data + size_t(rowBytes) * size_t(height);
+    for (uint8_t* p = data; p < end; p += 3) {
+        const uint8_t blue = p[0];
+        p[0] = p[2];
+        p[2] = blue;
     }
     return true;
 }

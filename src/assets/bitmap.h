@@ -76,5 +76,6 @@ class Bitmap {
     bool read(Source& source);
     bool fail(const char* message);
     bool convertIndexed(const uint8_t* pixels);
-    bool convertBgr(const uint8_t* pixels);
+    // Reads the 24-bit rows straight into data as RGB; neededSize is the pixel bytes the file must hold.
+    bool readBgr(Source& source, size_t neededSize);
 };

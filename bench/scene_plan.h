@@ -1,0 +1,22 @@
+// Turns the requested scenes into the list of measured runs (filters and culling make several).
+#pragma once
+
+#include "bench_options.h"
+
+#include <string>
+#include <vector>
+
+// One measured run: a scene of the catalogue with every setting resolved.
+struct scene_run {
+    // How the run is named in the table, e.g. "filters:texture=1:mipmap=2".
+    std::string label;
+    std::string scene;
+    int enemies = 0;
+    int shots = 0;
+    int texture_quality = 0;
+    int mipmap_quality = 0;
+    bool culling = true;
+};
+
+// The runs of the requests in order; no requests means every scene with its defaults.
+std::vector<scene_run> plan_runs(const std::vector<scene_request>& requests);

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A few frames of every scene of the real tarnwick-bench: status 0, the banner, one table row per run and
+# the CSV; bad options end with status 2 and a message. No timing is checked.
+set -u
+# Without the test's X server, one of its own.
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+: "${TARNWICK_BENCH_BIN:?}"
+: "${TARNWICK_PRELOAD:=}"
+work=$(mktemp -d /tmp/tarnwick-bench-smoke.XXXXXX)
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+absent() { ! grep -qE "$1" "$2"; }
+only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
+bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" "$@" </dev/null; }
+
+bench --frames 3 --warmup 1 --csv "$work/all.csv" >"$work/out" 2>"$work/err"
+status=$?
+check "every scene runs, status 0 (was $status)" [ "$status" -eq 0 ]
+check "banner names the renderer" grep -q "^GL_RENDERER: ." "$work/out"
+check "banner names the GL version" grep -q "^GL_VERSION: .* [0-9]" "$work/out"
+runs="empty default combat:enemies=50:shots=100 blur inspect filters:texture=0:mipmap=0 \
+filters:texture=1:mipmap=0 filters:texture=0:mipmap=1 filters:texture=1:mipmap=1 filters:texture=0:mipmap=2 \
+filters:texture=1:mipmap=2 culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100"
+for run in $runs; do
+    check "a row for $run with 3 frames" grep -qE "^$run +3 +[0-9.]+ " "$work/out"
+    check "a CSV row for $run" grep -qE "^$run,3,[0-9.]+,[0-9.]+" "$work/all.csv"
+done
+check "13 CSV rows after the header" [ "$(wc -l <"$work/all.csv")" -eq 14 ]
+check "the game's own chatter stays out of the table" absent "^(vao:|sizeof|screen->vao)" "$work/out"
+check "start-up time reported" grep -qE "^start-up: first frame presented [0-9]+ ms" "$work/out"
+check "nothing on standard error but progress lines" only_progress "$work/err"
+
+bench --startup --scene empty >"$work/startup" 2>&1
+status=$?
+check "--startup exits 0 after the first frame (was $status)" [ "$status" -eq 0 ]
+check "--startup prints only the start-up line after the banner" \
+    [ "$(grep -c "^start-up:" "$work/startup")" -eq 1 -a "$(grep -c "^empty " "$work/startup")" -eq 0 ]
+
+for bad in "--frames 0" "--scene nosuch" "--scene combat:enemies=-1" "--size 800" "--screenshot 3:x.bmp" "--what"; do
+    # shellcheck disable=SC2086
+    bench $bad >"$work/out" 2>"$work/err"
+    status=$?
+    check "'$bad' exits 2 (was $status)" [ "$status" -eq 2 ]
+    check "'$bad' explains itself on standard error" grep -q "^tarnwick-bench: ." "$work/err"
+    check "'$bad' prints nothing on standard output" [ ! -s "$work/out" ]
+done
+
+bench --help >"$work/out" 2>&1
+check "--help exits 0 with the usage" grep -q "^Usage: tarnwick-bench" "$work/out"
+bench --list >"$work/out" 2>&1
+check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling)" "$work/out")" -eq 7 ]
+
+if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "kept $work"; exit 1; fi

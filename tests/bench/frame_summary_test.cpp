@@ -1,0 +1,79 @@
+// Frame-time statistics: nearest-rank percentiles on known samples, the summary and its printed rows.
+#include "frame_summary.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <sstream>
+
+namespace {
+std::vector<double> one_to(int n) {
+    std::vector<double> v(size_t(n), 0.0);
+    std::iota(v.begin(), v.end(), 1.0);
+    return v;
+}
+
+TEST(frame_summary, percentiles_of_known_samples) {
+    struct row {
+        std::vector<double> samples;
+        double p, expected;
+    };
+    const std::vector<double> shuffled = {7, 1, 9, 3, 5, 2, 10, 4, 8, 6};
+    const row table[] = {
+        {one_to(100), 50, 50}, {one_to(100), 95, 95}, {one_to(100), 99, 99},    {one_to(100), 100, 100},
+        {one_to(100), 1, 1},   {one_to(100), 0, 1},   {one_to(100), 99.5, 100}, {one_to(20), 95, 19},
+        {one_to(20), 50, 10},  {one_to(20), 99, 20},  {one_to(10), 50, 5},      {one_to(10), 51, 6},
+        {shuffled, 50, 5},     {shuffled, 90, 9},     {shuffled, 100, 10},      {{4.25}, 50, 4.25},
+        {{4.25}, 99, 4.25},    {{3, 3, 3, 9}, 75, 3}, {{3, 3, 3, 9}, 76, 9},    {{}, 50, 0},
+    };
+    for (const row& r : table) {
+        std::ostringstream what;
+        what << "p" << r.p << " of " << r.samples.size() << " samples";
+        EXPECT_DOUBLE_EQ(percentile(r.samples, r.p), r.expected) << what.str();
+    }
+}
+
+TEST(frame_summary, summary_of_frame_and_cpu_times) {
+    // 98 frames of 10 ms, one of 30 ms and one of 50 ms: 1.06 s for 100 frames.
+    std::vector<double> frames(98, 0.010);
+    frames.push_back(0.030);
+    frames.push_back(0.050);
+    const std::vector<double> cpu = {0.001, 0.003};
+    const frame_summary s = summarize(frames, cpu);
+    EXPECT_EQ(s.frames, 100);
+    EXPECT_NEAR(s.mean_fps, 100.0 / 1.06, 1e-9);
+    EXPECT_NEAR(s.p50_ms, 10.0, 1e-9);
+    EXPECT_NEAR(s.p95_ms, 10.0, 1e-9);
+    EXPECT_NEAR(s.p99_ms, 30.0, 1e-9);
+    EXPECT_NEAR(s.max_ms, 50.0, 1e-9);
+    EXPECT_NEAR(s.cpu_ms, 2.0, 1e-9);
+
+    const frame_summary empty = summarize({}, {});
+    EXPECT_EQ(empty.frames, 0);
+    EXPECT_EQ(empty.mean_fps, 0.0);
+}
+
+TEST(frame_summary, rows_line_up_with_the_header_and_csv_keeps_every_field) {
+    frame_summary s;
+    s.frames = 600;
+    s.mean_fps = 123.456;
+    s.p50_ms = 8.125;
+    s.p95_ms = 9.5;
+    s.p99_ms = 11.25;
+    s.max_ms = 40.0;
+    s.cpu_ms = 0.5;
+    const std::string header = summary_header();
+    const std::string row = summary_row("combat:enemies=50:shots=100", s);
+    EXPECT_EQ(row.size(), header.size());
+    // Each number ends where its column title ends.
+    for (const char* title : {"frames", "FPS", "p50 ms", "p95 ms", "p99 ms", "max ms", "CPU ms"}) {
+        const size_t end = header.find(title) + std::string(title).size();
+        EXPECT_NE(row[end - 1], ' ') << title;
+        EXPECT_TRUE(end == row.size() || row[end] == ' ') << title;
+    }
+    EXPECT_NE(row.find("123.5"), std::string::npos);
+    EXPECT_EQ(csv_row("blur", s), "blur,600,123.456,8.1250,9.5000,11.2500,40.0000,0.5000");
+    const std::string csv = csv_header();
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 7);
+}
+} // namespace
