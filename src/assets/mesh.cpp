@@ -6,7 +6,19 @@
 #include <assimp/scene.h>
 
 #include <iostream>
+#include <stdexcept>
+#include <string>
 #include <vector>
+
+// Debian's Assimp is built with its internal checks on, and a failed check aborts the process (degenerate
+// polygons in a COLLADA file trip one). This definition takes the place of the library's: it throws, the
+// importer catches it inside ReadFile and returns no scene, so a bad model fails its import instead.
+namespace Assimp {
+void aiAssertViolation(const char* expression, const char* file, int line) {
+    throw std::runtime_error(std::string("Assimp internal check failed: ") + expression + " (" + file + ":" +
+                             std::to_string(line) + ")");
+}
+} // namespace Assimp
 
 namespace {
 
