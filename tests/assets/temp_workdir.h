@@ -1,38 +1,35 @@
 // A fresh temporary working directory for tests that need their own data folders; restores the old one.
 #pragma once
 
-#include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 struct temp_workdir {
-    std::string previous;
-    std::string path;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::path path;
 
     temp_workdir() {
-        char old[PATH_MAX];
-        previous = getcwd(old, sizeof old) ? old : ".";
         char pattern[] = "/tmp/tarnwick_assets_XXXXXX";
-        path = mkdtemp(pattern);
-        if (chdir(path.c_str()) != 0)
-            path.clear();
+        if (mkdtemp(pattern)) {
+            path = pattern;
+            std::filesystem::current_path(path);
+        }
     }
     ~temp_workdir() {
-        if (chdir(previous.c_str()) != 0)
-            return;
-        const std::string command = "rm -rf '" + path + "'";
-        if (!path.empty() && std::system(command.c_str()) != 0)
-            std::perror("rm");
+        std::filesystem::current_path(previous);
+        if (!path.empty())
+            std::filesystem::remove_all(path);
     }
     // Absolute path of a file in the directory the test started in (the build directory).
-    std::string original(const std::string& relative) const { return previous + "/" + relative; }
+    std::string original(const std::string& relative) const { return (previous / relative).string(); }
     static void write(const std::string& name, const std::string& content) {
-        FILE* f = std::fopen(name.c_str(), "wb");
-        if (!f)
-            return;
-        std::fwrite(content.data(), 1, content.size(), f);
-        std::fclose(f);
+        std::ofstream(name, std::ios::binary) << content;
+    }
+    static void write(const std::string& name, const std::vector<uint8_t>& content) {
+        write(name, std::string(content.begin(), content.end()));
     }
 };
