@@ -1,20 +1,9 @@
 #!/usr/bin/env bash
 # A few frames of every scene of the real tarnwick-bench: status 0, the banner, one table row per run and
 # the CSV; bad options end with status 2 and a message. No timing is checked.
-set -u
-# Without the test's X server, one of its own.
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-: "${TARNWICK_BENCH_BIN:?}"
-: "${TARNWICK_PRELOAD:=}"
-work=$(mktemp -d /tmp/tarnwick-bench-smoke.XXXXXX)
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+. "$(dirname "$0")/bench_check.sh"
 absent() { ! grep -qE "$1" "$2"; }
 only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
-bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" "$@" </dev/null; }
 
 bench --frames 3 --warmup 1 --csv "$work/all.csv" >"$work/out" 2>"$work/err"
 status=$?
@@ -53,4 +42,4 @@ check "--help exits 0 with the usage" grep -q "^Usage: tarnwick-bench" "$work/ou
 bench --list >"$work/out" 2>&1
 check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling)" "$work/out")" -eq 7 ]
 
-if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "kept $work"; exit 1; fi
+finish

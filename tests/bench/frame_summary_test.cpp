@@ -54,14 +54,7 @@ TEST(frame_summary, summary_of_frame_and_cpu_times) {
 }
 
 TEST(frame_summary, rows_line_up_with_the_header_and_csv_keeps_every_field) {
-    frame_summary s;
-    s.frames = 600;
-    s.mean_fps = 123.456;
-    s.p50_ms = 8.125;
-    s.p95_ms = 9.5;
-    s.p99_ms = 11.25;
-    s.max_ms = 40.0;
-    s.cpu_ms = 0.5;
+    const frame_summary s{600, 123.456, 8.125, 9.5, 11.25, 40.0, 0.5};
     const std::string header = summary_header();
     const std::string row = summary_row("combat:enemies=50:shots=100", s);
     EXPECT_EQ(row.size(), header.size());

@@ -18,34 +18,36 @@ constexpr int start_width = 320;
 constexpr int start_height = 240;
 std::string quad_output;
 
-void set_up_ring() {
-    if (shaders)
-        return;
-    shaders = new shader_set();
-    set_view(forward_view());
-    shaders->motion->init_frames();
-    testing::internal::CaptureStdout();
-    create_screen_quad();
-    quad_output = testing::internal::GetCapturedStdout();
-}
-
 #define REQUIRE_RING()                                                                                       \
     do {                                                                                                     \
         if (!open_gl_context(start_width, start_height))                                                     \
             GTEST_SKIP() << "no X display";                                                                  \
-        set_up_ring();                                                                                       \
+        if (!shaders) {                                                                                      \
+            shaders = new shader_set();                                                                      \
+            set_view(forward_view());                                                                        \
+            shaders->motion->init_frames();                                                                  \
+            testing::internal::CaptureStdout();                                                              \
+            create_screen_quad();                                                                            \
+            quad_output = testing::internal::GetCapturedStdout();                                            \
+        }                                                                                                    \
     } while (0)
 
 int display_width() { return al_get_display_width(display); }
 int display_height() { return al_get_display_height(display); }
-
 std::vector<uint8_t> whole_frame() { return read_back_rgb(0, 0, display_width(), display_height()); }
+
+GLint gl_pixel_buffer_size() {
+    GLint size = 0;
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, shaders->motion->pixel_buffer);
+    glGetBufferParameteriv(GL_PIXEL_PACK_BUFFER, GL_BUFFER_SIZE, &size);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return size;
+}
 
 void draw_quad(glm::vec3 centre, float half, glm::vec4 colour) {
     const std::unique_ptr<probe_mesh> quad(make_facing_quad(centre, half, {0, 0, -1}));
     glUseProgram(shaders->phong->program);
-    const glm::mat4 identity(1.0f);
-    glUniformMatrix4fv(shaders->phong->model_matrix_location, 1, GL_FALSE, glm::value_ptr(identity));
+    glUniformMatrix4fv(shaders->phong->model_matrix_location, 1, GL_FALSE, glm::value_ptr(glm::mat4(1.0f)));
     glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(colour));
     quad->draw();
 }
@@ -78,15 +80,11 @@ std::vector<uint8_t> ring_image(unsigned unit, int& w, int& h) {
     return image;
 }
 
-// One frame as the main loop runs it with motion blur on; returns the unblurred and the composed frame.
-void blurred_frame(void (*draw)(int), int frame, std::vector<uint8_t>* unblurred,
-                   std::vector<uint8_t>* composed) {
-    draw(frame);
-    if (unblurred)
-        *unblurred = whole_frame();
+// One frame as the main loop runs it with motion blur on, after the scene was drawn.
+void compose_and_advance(std::vector<uint8_t>& unblurred, std::vector<uint8_t>& composed) {
+    unblurred = whole_frame();
     compose_frame();
-    if (composed)
-        *composed = whole_frame();
+    composed = whole_frame();
     shaders->motion->advance();
 }
 
@@ -100,70 +98,31 @@ TEST(frame_composition, screen_quad_is_six_byte_indices_over_64_and_32_byte_buff
     EXPECT_EQ(quad_output, "screen->vao" + std::to_string(screen->vao) + "\n");
 
     glBindVertexArray(screen->vao);
-    struct row {
-        const char* what;
-        GLenum query;
-        GLuint attribute;
-        GLint bytes;
-    };
-    const row table[] = {{"positions", GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, 0, 64},
-                         {"texture coordinates", GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, 1, 32},
-                         {"indices", GL_ELEMENT_ARRAY_BUFFER_BINDING, 0, 6}};
-    for (const row& r : table) {
-        GLint buffer = 0, size = 0;
-        if (r.query == GL_ELEMENT_ARRAY_BUFFER_BINDING)
-            glGetIntegerv(r.query, &buffer);
-        else
-            glGetVertexAttribiv(r.attribute, r.query, &buffer);
-        ASSERT_NE(buffer, 0) << r.what;
-        glBindBuffer(GL_COPY_READ_BUFFER, GLuint(buffer));
+    GLint buffers[3] = {};
+    glGetVertexAttribiv(0, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffers[0]);
+    glGetVertexAttribiv(1, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffers[1]);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &buffers[2]);
+    const GLint bytes[3] = {64, 32, 6};
+    for (int k = 0; k < 3; ++k) {
+        GLint size = 0;
+        ASSERT_NE(buffers[k], 0) << "positions, texture coordinates, indices: " << k;
+        glBindBuffer(GL_COPY_READ_BUFFER, GLuint(buffers[k]));
         glGetBufferParameteriv(GL_COPY_READ_BUFFER, GL_BUFFER_SIZE, &size);
-        EXPECT_EQ(size, r.bytes) << r.what;
+        EXPECT_EQ(size, bytes[k]) << "positions, texture coordinates, indices: " << k;
     }
     glBindBuffer(GL_COPY_READ_BUFFER, 0);
     glBindVertexArray(0);
 }
 
-TEST(frame_composition, first_blurred_frame_reads_black_in_the_older_slots) {
-    REQUIRE_RING();
-    // A fresh ring, as at start-up, switched on for its first frame.
-    shaders->motion->init_frames();
-    const unsigned newest = shaders->motion->texture_unit0();
-    const unsigned older[5] = {shaders->motion->texture_unit1(), shaders->motion->texture_unit2(),
-                               shaders->motion->texture_unit3(), shaders->motion->texture_unit4(),
-                               shaders->motion->texture_unit5()};
-    std::vector<uint8_t> unblurred, composed;
-    blurred_frame([](int) { draw_static_scene(); }, 0, &unblurred, &composed);
-
-    int w = 0, h = 0;
-    const std::vector<uint8_t> captured = ring_image(newest, w, h);
-    EXPECT_EQ(w, display_width());
-    EXPECT_EQ(h, display_height());
-    EXPECT_LE(largest_difference(captured, unblurred), 1) << "the newest slot holds the frame just drawn";
-    for (unsigned unit : older) {
-        const std::vector<uint8_t> image = ring_image(unit, w, h);
-        ASSERT_FALSE(image.empty());
-        EXPECT_EQ(*std::max_element(image.begin(), image.end()), 0) << "unit " << unit;
-    }
-    // Black history does not darken the frame.
-    EXPECT_LE(largest_difference(composed, unblurred), 3);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
 TEST(frame_composition, six_identical_ring_frames_give_back_that_frame) {
     REQUIRE_RING();
-    const int w = display_width(), h = display_height();
-    std::vector<uint8_t> pattern(size_t(w) * size_t(h) * 3);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = &pattern[(size_t(y) * size_t(w) + size_t(x)) * 3];
-            p[0] = uint8_t(x * 255 / w), p[1] = uint8_t(y * 255 / h),
-            p[2] = uint8_t((x / 16 + y / 16) % 2 * 200);
-        }
+    draw_static_scene();
+    const std::vector<uint8_t> frame = whole_frame();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (unsigned unit = 1; unit <= 6; ++unit) {
         glActiveTexture(GL_TEXTURE0 + unit);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, pattern.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, display_width(), display_height(), 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, frame.data());
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glActiveTexture(GL_TEXTURE0);
@@ -179,37 +138,20 @@ TEST(frame_composition, six_identical_ring_frames_give_back_that_frame) {
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
-    EXPECT_LE(largest_difference(whole_frame(), pattern), 2);
-}
-
-TEST(frame_composition, static_scene_matches_the_unblurred_frame_after_six_frames) {
-    REQUIRE_RING();
-    std::vector<uint8_t> unblurred, composed;
-    for (int frame = 0; frame < 7; ++frame)
-        blurred_frame([](int) { draw_static_scene(); }, frame, &unblurred, &composed);
-    EXPECT_LE(largest_difference(composed, unblurred), 3);
-    GLint current = -1;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
-    EXPECT_EQ(current, 0);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-// A white square stepping left to right, one step per frame, over black.
-constexpr float step_world = 0.25f;
-glm::vec3 square_at(int frame) { return {1.5f - step_world * float(frame), 0.0f, 5.0f}; }
-void draw_moving_square(int frame) {
-    clear_to(0, 0, 0);
-    draw_quad(square_at(frame), 0.1f, {1, 1, 1, 1});
+    EXPECT_LE(largest_difference(whole_frame(), frame), 2);
 }
 
 TEST(frame_composition, moving_object_leaves_a_fading_trail) {
     REQUIRE_RING();
+    // A white square stepping left to right, one step per frame, over black.
+    const auto square_at = [](int frame) { return glm::vec3(1.5f - 0.25f * float(frame), 0.0f, 5.0f); };
     std::vector<uint8_t> unblurred, composed;
     const int last = 9;
-    for (int frame = 0; frame <= last; ++frame)
-        blurred_frame(draw_moving_square, frame, &unblurred, &composed);
-
+    for (int frame = 0; frame <= last; ++frame) {
+        clear_to(0, 0, 0);
+        draw_quad(square_at(frame), 0.1f, {1, 1, 1, 1});
+        compose_and_advance(unblurred, composed);
+    }
     const int w = display_width();
     auto level = [&](const std::vector<uint8_t>& image, int frames_ago) {
         const glm::ivec2 p = project_to_pixel(square_at(last - frames_ago), w, display_height());
@@ -230,35 +172,59 @@ TEST(frame_composition, moving_object_leaves_a_fading_trail) {
     EXPECT_EQ(level(composed, 6), 0) << "beyond the ring nothing remains";
 }
 
-TEST(frame_composition, growing_the_display_past_four_times_its_pixels_keeps_gl_clean) {
+// The static scene from a fresh ring: the first blurred frame finds the frame in the newest slot and black in
+// the others, and from the sixth frame on the composed frame matches the unblurred one. Then the same after
+// growing the window past four times its pixels, where the start-up pixel buffer is too small.
+TEST(frame_composition, static_scene_survives_composition_before_and_after_growing) {
     REQUIRE_RING();
-    const int w = 800, h = 600;
-    ASSERT_GT(w * h, 4 * start_width * start_height);
-    ASSERT_LT(shaders->motion->pixel_buffer_size, GLsizeiptr(w) * h * 3)
-        << "the start-up buffer must be too small";
-    ASSERT_TRUE(al_resize_display(display, w, h));
-    al_acknowledge_resize(display);
-    ASSERT_EQ(display_width(), w);
-    ASSERT_EQ(display_height(), h);
-    glViewport(0, 0, w, h);
-    set_projection(make_projection(float(w), float(h)));
-    set_viewport_size(float(w), float(h));
-    set_view(forward_view());
-    while (glGetError() != GL_NO_ERROR) {
+    shaders->motion->init_frames();
+    for (const glm::ivec2 size : {glm::ivec2(start_width, start_height), glm::ivec2(800, 600)}) {
+        const int w = size.x, h = size.y;
+        if (w != display_width()) {
+            ASSERT_GT(w * h, 4 * start_width * start_height);
+            ASSERT_LT(shaders->motion->pixel_buffer_size, GLsizeiptr(w) * h * 3);
+            ASSERT_TRUE(al_resize_display(display, w, h));
+            al_acknowledge_resize(display);
+            ASSERT_EQ(display_width(), w);
+            ASSERT_EQ(display_height(), h);
+            glViewport(0, 0, w, h);
+            set_projection(make_projection(float(w), float(h)));
+            set_viewport_size(float(w), float(h));
+            set_view(forward_view());
+            while (glGetError() != GL_NO_ERROR) {
+            }
+        }
+        std::vector<uint8_t> unblurred, composed;
+        for (int frame = 0; frame < 7; ++frame) {
+            const unsigned units[6] = {shaders->motion->texture_unit0(), shaders->motion->texture_unit1(),
+                                       shaders->motion->texture_unit2(), shaders->motion->texture_unit3(),
+                                       shaders->motion->texture_unit4(), shaders->motion->texture_unit5()};
+            draw_static_scene();
+            compose_and_advance(unblurred, composed);
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << w << "x" << h << " frame " << frame;
+            for (int k = 0; k < 6 && frame == 0 && w == start_width; ++k) {
+                int tw = 0, th = 0;
+                const std::vector<uint8_t> image = ring_image(units[k], tw, th);
+                ASSERT_FALSE(image.empty());
+                if (k == 0) {
+                    EXPECT_EQ(tw, w);
+                    EXPECT_EQ(th, h);
+                    EXPECT_LE(largest_difference(image, unblurred), 1) << "the newest slot holds the frame";
+                } else {
+                    EXPECT_EQ(*std::max_element(image.begin(), image.end()), 0) << "slot " << k;
+                }
+            }
+            if (frame == 6 || (frame == 0 && w == start_width)) {
+                EXPECT_LE(largest_difference(composed, unblurred), 3) << w << "x" << h << " frame " << frame;
+            }
+        }
+        GLint current = -1;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+        EXPECT_EQ(current, 0);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_GE(gl_pixel_buffer_size(), w * h * 3);
+        EXPECT_EQ(GLsizeiptr(gl_pixel_buffer_size()), shaders->motion->pixel_buffer_size);
     }
-
-    std::vector<uint8_t> unblurred, composed;
-    for (int frame = 0; frame < 7; ++frame) {
-        blurred_frame([](int) { draw_static_scene(); }, frame, &unblurred, &composed);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "frame " << frame;
-    }
-    EXPECT_LE(largest_difference(composed, unblurred), 3) << "the composed frame still shows the scene";
-    GLint size = 0;
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, shaders->motion->pixel_buffer);
-    glGetBufferParameteriv(GL_PIXEL_PACK_BUFFER, GL_BUFFER_SIZE, &size);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    EXPECT_GE(size, w * h * 3);
-    EXPECT_EQ(GLsizeiptr(size), shaders->motion->pixel_buffer_size);
 }
 
 TEST(frame_composition, pixel_buffer_reservation_skips_empty_sizes_and_only_grows) {
@@ -276,38 +242,10 @@ TEST(frame_composition, pixel_buffer_reservation_skips_empty_sizes_and_only_grow
         const GLsizeiptr before = shaders->motion->pixel_buffer_size;
         EXPECT_EQ(shaders->motion->reserve_pixel_buffer(r.width, r.height), r.usable)
             << r.width << "x" << r.height;
-        EXPECT_GE(shaders->motion->pixel_buffer_size, before) << "never shrinks";
-        if (r.usable) {
-            EXPECT_GE(shaders->motion->pixel_buffer_size, r.at_least) << r.width << "x" << r.height;
-        }
-        GLint size = 0;
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, shaders->motion->pixel_buffer);
-        glGetBufferParameteriv(GL_PIXEL_PACK_BUFFER, GL_BUFFER_SIZE, &size);
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-        EXPECT_EQ(GLsizeiptr(size), shaders->motion->pixel_buffer_size);
+        EXPECT_GE(shaders->motion->pixel_buffer_size, std::max(before, r.at_least))
+            << r.width << "x" << r.height;
+        EXPECT_EQ(GLsizeiptr(gl_pixel_buffer_size()), shaders->motion->pixel_buffer_size);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(frame_composition, apply_points_the_samplers_at_the_ring_newest_first) {
-    REQUIRE_RING();
-    while (shaders->motion->frame_counter != 0)
-        shaders->motion->advance();
-    struct row {
-        int advances;
-        GLint units[6];
-    };
-    const row table[] = {{0, {6, 5, 4, 3, 2, 1}}, {1, {1, 6, 5, 4, 3, 2}}, {5, {6, 5, 4, 3, 2, 1}}};
-    for (const row& r : table) {
-        for (int i = 0; i < r.advances; ++i)
-            shaders->motion->advance();
-        shaders->motion->apply();
-        for (int k = 0; k < 6; ++k) {
-            GLint value = -1;
-            glGetUniformiv(shaders->motion->program, shaders->motion->texture_unit_locations[k], &value);
-            EXPECT_EQ(value, r.units[k]) << "after " << r.advances << " more advances, slot " << k;
-        }
-    }
-    glUseProgram(0);
 }
 } // namespace

@@ -34,6 +34,3 @@ glm::ivec2 project_to_pixel(glm::vec3 world, int width, int height);
 
 // Clears colour and depth to the given colour.
 void clear_to(float r, float g, float b);
-
-// A tileable grey cloud texture (sum of value-noise octaves), mipmapped, repeating, on the bound unit.
-GLuint make_cloud_texture(int size, unsigned seed);

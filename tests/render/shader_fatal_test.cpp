@@ -3,11 +3,11 @@
 #include "render/shader_set.h"
 #include "support/gl_context.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <string>
 #include <unistd.h>
 
@@ -20,51 +20,42 @@ class bare_shader : public shader {
     void init_uniforms() override {}
 };
 
-const char* good_vertex = "#version 330\nlayout(location = 0) in vec4 position;\nout vec3 shade;\n"
-                          "void main() { shade = position.xyz; gl_Position = position; }\n";
-const char* good_fragment =
-    "#version 330\nin vec3 shade;\nout vec4 colour;\nvoid main() { colour = vec4(shade, 1.0); }\n";
-// Reads the vertex stage's output with another type: compiles alone, fails to link.
-const char* mismatched_fragment =
-    "#version 330\nin vec2 shade;\nout vec4 colour;\nvoid main() { colour = vec4(shade, 0.0, 1.0); }\n";
-const char* broken = "#version 330\nvoid main() { this is not glsl }\n";
-
-// A scratch folder with the stage files of the table, removed again by the parent.
+// The stage files of the table, in a scratch folder removed again by the parent. The mismatched fragment
+// stage reads the vertex stage's output with another type: it compiles alone and fails to link.
 struct scratch {
     fs::path dir;
     scratch() {
         char name[] = "/tmp/tarnwick_shader_XXXXXX";
         dir = mkdtemp(name);
-        write("good.vert", good_vertex);
-        write("good.frag", good_fragment);
-        write("mismatch.frag", mismatched_fragment);
-        write("broken.vert", broken);
-        write("broken.geom", broken);
-        write("broken.frag", broken);
-        write("empty.vert", "");
+        const char* broken = "#version 330\nvoid main() { this is not glsl }\n";
+        const std::pair<const char*, const char*> files[] = {
+            {"good.vert", "#version 330\nlayout(location = 0) in vec4 position;\nout vec3 shade;\n"
+                          "void main() { shade = position.xyz; gl_Position = position; }\n"},
+            {"good.frag",
+             "#version 330\nin vec3 shade;\nout vec4 colour;\nvoid main() { colour = vec4(shade, 1.0); }\n"},
+            {"mismatch.frag", "#version 330\nin vec2 shade;\nout vec4 colour;\nvoid main() { colour = "
+                              "vec4(shade, 0.0, 1.0); }\n"},
+            {"broken.vert", broken},
+            {"broken.geom", broken},
+            {"broken.frag", broken},
+            {"empty.vert", ""}};
+        for (const auto& [file, text] : files)
+            std::ofstream(dir / file) << text;
         fs::create_directory(dir / "folder.vert");
     }
     ~scratch() { fs::remove_all(dir); }
-    void write(const std::string& name, const char* text) const { std::ofstream(dir / name) << text; }
     std::string operator/(const std::string& name) const { return (dir / name).string(); }
 };
 
 // Escapes a literal text for the death-test matcher (POSIX extended regular expressions).
 std::string literal(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos)
-            out += '\\';
-        out += c;
-    }
-    return out;
+    return std::regex_replace(text, std::regex(R"([\\^$.|?*+()[\]{}])"), R"(\$&)");
 }
 
 bool have_display() { return std::getenv("DISPLAY") != nullptr; }
 
-// Death tests fork without re-running the program: the parent never opens a display, so the child starts
-// clean and opens its own. Opens the context inside the child process, builds the stages and compiles (twice
-// when asked).
+// Runs in the death test's child (the parent never opens a display): opens a context, adds the stages and
+// compiles them the given number of times.
 void build(const std::vector<shader::source>& stages, int compiles) {
     if (!open_gl_context())
         std::exit(99);
@@ -76,10 +67,17 @@ void build(const std::vector<shader::source>& stages, int compiles) {
     std::exit(0);
 }
 
+std::string cannot_open(const std::string& path) { return "Could not open shader file " + path + ".\n"; }
+std::string compile_failure(const std::string& stage, const std::string& path) {
+    return "Compile failure in " + stage + " shader (" + path + "):\n";
+}
+
 TEST(shader_fatal, each_failure_ends_with_its_message_and_status_one) {
     if (!have_display())
         GTEST_SKIP() << "no X display";
-    const scratch files;
+    const scratch f;
+    const GLenum V = GL_VERTEX_SHADER, G = GL_GEOMETRY_SHADER, F = GL_FRAGMENT_SHADER;
+    const std::string recompile = "Tried to (re)compile shader program without shaders.\n";
     struct row {
         const char* what;
         std::vector<shader::source> stages;
@@ -87,86 +85,59 @@ TEST(shader_fatal, each_failure_ends_with_its_message_and_status_one) {
         std::string message;
     };
     const row table[] = {
-        {"missing vertex file",
-         {{GL_VERTEX_SHADER, "shaders/x.vert"}},
-         1,
-         "Could not open shader file shaders/x.vert.\n"},
+        {"missing vertex file", {{V, "shaders/x.vert"}}, 1, cannot_open("shaders/x.vert")},
         {"missing second file",
-         {{GL_VERTEX_SHADER, files / "good.vert"}, {GL_FRAGMENT_SHADER, files / "none.frag"}},
+         {{V, f / "good.vert"}, {F, f / "none.frag"}},
          1,
-         "Could not open shader file " + files / "none.frag" + ".\n"},
-        {"directory as a file",
-         {{GL_VERTEX_SHADER, files / "folder.vert"}},
-         1,
-         "Could not open shader file " + files / "folder.vert" + ".\n"},
-        {"empty vertex file",
-         {{GL_VERTEX_SHADER, files / "empty.vert"}},
-         1,
-         "Compile failure in vertex shader (" + files / "empty.vert" + "):\n"},
-        {"broken vertex stage",
-         {{GL_VERTEX_SHADER, files / "broken.vert"}},
-         1,
-         "Compile failure in vertex shader (" + files / "broken.vert" + "):\n"},
+         cannot_open(f / "none.frag")},
+        {"directory as a file", {{V, f / "folder.vert"}}, 1, cannot_open(f / "folder.vert")},
+        {"empty vertex file", {{V, f / "empty.vert"}}, 1, compile_failure("vertex", f / "empty.vert")},
+        {"broken vertex stage", {{V, f / "broken.vert"}}, 1, compile_failure("vertex", f / "broken.vert")},
         {"broken geometry stage",
-         {{GL_VERTEX_SHADER, files / "good.vert"}, {GL_GEOMETRY_SHADER, files / "broken.geom"}},
+         {{V, f / "good.vert"}, {G, f / "broken.geom"}},
          1,
-         "Compile failure in geometry shader (" + files / "broken.geom" + "):\n"},
+         compile_failure("geometry", f / "broken.geom")},
         {"broken fragment stage",
-         {{GL_VERTEX_SHADER, files / "good.vert"}, {GL_FRAGMENT_SHADER, files / "broken.frag"}},
+         {{V, f / "good.vert"}, {F, f / "broken.frag"}},
          1,
-         "Compile failure in fragment shader (" + files / "broken.frag" + "):\n"},
+         compile_failure("fragment", f / "broken.frag")},
         {"unknown stage type",
-         {{GL_TESS_CONTROL_SHADER + 0x1000, files / "good.vert"}},
+         {{GL_TESS_CONTROL_SHADER + 0x1000, f / "good.vert"}},
          1,
-         "Compile failure in  shader (" + files / "good.vert" + "):\n"},
-        {"stages that do not link",
-         {{GL_VERTEX_SHADER, files / "good.vert"}, {GL_FRAGMENT_SHADER, files / "mismatch.frag"}},
-         1,
-         "Linker failure: "},
-        {"no stages", {}, 1, "Tried to (re)compile shader program without shaders.\n"},
-        {"second compile",
-         {{GL_VERTEX_SHADER, files / "good.vert"}, {GL_FRAGMENT_SHADER, files / "good.frag"}},
-         2,
-         "Tried to (re)compile shader program without shaders.\n"},
+         compile_failure("", f / "good.vert")},
+        {"stages that do not link", {{V, f / "good.vert"}, {F, f / "mismatch.frag"}}, 1, "Linker failure: "},
+        {"no stages", {}, 1, recompile},
+        {"second compile", {{V, f / "good.vert"}, {F, f / "good.frag"}}, 2, recompile},
     };
     for (const row& r : table) {
         EXPECT_EXIT(build(r.stages, r.compiles), testing::ExitedWithCode(1), literal(r.message)) << r.what;
     }
     // The control: the same stages compile, link and return once.
-    EXPECT_EXIT(
-        build({{GL_VERTEX_SHADER, files / "good.vert"}, {GL_FRAGMENT_SHADER, files / "good.frag"}}, 1),
-        testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(build({{V, f / "good.vert"}, {F, f / "good.frag"}}, 1), testing::ExitedWithCode(0), "");
 }
 
 TEST(shader_fatal, a_missing_file_of_any_program_stops_the_shader_set) {
     if (!have_display())
         GTEST_SKIP() << "no X display";
-    const fs::path source = fs::current_path() / "shaders";
-    ASSERT_TRUE(fs::is_directory(source)) << "run from the build directory";
+    const scratch f;
+    const fs::path copy = f.dir / "shaders";
+    fs::copy(fs::current_path() / "shaders", copy);
     std::vector<std::string> names;
-    for (const fs::directory_entry& e : fs::directory_iterator(source))
+    for (const fs::directory_entry& e : fs::directory_iterator(copy))
         names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    ASSERT_EQ(names.size(), 22u);
-
-    char name[] = "/tmp/tarnwick_shaders_XXXXXX";
-    const fs::path dir = mkdtemp(name);
-    fs::create_directory(dir / "shaders");
+    ASSERT_EQ(names.size(), 22u) << "run from the build directory";
     for (const std::string& missing : names) {
-        for (const std::string& n : names)
-            if (n != missing)
-                fs::copy_file(source / n, dir / "shaders" / n, fs::copy_options::overwrite_existing);
-        fs::remove(dir / "shaders" / missing);
+        fs::rename(copy / missing, f.dir / missing);
         EXPECT_EXIT(
             {
-                if (chdir(dir.c_str()) != 0 || !open_gl_context())
+                if (chdir(f.dir.c_str()) != 0 || !open_gl_context())
                     std::exit(99);
                 shaders = new shader_set();
                 std::exit(0);
             },
-            testing::ExitedWithCode(1), literal("Could not open shader file shaders/" + missing + ".\n"))
+            testing::ExitedWithCode(1), literal(cannot_open("shaders/" + missing)))
             << missing;
+        fs::rename(f.dir / missing, copy / missing);
     }
-    fs::remove_all(dir);
 }
 } // namespace

@@ -1,9 +1,11 @@
 // The ten programs under Mesa: linking, uniform interface, the shared block, and what each effect draws.
+#include "assets/texture_store.h"
 #include "probe_mesh.h"
 #include "render/camera.h"
 #include "render/shader_set.h"
 #include "support/gl_context.h"
 
+#include <functional>
 #include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
 #include <memory>
@@ -32,54 +34,77 @@ void build_shaders() {
     REQUIRE_GL_CONTEXT();                                                                                    \
     build_shaders()
 
-struct program_row {
-    const char* name;
-    shader* program;
-};
-
-std::vector<program_row> all_programs() {
-    return {{"dissolver", shaders->dissolver},   {"dissolveph", shaders->dissolveph},
-            {"baerentzen", shaders->baerentzen}, {"phong", shaders->phong},
-            {"pink_noise", shaders->pink_noise}, {"rainbow", shaders->rainbow},
-            {"texture", shaders->texture},       {"particle", shaders->particle},
-            {"dissolvet", shaders->dissolvet},   {"motion", shaders->motion}};
-}
-
-glm::u8vec3 pixel(int x, int y) {
-    const std::vector<uint8_t> p = read_back_rgb(x, y, 1, 1);
+glm::u8vec3 pixel(glm::ivec2 at) {
+    const std::vector<uint8_t> p = read_back_rgb(at.x, at.y, 1, 1);
     return glm::u8vec3(p[0], p[1], p[2]);
 }
 
 int brightness(glm::u8vec3 p) { return int(p.r) + int(p.g) + int(p.b); }
 
-// Pixels of the whole back buffer that differ from the clear colour by more than a little.
-int covered_pixels(glm::u8vec3 background) {
+// Pixels of the whole back buffer for which the test holds.
+int count_pixels(const std::function<bool(int r, int g, int b)>& test) {
     const std::vector<uint8_t> p = read_back_rgb(0, 0, width, height);
     int count = 0;
-    for (size_t i = 0; i < p.size(); i += 3) {
-        const int d = std::abs(int(p[i]) - background.r) + std::abs(int(p[i + 1]) - background.g) +
-                      std::abs(int(p[i + 2]) - background.b);
-        if (d > 12)
-            ++count;
-    }
+    for (size_t i = 0; i < p.size(); i += 3)
+        count += test(p[i], p[i + 1], p[i + 2]) ? 1 : 0;
     return count;
 }
 
-void set_model(const model_shader* s, const glm::mat4& m) {
+void use(const model_shader* s, glm::vec4 colour = glm::vec4(1.0f)) {
     glUseProgram(s->program);
-    glUniformMatrix4fv(s->model_matrix_location, 1, GL_FALSE, glm::value_ptr(m));
+    glUniformMatrix4fv(s->model_matrix_location, 1, GL_FALSE, glm::value_ptr(glm::mat4(1.0f)));
+    if (s == shaders->phong)
+        glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(colour));
+    if (s == shaders->baerentzen)
+        glUniform4fv(shaders->baerentzen->wire_color_location, 1, glm::value_ptr(colour));
 }
 
-TEST(shader_programs, every_program_links_and_holds_no_sources) {
+TEST(shader_programs, every_program_links_bare_with_its_model_matrix_and_the_global_matrices_block) {
     REQUIRE_SHADERS();
-    for (const program_row& row : all_programs()) {
+    const std::pair<const char*, shader*> programs[] = {
+        {"dissolver", shaders->dissolver},   {"dissolveph", shaders->dissolveph},
+        {"baerentzen", shaders->baerentzen}, {"phong", shaders->phong},
+        {"pink_noise", shaders->pink_noise}, {"rainbow", shaders->rainbow},
+        {"texture", shaders->texture},       {"particle", shaders->particle},
+        {"dissolvet", shaders->dissolvet},   {"motion", shaders->motion}};
+    for (const auto& [name, s] : programs) {
+        const GLuint p = s->program;
         GLint linked = 0, attached = -1;
-        ASSERT_NE(row.program->program, 0u) << row.name;
-        glGetProgramiv(row.program->program, GL_LINK_STATUS, &linked);
-        glGetProgramiv(row.program->program, GL_ATTACHED_SHADERS, &attached);
-        EXPECT_EQ(linked, GL_TRUE) << row.name;
-        EXPECT_EQ(attached, 0) << row.name << ": stages stay attached";
-        EXPECT_EQ(row.program->sources, nullptr) << row.name;
+        ASSERT_NE(p, 0u) << name;
+        glGetProgramiv(p, GL_LINK_STATUS, &linked);
+        glGetProgramiv(p, GL_ATTACHED_SHADERS, &attached);
+        EXPECT_EQ(linked, GL_TRUE) << name;
+        EXPECT_EQ(attached, 0) << name << ": stages stay attached";
+        EXPECT_EQ(s->sources, nullptr) << name;
+        if (const auto* m = dynamic_cast<const model_shader*>(s)) {
+            EXPECT_GE(m->model_matrix_location, 0) << name;
+            EXPECT_EQ(m->model_matrix_location, glGetUniformLocation(p, "modelMatrix")) << name;
+        }
+
+        const GLuint index = glGetUniformBlockIndex(p, "GlobalMatrices");
+        if (s == shaders->motion) {
+            EXPECT_EQ(index, GL_INVALID_INDEX) << "the motion program reads no camera";
+            continue;
+        }
+        ASSERT_NE(index, GL_INVALID_INDEX) << name;
+        GLint size = 0, binding = -1, members = 0, member_indices[2];
+        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_DATA_SIZE, &size);
+        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_BINDING, &binding);
+        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_ACTIVE_UNIFORMS, &members);
+        EXPECT_GE(size, 72) << name;
+        EXPECT_EQ(GLuint(binding), global_matrices_binding()) << name;
+        ASSERT_EQ(members, 2) << name;
+        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_ACTIVE_UNIFORM_INDICES, member_indices);
+        GLint offsets[2], types[2];
+        const GLuint uindices[2] = {GLuint(member_indices[0]), GLuint(member_indices[1])};
+        glGetActiveUniformsiv(p, 2, uindices, GL_UNIFORM_OFFSET, offsets);
+        glGetActiveUniformsiv(p, 2, uindices, GL_UNIFORM_TYPE, types);
+        // Ordered by offset: a mat4 at 0 and a vec2 at 64.
+        const int first = offsets[0] <= offsets[1] ? 0 : 1;
+        EXPECT_EQ(offsets[first], 0) << name;
+        EXPECT_EQ(types[first], GL_FLOAT_MAT4) << name;
+        EXPECT_EQ(offsets[1 - first], 64) << name;
+        EXPECT_EQ(types[1 - first], GL_FLOAT_VEC2) << name;
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -92,36 +117,21 @@ TEST(shader_programs, locations_are_found_and_missing_names_are_minus_one) {
         GLint stored;
         const char* name;
     };
+#define LOCATION(s, field, uniform)                                                                          \
+    { #s, shaders->s->program, shaders->s->field, uniform }
     const row table[] = {
-        {"baerentzen", shaders->baerentzen->program, shaders->baerentzen->model_matrix_location,
-         "modelMatrix"},
-        {"baerentzen", shaders->baerentzen->program, shaders->baerentzen->wire_color_location, "wireColor"},
-        {"dissolver", shaders->dissolver->program, shaders->dissolver->dissolve_factor_location,
-         "dissolveFactor"},
-        {"dissolver", shaders->dissolver->program, shaders->dissolver->cloud_texture_location,
-         "cloudTexture"},
-        {"dissolver", shaders->dissolver->program, shaders->dissolver->model_matrix_location, "modelMatrix"},
-        {"dissolveph", shaders->dissolveph->program, shaders->dissolveph->dissolve_factor_location,
-         "dissolveFactor"},
-        {"dissolveph", shaders->dissolveph->program, shaders->dissolveph->cloud_texture_location,
-         "cloudTexture"},
-        {"dissolveph", shaders->dissolveph->program, shaders->dissolveph->model_matrix_location,
-         "modelMatrix"},
-        {"dissolvet", shaders->dissolvet->program, shaders->dissolvet->dissolve_factor_location,
-         "dissolveFactor"},
-        {"dissolvet", shaders->dissolvet->program, shaders->dissolvet->cloud_texture_location,
-         "cloudTexture"},
-        {"dissolvet", shaders->dissolvet->program, shaders->dissolvet->rendered_texture_location,
-         "renderedTexture"},
-        {"dissolvet", shaders->dissolvet->program, shaders->dissolvet->model_matrix_location, "modelMatrix"},
-        {"phong", shaders->phong->program, shaders->phong->diffuse_color_location, "diffuseColor"},
-        {"phong", shaders->phong->program, shaders->phong->model_matrix_location, "modelMatrix"},
-        {"pink_noise", shaders->pink_noise->program, shaders->pink_noise->model_matrix_location,
-         "modelMatrix"},
-        {"rainbow", shaders->rainbow->program, shaders->rainbow->model_matrix_location, "modelMatrix"},
-        {"texture", shaders->texture->program, shaders->texture->model_matrix_location, "modelMatrix"},
-        {"texture", shaders->texture->program, shaders->texture->color_map_location, "colorMap"},
+        LOCATION(baerentzen, wire_color_location, "wireColor"),
+        LOCATION(dissolver, dissolve_factor_location, "dissolveFactor"),
+        LOCATION(dissolver, cloud_texture_location, "cloudTexture"),
+        LOCATION(dissolveph, dissolve_factor_location, "dissolveFactor"),
+        LOCATION(dissolveph, cloud_texture_location, "cloudTexture"),
+        LOCATION(dissolvet, dissolve_factor_location, "dissolveFactor"),
+        LOCATION(dissolvet, cloud_texture_location, "cloudTexture"),
+        LOCATION(dissolvet, rendered_texture_location, "renderedTexture"),
+        LOCATION(phong, diffuse_color_location, "diffuseColor"),
+        LOCATION(texture, color_map_location, "colorMap"),
     };
+#undef LOCATION
     for (const row& r : table) {
         EXPECT_GE(r.stored, 0) << r.what << " " << r.name;
         EXPECT_EQ(r.stored, glGetUniformLocation(r.program, r.name)) << r.what << " " << r.name;
@@ -138,41 +148,7 @@ TEST(shader_programs, locations_are_found_and_missing_names_are_minus_one) {
     EXPECT_EQ(glGetUniformLocation(shaders->motion->program, "modelMatrix"), -1);
 }
 
-TEST(shader_programs, global_matrices_block_matches_the_buffer_layout) {
-    REQUIRE_SHADERS();
-    for (const program_row& row : all_programs()) {
-        const GLuint p = row.program->program;
-        const GLuint index = glGetUniformBlockIndex(p, "GlobalMatrices");
-        if (row.program == shaders->motion) {
-            EXPECT_EQ(index, GL_INVALID_INDEX) << "the motion program reads no camera";
-            continue;
-        }
-        ASSERT_NE(index, GL_INVALID_INDEX) << row.name;
-        GLint size = 0, binding = -1;
-        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_DATA_SIZE, &size);
-        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_BINDING, &binding);
-        EXPECT_GE(size, 72) << row.name;
-        EXPECT_EQ(GLuint(binding), global_matrices_binding()) << row.name;
-
-        GLint members = 0;
-        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_ACTIVE_UNIFORMS, &members);
-        ASSERT_EQ(members, 2) << row.name;
-        GLint member_indices[2];
-        glGetActiveUniformBlockiv(p, index, GL_UNIFORM_BLOCK_ACTIVE_UNIFORM_INDICES, member_indices);
-        GLint offsets[2], types[2];
-        const GLuint uindices[2] = {GLuint(member_indices[0]), GLuint(member_indices[1])};
-        glGetActiveUniformsiv(p, 2, uindices, GL_UNIFORM_OFFSET, offsets);
-        glGetActiveUniformsiv(p, 2, uindices, GL_UNIFORM_TYPE, types);
-        // Order the members by offset: a mat4 at 0 and a vec2 at 64.
-        const int first = offsets[0] <= offsets[1] ? 0 : 1;
-        EXPECT_EQ(offsets[first], 0) << row.name;
-        EXPECT_EQ(types[first], GL_FLOAT_MAT4) << row.name;
-        EXPECT_EQ(offsets[1 - first], 64) << row.name;
-        EXPECT_EQ(types[1 - first], GL_FLOAT_VEC2) << row.name;
-    }
-}
-
-TEST(shader_programs, particle_line_is_written_once_with_binding_zero) {
+TEST(shader_programs, particle_line_is_written_once_and_start_up_view_is_set) {
     REQUIRE_SHADERS();
     const std::string expected =
         "program " + std::to_string(shaders->particle->program) + " blockIndex " +
@@ -180,10 +156,7 @@ TEST(shader_programs, particle_line_is_written_once_with_binding_zero) {
         " globalIndex 0\n";
     EXPECT_EQ(construction_output.find(expected), construction_output.rfind(expected));
     EXPECT_NE(construction_output.find(expected), std::string::npos) << construction_output;
-}
 
-TEST(shader_programs, view_matrix_reaches_the_programs_that_declare_it) {
-    REQUIRE_SHADERS();
     // Uniforms start as zeros; the start-up view is the identity.
     for (GLuint p : {shaders->phong->program, shaders->dissolveph->program, shaders->dissolvet->program}) {
         const GLint location = glGetUniformLocation(p, "viewMatrix");
@@ -195,53 +168,31 @@ TEST(shader_programs, view_matrix_reaches_the_programs_that_declare_it) {
     }
 }
 
-// One triangle facing the camera: screen bottom-left, top-left, top-right corners of a square.
-std::unique_ptr<probe_mesh> facing_triangle(glm::vec3 c, float s) {
-    const std::vector<glm::vec4> p = {
-        {c.x + s, c.y - s, c.z, 1}, {c.x + s, c.y + s, c.z, 1}, {c.x - s, c.y + s, c.z, 1}};
-    return std::make_unique<probe_mesh>(p, std::vector<glm::vec2>{{0, 0}, {0, 1}, {1, 1}},
-                                        std::vector<glm::vec3>(3, {0, 0, -1}), std::vector<GLubyte>{0, 1, 2});
-}
-
-void use_wireframe(glm::vec4 colour) {
-    set_model(shaders->baerentzen, glm::mat4(1.0f));
-    glUniform4fv(shaders->baerentzen->wire_color_location, 1, glm::value_ptr(colour));
-}
-
-// Pixels of one row, from x0 to x1, whose green channel is above the threshold.
-int bright_run(int row, int x0, int x1, int threshold) {
-    const std::vector<uint8_t> p = read_back_rgb(x0, row, x1 - x0, 1);
-    int count = 0;
-    for (size_t i = 0; i < p.size(); i += 3)
-        count += p[i + 1] > threshold ? 1 : 0;
-    return count;
-}
-
 TEST(shader_effects, wireframe_edges_differ_from_the_fill_at_any_depth) {
     REQUIRE_SHADERS();
-    struct row {
-        float depth;
-    };
-    const row table[] = {{3.0f}, {6.0f}, {12.0f}};
-    int widths[3];
-    int i = 0;
-    for (const row& r : table) {
+    int widths[3], i = 0;
+    for (float depth : {3.0f, 6.0f, 12.0f}) {
         clear_to(0, 0, 0);
-        use_wireframe({0, 1, 0, 1});
-        const float s = r.depth * 0.25f;
-        facing_triangle({0, 0, r.depth}, s)->draw();
-        const glm::vec3 bl(s, -s, r.depth), tl(s, s, r.depth), tr(-s, s, r.depth);
+        use(shaders->baerentzen, {0, 1, 0, 1});
+        const float s = depth * 0.25f;
+        const std::unique_ptr<probe_mesh> quad(make_facing_quad({0, 0, depth}, s, {0, 0, -1}));
+        quad->draw();
+        // The left side's midpoint, and the centre of the upper-left triangle, well clear of the diagonal.
+        const glm::vec3 bl(s, -s, depth), tl(s, s, depth), tr(-s, s, depth);
         const glm::ivec2 edge = project_to_pixel((bl + tl) * 0.5f, width, height);
         const glm::ivec2 inside = project_to_pixel((bl + tl + tr) / 3.0f, width, height);
         // The line lies on the triangle's side of the edge, so look a few pixels either way.
-        const std::vector<uint8_t> across = read_back_rgb(edge.x - 4, edge.y, 9, 1);
-        int brightest = 0;
-        for (size_t k = 1; k < across.size(); k += 3)
-            brightest = std::max(brightest, int(across[k]));
-        EXPECT_GT(brightest, 180) << "depth " << r.depth;
-        EXPECT_LT(pixel(inside.x, inside.y).g, 60) << "depth " << r.depth;
-        EXPECT_GT(pixel(inside.x, inside.y).g, 0) << "the fill is drawn, dimly";
-        widths[i++] = bright_run(edge.y, edge.x - 12, edge.x + 12, 100);
+        const std::vector<uint8_t> across = read_back_rgb(edge.x - 12, edge.y, 25, 1);
+        int brightest = 0, bright = 0;
+        for (int x = 0; x < 25; ++x) {
+            if (std::abs(x - 12) <= 4)
+                brightest = std::max(brightest, int(across[3 * x + 1]));
+            bright += across[3 * x + 1] > 100 ? 1 : 0;
+        }
+        EXPECT_GT(brightest, 180) << "depth " << depth;
+        EXPECT_LT(pixel(inside).g, 60) << "depth " << depth;
+        EXPECT_GT(pixel(inside).g, 0) << "the fill is drawn, dimly";
+        widths[i++] = bright;
     }
     // Lines keep their pixel width whatever the distance.
     for (int w : widths) {
@@ -267,27 +218,21 @@ TEST(shader_effects, wireframe_survives_degenerate_triangles_and_the_camera_plan
         {"two corners behind the camera", {{0.5f, -0.5f, 3, 1}, {0, 1.5f, -4, 1}, {-1, -0.5f, -4, 1}}, true},
         {"one corner on the camera plane", {{0.5f, -0.5f, 3, 1}, {0, 1.5f, 4, 1}, {-1, -0.5f, 0, 1}}, true},
     };
-    const glm::vec4 white(1.0f);
     for (const row& r : table) {
         // Both windings, so culling cannot hide what the clipping does.
         probe_mesh m(r.corners, {{0, 0}, {0, 1}, {1, 1}}, std::vector<glm::vec3>(3, {0, 0, -1}),
                      {0, 1, 2, 0, 2, 1});
         // What the rasterizer's own clipping covers, as the reference.
         clear_to(0, 0, 0);
-        set_model(shaders->phong, glm::mat4(1.0f));
-        glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(white));
+        use(shaders->phong);
         m.draw();
-        const int reference = covered_pixels({0, 0, 0});
+        const int reference = count_pixels([](int r, int g, int b) { return r + g + b > 12; });
 
         clear_to(0, 0, 0);
-        use_wireframe({0, 1, 0, 1});
+        use(shaders->baerentzen, {0, 1, 0, 1});
         m.draw();
-        const std::vector<uint8_t> p = read_back_rgb(0, 0, width, height);
-        int covered = 0, wire = 0;
-        for (size_t i = 0; i < p.size(); i += 3) {
-            covered += p[i + 1] > 0 ? 1 : 0;
-            wire += p[i + 1] > 128 ? 1 : 0;
-        }
+        const int covered = count_pixels([](int, int g, int) { return g > 0; });
+        const int wire = count_pixels([](int, int g, int) { return g > 128; });
         if (r.covers) {
             ASSERT_GT(reference, width * height / 50) << r.what;
             EXPECT_NEAR(covered, reference, reference / 50) << r.what;
@@ -304,102 +249,76 @@ TEST(shader_effects, wireframe_survives_degenerate_triangles_and_the_camera_plan
 
 TEST(shader_effects, dissolve_burns_the_surface_away_as_the_factor_falls) {
     REQUIRE_SHADERS();
-    glActiveTexture(GL_TEXTURE0);
-    const GLuint clouds = make_cloud_texture(128, 5);
+    const texture_store store;
+    ASSERT_NE(store.clouds, 0u);
     const std::unique_ptr<probe_mesh> quad(make_facing_quad({0, 0, 3}, 1.0f, {0, 0, -1}));
-    const glm::u8vec3 magenta(255, 0, 255);
-
+    const auto not_magenta = [](int r, int g, int b) {
+        return std::abs(r - 255) + g + std::abs(b - 255) > 12;
+    };
     clear_to(1, 0, 1);
-    set_model(shaders->phong, glm::mat4(1.0f));
-    const glm::vec4 white(1.0f);
-    glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(white));
+    use(shaders->phong);
     quad->draw();
-    const int area = covered_pixels(magenta);
+    const int area = count_pixels(not_magenta);
     ASSERT_GT(area, 10000);
 
-    struct program_row {
-        const char* name;
-        model_shader* program;
-        GLint factor, cloud;
-    };
-    const program_row programs[] = {
-        {"dissolver", shaders->dissolver, shaders->dissolver->dissolve_factor_location,
-         shaders->dissolver->cloud_texture_location},
-        {"dissolveph", shaders->dissolveph, shaders->dissolveph->dissolve_factor_location,
-         shaders->dissolveph->cloud_texture_location},
-        {"dissolvet", shaders->dissolvet, shaders->dissolvet->dissolve_factor_location,
-         shaders->dissolvet->cloud_texture_location},
-    };
     // Factor, least and most share of the surface left, whether a glowing edge shows.
     struct factor_row {
-        float factor;
-        float least, most;
+        float factor, least, most;
         bool glows;
     };
     const factor_row factors[] = {
         {199.0f / 255.0f, 0.99f, 1.0f, false}, {0.6f, 0.6f, 1.0f, true},  {0.35f, 0.1f, 0.9f, true},
         {0.05f, 0.0f, 0.12f, false},           {0.0f, 0.0f, 0.0f, false},
     };
-    for (const program_row& p : programs) {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, store.clouds);
+    const model_shader* const dissolves[] = {shaders->dissolver, shaders->dissolveph, shaders->dissolvet};
+    for (const model_shader* program : dissolves) {
+        const GLuint name = program->program;
         float previous = 2.0f;
         for (const factor_row& f : factors) {
             clear_to(1, 0, 1);
-            glActiveTexture(GL_TEXTURE0);
-            glBindTexture(GL_TEXTURE_2D, clouds);
-            set_model(p.program, glm::mat4(1.0f));
-            glUniform1f(p.factor, f.factor);
-            glUniform1i(p.cloud, 0);
+            use(program);
+            glUniform1f(glGetUniformLocation(name, "dissolveFactor"), f.factor);
+            glUniform1i(glGetUniformLocation(name, "cloudTexture"), 0);
             quad->draw();
-            const std::vector<uint8_t> px = read_back_rgb(0, 0, width, height);
-            int left = 0, hot = 0;
-            for (size_t i = 0; i < px.size(); i += 3) {
-                const int r = px[i], g = px[i + 1], b = px[i + 2];
-                if (std::abs(r - 255) + g + std::abs(b - 255) > 12)
-                    ++left;
-                if (r > 180 && r > b + 80 && g > 30)
-                    ++hot;
-            }
-            const float share = float(left) / float(area);
-            EXPECT_GE(share, f.least) << p.name << " factor " << f.factor;
-            EXPECT_LE(share, f.most + 0.01f) << p.name << " factor " << f.factor;
-            EXPECT_LT(share, previous + 1e-6f) << p.name << " factor " << f.factor;
+            const float share = float(count_pixels(not_magenta)) / float(area);
+            const int hot = count_pixels([](int r, int g, int b) { return r > 180 && r > b + 80 && g > 30; });
+            EXPECT_GE(share, f.least) << name << " factor " << f.factor;
+            EXPECT_LE(share, f.most + 0.01f) << name << " factor " << f.factor;
+            EXPECT_LT(share, previous + 1e-6f) << name << " factor " << f.factor;
             if (f.glows) {
-                EXPECT_GT(hot, 20) << p.name << " factor " << f.factor;
+                EXPECT_GT(hot, 20) << name << " factor " << f.factor;
             } else if (f.factor > 0.5f) {
-                EXPECT_EQ(hot, 0) << p.name << " factor " << f.factor;
+                EXPECT_EQ(hot, 0) << name << " factor " << f.factor;
             }
             previous = share;
         }
     }
     glBindTexture(GL_TEXTURE_2D, 0);
-    glDeleteTextures(1, &clouds);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(shader_effects, phong_lights_the_side_facing_the_light_and_keeps_alpha) {
     REQUIRE_SHADERS();
     clear_to(0, 0, 0);
-    const glm::vec4 grey(0.8f, 0.8f, 0.8f, 1.0f);
-    // Same place and colour; one normal faces the camera's side (where the light is), one faces away.
+    // Same colour; one normal faces the camera's side (where the light is), one faces away.
     const std::unique_ptr<probe_mesh> towards(make_facing_quad({0.8f, 0, 5}, 0.5f, {0, 0, -1}));
     const std::unique_ptr<probe_mesh> away(make_facing_quad({-0.8f, 0, 5}, 0.5f, {0, 0, 1}));
-    set_model(shaders->phong, glm::mat4(1.0f));
-    glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(grey));
+    use(shaders->phong, {0.8f, 0.8f, 0.8f, 1.0f});
     towards->draw();
     away->draw();
     const glm::ivec2 lit = project_to_pixel({0.8f, 0, 5}, width, height);
     const glm::ivec2 dark = project_to_pixel({-0.8f, 0, 5}, width, height);
-    EXPECT_GT(brightness(pixel(lit.x, lit.y)), brightness(pixel(dark.x, dark.y)) + 150);
-    EXPECT_GT(brightness(pixel(dark.x, dark.y)), 0) << "the far side still gets ambient light";
+    EXPECT_GT(brightness(pixel(lit)), brightness(pixel(dark)) + 150);
+    EXPECT_GT(brightness(pixel(dark)), 0) << "the far side still gets ambient light";
 
     // A half-transparent red over blue lets the blue through.
     clear_to(0, 0, 1);
-    const glm::vec4 red(1.0f, 0.0f, 0.0f, 0.5f);
-    glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(red));
+    use(shaders->phong, {1.0f, 0.0f, 0.0f, 0.5f});
     towards->draw();
-    const glm::u8vec3 mixed = pixel(lit.x, lit.y);
-    EXPECT_NEAR(int(mixed.b), 128, 12);
-    EXPECT_GT(int(mixed.r), 60);
+    EXPECT_NEAR(int(pixel(lit).b), 128, 12);
+    EXPECT_GT(int(pixel(lit).r), 60);
 }
 
 TEST(shader_effects, particles_draw_round_sprites_only_while_alive_and_in_front) {
@@ -432,13 +351,11 @@ TEST(shader_effects, particles_draw_round_sprites_only_while_alive_and_in_front)
         glDrawArrays(GL_POINTS, 0, 1);
         const std::vector<uint8_t> p = read_back_rgb(0, 0, width, height);
         int count = 0, x0 = width, x1 = -1, y0 = height, y1 = -1;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const size_t i = (size_t(y) * width + size_t(x)) * 3;
-                if (p[i] + p[i + 1] + p[i + 2] > 0) {
-                    ++count;
-                    x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
-                }
+        for (int i = 0; i < width * height; ++i) {
+            if (p[3 * i] + p[3 * i + 1] + p[3 * i + 2] > 0) {
+                const int x = i % width, y = i / width;
+                ++count;
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
             }
         }
         if (!r.drawn) {

@@ -1,4 +1,4 @@
-// Renders every effect into PPM pictures for looking at: `render_gallery DIR` from the build directory.
+// Renders every effect into PPM pictures for looking at: `tools/effect_gallery DIR` from the build directory.
 #include "assets/mesh.h"
 #include "probe_mesh.h"
 #include "render/camera.h"
@@ -6,6 +6,7 @@
 #include "render/shader_set.h"
 #include "support/gl_context.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
@@ -35,6 +36,53 @@ void draw_mesh(const model_shader* s, const mesh* m, const glm::mat4& model) {
 void save(const std::string& name) {
     save_back_buffer_ppm(out_dir + "/" + name + ".ppm");
     std::printf("wrote %s/%s.ppm\n", out_dir.c_str(), name.c_str());
+}
+
+// A tileable grey cloud texture (sum of value-noise octaves), mipmapped, repeating, on the bound unit.
+float lattice(int x, int y, int period, unsigned seed) {
+    x = ((x % period) + period) % period;
+    y = ((y % period) + period) % period;
+    unsigned h = unsigned(x) * 374761393u + unsigned(y) * 668265263u + seed * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return float((h ^ (h >> 16)) & 0xffffu) / 65535.0f;
+}
+
+float smooth_noise(float x, float y, int period, unsigned seed) {
+    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    const float fx = x - float(x0), fy = y - float(y0);
+    const float ux = fx * fx * (3 - 2 * fx), uy = fy * fy * (3 - 2 * fy);
+    const float a = lattice(x0, y0, period, seed), b = lattice(x0 + 1, y0, period, seed);
+    const float c = lattice(x0, y0 + 1, period, seed), d = lattice(x0 + 1, y0 + 1, period, seed);
+    return (a + (b - a) * ux) * (1 - uy) + (c + (d - c) * ux) * uy;
+}
+
+GLuint make_cloud_texture(int size, unsigned seed) {
+    std::vector<unsigned char> pixels(size_t(size) * size_t(size) * 3);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            float sum = 0, amplitude = 1, total = 0;
+            for (int octave = 0, period = 4; octave < 5; ++octave, period *= 2, amplitude *= 0.5f) {
+                const float scale = float(period) / float(size);
+                sum += amplitude *
+                       smooth_noise(float(x) * scale, float(y) * scale, period, seed + unsigned(octave));
+                total += amplitude;
+            }
+            // Stretch the octave sum, which clusters round one half, over the whole range.
+            const float v = glm::clamp((sum / total - 0.5f) * 2.2f + 0.5f, 0.0f, 1.0f);
+            const size_t i = (size_t(y) * size_t(size) + size_t(x)) * 3;
+            pixels[i] = pixels[i + 1] = pixels[i + 2] = (unsigned char)(v * 255.0f + 0.5f);
+        }
+    }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return texture;
 }
 
 GLuint make_star_texture() {
