@@ -20,6 +20,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The "import failed" box runs GTK; without this it starts an accessibility bus that outlives the game.
+export NO_AT_BRIDGE=1
+
 # A fresh copy of the game's data in $work/data.
 copy_data() {
     mkdir -p "$work/data"
