@@ -40,6 +40,16 @@ void show_import_failure_box(const std::string& text) {
 
 import_failure_reporter failure_reporter = show_import_failure_box;
 
+// Fills a new array buffer and points the bound vertex array's attribute location at it (floats, packed).
+void attribute_buffer(GLuint location, GLint components, GLsizeiptr size, const void* data) {
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, size, data, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, 0, nullptr);
+}
+
 solid_arrays cube() {
     solid_arrays s;
     s.positions = {
@@ -255,12 +265,7 @@ void mesh::import_model(std::string path) {
     const GLsizeiptr vertex_count = GLsizeiptr(m->mNumVertices);
     if (m->HasPositions()) {
         std::cout << path << " has positions!" << std::endl;
-        GLuint buffer = 0;
-        glGenBuffers(1, &buffer);
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glBufferData(GL_ARRAY_BUFFER, vertex_count * 12, m->mVertices, GL_STATIC_DRAW);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+        attribute_buffer(0, 3, vertex_count * 12, m->mVertices);
     } else {
         std::cout << path << " has no positions!" << std::endl;
     }
@@ -272,24 +277,14 @@ void mesh::import_model(std::string path) {
             uvs[2 * v] = m->mTextureCoords[0][v].x;
             uvs[2 * v + 1] = m->mTextureCoords[0][v].y;
         }
-        GLuint buffer = 0;
-        glGenBuffers(1, &buffer);
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glBufferData(GL_ARRAY_BUFFER, vertex_count * 8, uvs.data(), GL_STATIC_DRAW);
-        glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+        attribute_buffer(1, 2, vertex_count * 8, uvs.data());
     } else {
         std::cout << path << "has no texture coords!" << std::endl;
     }
 
     if (m->HasNormals()) {
         std::cout << path << " has vertex normals!" << std::endl;
-        GLuint buffer = 0;
-        glGenBuffers(1, &buffer);
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glBufferData(GL_ARRAY_BUFFER, vertex_count * 12, m->mNormals, GL_STATIC_DRAW);
-        glEnableVertexAttribArray(2);
-        glVertexAttribPointer(2, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+        attribute_buffer(2, 3, vertex_count * 12, m->mNormals);
     } else {
         std::cout << path << " has no vertex normals!" << std::endl;
     }
