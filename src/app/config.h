@@ -1,6 +1,8 @@
 // The display settings read from "tarnwick.cfg".
 #pragma once
 
+#include <string>
+
 constexpr int default_display_width = 800;
 constexpr int default_display_height = 600;
 
@@ -16,5 +18,13 @@ struct display_config {
 // screen.
 display_config parse_display_config(const char* width, const char* height, const char* window_mode);
 
-// Reads "tarnwick.cfg" in the working directory; a missing file gives the defaults.
+// Reads the settings from the text of a configuration file. Text that is not well-formed UTF-8 gives the
+// defaults: Allegro's reader never finishes on some malformed sequences.
+display_config parse_config_text(const std::string& text);
+
+// Whether text is well-formed UTF-8 (no stray continuation bytes, truncated or overlong sequences,
+// surrogates or code points beyond U+10FFFF).
+bool is_valid_utf8(const std::string& text);
+
+// Reads "tarnwick.cfg" in the working directory; a missing or unreadable file gives the defaults.
 display_config load_display_config();

@@ -45,3 +45,46 @@ INSTANTIATE_TEST_SUITE_P(
                     config_case{"1024", nullptr, nullptr, 1024, 600, false},
                     config_case{"", "", "", 800, 600, false}));
 } // namespace
+
+namespace {
+TEST(config_text, reads_the_global_section_and_refuses_malformed_utf8) {
+    struct row {
+        std::string text;
+        int width, height;
+        bool fullscreen;
+    };
+    const row table[] = {
+        {"width=1024\nheight=768\nwindow_mode=FULLSCREEN\n", 1024, 768, true},
+        {"width=1024\r\nheight=768\r\n", 1024, 768, false},
+        {"\xef\xbb\xbfwindow_mode=x\nwidth=1024\nheight=768\n", 1024, 768, false},
+        {"# comment\nwidth = 640\nheight = 480\n[other]\nwidth=1\n", 640, 480, false},
+        {"[display]\nwidth=1024\nheight=768\n", 800, 600, false},
+        {"", 800, 600, false},
+        {"width=1024\nheight=768\nname=caf\xc3\xa9\n", 1024, 768, false},
+        // Malformed UTF-8 anywhere makes the whole file unreadable (Allegro's reader can hang on it).
+        {"width=1024\nheight=768\n\x8b\xa3\xa3=1\n", 800, 600, false},
+        {"width=1024\nheight=768\n\xc0\xaf=1\n", 800, 600, false},
+        {"width=1024\nheight=768\n\xed\xa0\x80\n", 800, 600, false},
+        {"width=1024\nheight=768\n\xe2\x82", 800, 600, false},
+    };
+    for (const row& r : table) {
+        const display_config config = parse_config_text(r.text);
+        EXPECT_EQ(config.width, r.width) << r.text;
+        EXPECT_EQ(config.height, r.height) << r.text;
+        EXPECT_EQ(config.fullscreen, r.fullscreen) << r.text;
+    }
+}
+
+TEST(config_text, utf8_validation) {
+    const std::pair<std::string, bool> table[] = {
+        {"plain", true},         {"caf\xc3\xa9", true},
+        {"\xe2\x82\xac", true},  {"\xf0\x9f\x98\x80", true},
+        {"\x80", false},         {"\xc3", false},
+        {"\xc1\xbf", false},     {"\xe0\x80\xaf", false},
+        {"\xed\xb0\x80", false}, {"\xf4\x90\x80\x80", false},
+        {"\xff", false},         {std::string("a\0b", 3), true},
+    };
+    for (const auto& [text, valid] : table)
+        EXPECT_EQ(is_valid_utf8(text), valid) << text;
+}
+} // namespace

@@ -55,6 +55,7 @@ cases=(
     "cfg 64 KiB value|{ printf 'width='; long_digits; printf '\nheight=768\n'; } >tarnwick.cfg|window 800x600"
     "cfg 64 KiB comment line|{ long_comment; printf 'width=1024\nheight=768\n'; } >tarnwick.cfg|window 1024x768"
     "cfg 64 KiB key|{ long_digits; printf '=1\nwidth=1024\nheight=768\n'; } >tarnwick.cfg|window 1024x768"
+    "cfg malformed UTF-8 (hung Allegro's reader)|cp $corpus/config/malformed_utf8_hang.cfg tarnwick.cfg|window 800x600"
 )
 for kind in empty truncated bits32 bits1 huge negative_height zero_width directory; do
     cases+=("images $kind|for i in \${images[@]}; do break_image \$i $kind; done|window 800x600")

@@ -1,69 +1,36 @@
-// Fuzz target: the configuration file as Allegro reads it from memory, then our parsing of its three
-// values. The display size that comes out is never 0, and only the exact word asks for full screen.
+// Fuzz target: the configuration file's text as the game reads it (UTF-8 check, Allegro's reader from
+// memory, our parsing of the three values). The display size that comes out is never 0, malformed text gives
+// the defaults, and only the exact word asks for full screen.
 #include "app/config.h"
 #include "app/shell/gl.h"
 #include "fuzz_check.h"
 
-#include <allegro5/allegro_memfile.h>
-
-#include <cstring>
+#include <string>
 #include <vector>
-
-namespace {
-bool is_ascii(const char* text) {
-    for (; *text; ++text)
-        if (static_cast<unsigned char>(*text) >= 0x80)
-            return false;
-    return true;
-}
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Allegro's memory file refuses an empty block; a lone line end reads the same as an empty file.
-    std::vector<uint8_t> block(data, data + size);
-    if (block.empty())
-        block.push_back('\n');
-    ALLEGRO_FILE* file = al_open_memfile(block.data(), int64_t(block.size()), "r");
-    FUZZ_CHECK(file != nullptr);
-    ALLEGRO_CONFIG* config = al_load_config_file_f(file);
-    al_fclose(file);
-    if (!config)
-        return 0;
-    const char* width = al_get_config_value(config, nullptr, "width");
-    const char* height = al_get_config_value(config, nullptr, "height");
-    const char* window_mode = al_get_config_value(config, nullptr, "window_mode");
-    const display_config parsed = parse_display_config(width, height, window_mode);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const display_config parsed = parse_config_text(text);
     FUZZ_CHECK(parsed.width != 0 && parsed.height != 0);
-    FUZZ_CHECK(parsed.fullscreen == (window_mode && std::strcmp(window_mode, "FULLSCREEN") == 0));
-    // Missing values keep their defaults; a width that does not parse keeps both.
-    if (!width)
-        FUZZ_CHECK(parsed.width == default_display_width);
-    if (!height)
-        FUZZ_CHECK(parsed.height == default_display_height);
-    if (!width && !height)
-        FUZZ_CHECK(parsed.width == default_display_width && parsed.height == default_display_height);
+    if (!is_valid_utf8(text))
+        FUZZ_CHECK(parsed.width == default_display_width && parsed.height == default_display_height &&
+                   !parsed.fullscreen);
 
-    // The values of every section go through the same parsing: sections are ignored by the game, but the
-    // parser must cope with whatever text Allegro hands it.
-    char const* section = nullptr;
-    ALLEGRO_CONFIG_SECTION* section_iterator = nullptr;
-    for (section = al_get_first_config_section(config, &section_iterator); section;
-         section = al_get_next_config_section(&section_iterator)) {
-        ALLEGRO_CONFIG_ENTRY* entry_iterator = nullptr;
-        for (const char* key = al_get_first_config_entry(config, section, &entry_iterator); key;
-             key = al_get_next_config_entry(&entry_iterator)) {
-            // Allegro's own lookup never ends for some keys that are not valid UTF-8 (al_ustr_compare does
-            // not advance over them); the game only looks up its three ASCII keys, so only ASCII keys are
-            // tried.
-            if (!is_ascii(key) || !is_ascii(section))
-                continue;
-            const char* value = al_get_config_value(config, section, key);
-            const display_config any = parse_display_config(value, value, value);
-            FUZZ_CHECK(any.width != 0 && any.height != 0);
-        }
+    // The same bytes cut at NULs into three values go through the value parsing directly: whatever text a
+    // key holds, the size is never 0 and only the exact word asks for full screen.
+    std::vector<std::string> values(3);
+    size_t part = 0;
+    for (size_t i = 0; i < size && part < values.size(); ++i) {
+        if (data[i] == 0)
+            ++part;
+        else
+            values[part] += char(data[i]);
     }
-    al_destroy_config(config);
+    const display_config direct =
+        parse_display_config(values[0].c_str(), values[1].c_str(), values[2].c_str());
+    FUZZ_CHECK(direct.width != 0 && direct.height != 0);
+    FUZZ_CHECK(direct.fullscreen == (values[2] == "FULLSCREEN"));
     return 0;
 }
