@@ -72,6 +72,7 @@ cases+=(
     "model index beyond its source|cp $corpus/model/index_beyond_source.dae meshes/boss.dae|box"
     "model float array of 4294967295|cp $corpus/model/float_array_claims_4294967295.dae meshes/boss.dae|box"
     "model polygons of 1, 2 and 0 corners|cp $corpus/model/polylist_degenerate.dae meshes/boss.dae|box"
+    "model that crashes Assimp's reader|cp $corpus/model/assimp_null_dereference.dae meshes/boss.dae|box"
     "vertex stage missing|rm shaders/phong.vert|fatal Could not open shader file shaders/phong.vert."
     "vertex stage empty|: >shaders/phong.vert|fatal Compile failure in vertex shader (shaders/phong.vert):"
     "vertex stage not compiling|echo 'void main() { gl_Position = nope; }' >>shaders/phong.vert|fatal Compile failure in vertex shader (shaders/phong.vert):"
