@@ -120,6 +120,12 @@ const std::vector<scene_info>& scene_catalogue() {
         {"culling",
          {{"enemies", 0, max_objects, 50}, {"shots", 0, max_objects, 100}},
          "combat with frustum culling on, then off"},
+        {"barrage",
+         {{"level", 1, 4, 4}, {"enemies", 0, max_objects, 50}, {"cycle", 1, max_frames, 60}},
+         "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"
+         "    frames the window is resized (up to 2560x1600, down to 1x1, and a zero-area resize) and\n"
+         "    motion blur and culling are toggled; afterwards the shots fly out unfired and none of them,\n"
+         "    nor any of their GL objects, may be left (else status 1)"},
     };
     return catalogue;
 }
@@ -246,6 +252,7 @@ std::string bench_usage() {
            "                          and exit right after presenting it\n"
            "  --list                  list the scenes and their settings\n"
            "  --help                  this text\n\n"
-           "Exit status: 0 done, 1 an OpenGL error or an output file failed, 2 bad options.\n";
+           "Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or an output file\n"
+           "failed, 2 bad options.\n";
     return out.str();
 }

@@ -2,13 +2,18 @@
 #include "bench_stage.h"
 
 #include "app/shell/gl.h"
+#include "app/shell/shell.h"
 #include "app/shell/switches.h"
+#include "app/startup.h"
+#include "game/machine_gun.h"
 #include "game/shot.h"
 #include "game/world.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 namespace {
 // Combat enemies live in a shell in front of the camera, and are put back there before they come within
@@ -20,6 +25,27 @@ constexpr int enemy_kinds = 4;
 // Shots start one unit from the eye and fly at the weapon's first-level speed.
 constexpr float shot_start = 1.0f;
 constexpr float shot_speed = 10.0f;
+
+// The barrage's window sizes in turn; 0x0 stands for a resize event of no area (a minimised window),
+// which X cannot give a real window. The largest holds more than four times the default 800x600.
+const glm::ivec2 barrage_sizes[] = {{1024, 768}, {2560, 1600}, {0, 0}, {640, 480}, {1, 1}, {1280, 1024}};
+constexpr int barrage_size_count = int(sizeof barrage_sizes / sizeof barrage_sizes[0]);
+// After the barrage the shots fly out in steps of 1/60 s; they leave play within three seconds at level 1.
+constexpr float drain_step = 1.0f / 60.0f;
+constexpr int max_drain_steps = 600;
+constexpr float full_turn = 6.28318530718f;
+constexpr int motion_ring_size = 6;
+
+// This process's resident memory in KiB from /proc, or -1 where it cannot tell.
+long resident_kib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, 6, "VmRSS:") == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
 
 float unit_random() { return float(std::rand()) / float(RAND_MAX); }
 
@@ -46,6 +72,7 @@ void reset_world() {
 
 void bench_stage::setup() {
     scene.setup();
+    start_size = glm::ivec2(al_get_display_width(display), al_get_display_height(display));
     // The scene's own boss is the first enemy; later runs put it back where the game starts it.
     boss_start = enemies.empty() ? glm::vec3(0.0f) : enemies.front()->position;
 }
@@ -57,6 +84,9 @@ void bench_stage::start_scene_world() {
 
 void bench_stage::begin(const scene_run& run) {
     current = run;
+    frame = 0;
+    window_changes = 0;
+    ledger.clear();
     scene.paused = true;
     scene.show_inspection_models = run.scene == "inspect";
     scene.motion_blur = run.scene == "blur";
@@ -64,7 +94,12 @@ void bench_stage::begin(const scene_run& run) {
     frustum_culling = run.culling;
     texture_sampling_quality = uint8_t(run.texture_quality);
     mipmap_sampling_quality = uint8_t(run.mipmap_quality);
-    if (run.scene == "combat" || run.scene == "culling") {
+    if (run.scene == "barrage") {
+        reset_world();
+        arm_gun();
+        scene.paused = false;
+        keep_combat_going(0.0f);
+    } else if (run.scene == "combat" || run.scene == "culling") {
         reset_world();
         scene.paused = false;
         keep_combat_going(0.0f);
@@ -97,9 +132,47 @@ void bench_stage::keep_combat_going(float dt) {
     }
 }
 
+void bench_stage::arm_gun() {
+    delete weapon;
+    machine_gun* gun = new machine_gun;
+    while (gun->level < current.level)
+        gun->power_up();
+    weapon = gun;
+}
+
+void bench_stage::change_window(int change) {
+    const glm::ivec2 size = barrage_sizes[change % barrage_size_count];
+    if (size.x > 0 && size.y > 0) {
+        al_resize_display(display, size.x, size.y);
+        resize_display(float(size.x), float(size.y));
+    } else {
+        ALLEGRO_EVENT event{};
+        event.type = ALLEGRO_EVENT_DISPLAY_RESIZE;
+        event.display.source = display;
+        scene.handle_event(event);
+    }
+    scene.motion_blur = !scene.motion_blur;
+    if (change % 2 == 0)
+        frustum_culling = !frustum_culling;
+    ++window_changes;
+}
+
 void bench_stage::step(float dt) {
     if (current.scene == "empty")
         return;
+    if (current.scene == "barrage") {
+        if (frame > 0 && frame % current.cycle == 0)
+            change_window(frame / current.cycle);
+        ++frame;
+        scene.yaw = std::fmod(scene.yaw + camera_turn_rate * dt, full_turn);
+        keep_combat_going(dt);
+        const size_t before = shots.size();
+        weapon->fire();
+        ledger.note_fired(shots, before);
+        scene.update(dt, false);
+        scene.draw();
+        return;
+    }
     if (!scene.paused)
         keep_combat_going(dt);
     scene.update(dt, false);
@@ -111,6 +184,39 @@ void bench_stage::end_frame() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     else
         scene.end_frame();
+}
+
+std::string bench_stage::finish(int& left_over) {
+    left_over = 0;
+    if (current.scene != "barrage")
+        return std::string();
+    int steps = 0;
+    for (; !shots.empty() && steps < max_drain_steps; ++steps) {
+        keep_combat_going(drain_step);
+        scene.update(drain_step, false);
+    }
+    al_resize_display(display, start_size.x, start_size.y);
+    resize_display(float(start_size.x), float(start_size.y));
+    // Six blurred frames re-specify every slot of the motion ring at the start size, so each barrage ends
+    // in the same state whichever slots the large frames landed in.
+    scene.motion_blur = true;
+    for (int i = 0; i < motion_ring_size; ++i) {
+        scene.draw();
+        scene.end_frame();
+    }
+    scene.motion_blur = false;
+    frustum_culling = current.culling;
+    const int objects = ledger.objects_left();
+    left_over = int(shots.size()) + objects;
+    std::ostringstream note;
+    note << "  " << current.label << ": " << ledger.fired() << " shots fired (at most " << ledger.most_alive()
+         << " alive), " << window_changes << " window changes; " << steps << " steps without firing left "
+         << shots.size() << " shots and " << objects << " of their " << ledger.objects_made()
+         << " GL objects; resident memory " << resident_kib() << " KiB";
+    // The other scenes find the game's weapon as start-up made it.
+    current.level = 1;
+    arm_gun();
+    return note.str();
 }
 
 void bench_stage::release() {

@@ -3,8 +3,10 @@
 
 #include "app/main_scene.h"
 #include "scene_plan.h"
+#include "shot_ledger.h"
 
 #include <glm/glm.hpp>
+#include <string>
 
 class bench_stage {
   public:
@@ -17,6 +19,9 @@ class bench_stage {
     void step(float dt);
     // After presentation: clears and turns the motion-blur ring.
     void end_frame();
+    // Ends the run. A barrage lets its shots fly out without firing, puts the window back and reports
+    // what it fired and what was left (empty for other scenes); left_over counts what outlived the shots.
+    std::string finish(int& left_over);
     // Deletes the enemies and shots, then the scene's entities; the GL context must still exist.
     void release();
 
@@ -25,8 +30,16 @@ class bench_stage {
     // of dt seconds.
     void keep_combat_going(float dt);
     void start_scene_world();
+    // Every cycle frames: the next window size, motion blur flipped, culling flipped every other time.
+    void change_window(int change);
+    // A fresh gun at the run's level in place of the game's weapon.
+    void arm_gun();
 
     main_scene scene;
     scene_run current;
     glm::vec3 boss_start{0.0f};
+    glm::ivec2 start_size{0};
+    int frame = 0;
+    int window_changes = 0;
+    shot_ledger ledger;
 };

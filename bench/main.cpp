@@ -171,6 +171,15 @@ int run_bench(const bench_options& options, std::ostream& report) {
             print_progress(run.label, total, total, true);
         const frame_summary summary = summarize(frame_seconds, cpu_seconds);
         report << summary_row(run.label, summary) << std::endl;
+        int left_over = 0;
+        const std::string note = stage.finish(left_over);
+        if (!note.empty())
+            report << note << std::endl;
+        if (left_over > 0) {
+            std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
+                      << " shots or shot GL objects behind" << std::endl;
+            status = 1;
+        }
         if (csv.is_open())
             csv << csv_row(run.label, summary) << "\n";
     }

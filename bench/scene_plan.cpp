@@ -29,7 +29,14 @@ void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
         run.enemies = setting(request, *scene, "enemies");
         run.shots = setting(request, *scene, "shots");
     }
-    if (run.scene == "combat") {
+    if (run.scene == "barrage") {
+        run.level = setting(request, *scene, "level");
+        run.enemies = setting(request, *scene, "enemies");
+        run.cycle = setting(request, *scene, "cycle");
+        run.label += ":level=" + std::to_string(run.level) + ":enemies=" + std::to_string(run.enemies) +
+                     ":cycle=" + std::to_string(run.cycle);
+        runs.push_back(run);
+    } else if (run.scene == "combat") {
         run.label += object_counts(run);
         runs.push_back(run);
     } else if (run.scene == "culling") {

@@ -16,6 +16,9 @@ struct scene_run {
     int texture_quality = 0;
     int mipmap_quality = 0;
     bool culling = true;
+    // barrage: the gun's power level and the frames between window changes.
+    int level = 1;
+    int cycle = 0;
 };
 
 // The runs of the requests in order; no requests means every scene with its defaults.

@@ -92,6 +92,9 @@ TEST(bench_options, bad_command_lines_are_refused_with_the_reason) {
         {"--scene combat:shots=x", "shots must be"},
         {"--scene filters:texture=2", "texture must be a whole number from -1 to 1"},
         {"--scene default:enemies=5", "scene default takes no setting"},
+        {"--scene barrage:level=5", "level must be a whole number from 1 to 4"},
+        {"--scene barrage:cycle=0", "cycle must be"},
+        {"--scene barrage:shots=9", "takes no setting 'shots=9'"},
         {"--scene combat:", "takes no setting ''"},
         {"--csv", "--csv needs a value"},
         {"--csv=", "--csv needs a file name"},
@@ -139,7 +142,8 @@ TEST(scene_plan, requests_become_labelled_runs) {
          {"empty", "default", "combat:enemies=50:shots=100", "blur", "inspect", "filters:texture=0:mipmap=0",
           "filters:texture=1:mipmap=0", "filters:texture=0:mipmap=1", "filters:texture=1:mipmap=1",
           "filters:texture=0:mipmap=2", "filters:texture=1:mipmap=2", "culling:on:enemies=50:shots=100",
-          "culling:off:enemies=50:shots=100"}},
+          "culling:off:enemies=50:shots=100", "barrage:level=4:enemies=50:cycle=60"}},
+        {"--scene barrage:cycle=5:level=2", {"barrage:level=2:enemies=50:cycle=5"}},
         {"--scene filters:mipmap=1", {"filters:texture=0:mipmap=1", "filters:texture=1:mipmap=1"}},
         {"--scene filters:texture=1:mipmap=2", {"filters:texture=1:mipmap=2"}},
         {"--scene empty --scene empty", {"empty", "empty"}},
@@ -156,10 +160,11 @@ TEST(scene_plan, requests_become_labelled_runs) {
 
 TEST(scene_plan, runs_carry_their_settings) {
     const parse_result p =
-        parse_bench_options(split("--scene culling:enemies=12:shots=34 --scene filters:texture=1:mipmap=2"));
+        parse_bench_options(split("--scene culling:enemies=12:shots=34 --scene "
+                                  "filters:texture=1:mipmap=2 --scene barrage:level=3:cycle=7"));
     ASSERT_TRUE(p.ok);
     const std::vector<scene_run> runs = plan_runs(p.options.scenes);
-    ASSERT_EQ(runs.size(), 3u);
+    ASSERT_EQ(runs.size(), 4u);
     EXPECT_TRUE(runs[0].culling);
     EXPECT_FALSE(runs[1].culling);
     EXPECT_EQ(runs[1].enemies, 12);
@@ -168,5 +173,9 @@ TEST(scene_plan, runs_carry_their_settings) {
     EXPECT_EQ(runs[2].texture_quality, 1);
     EXPECT_EQ(runs[2].mipmap_quality, 2);
     EXPECT_TRUE(runs[2].culling);
+    EXPECT_EQ(runs[3].level, 3);
+    EXPECT_EQ(runs[3].cycle, 7);
+    EXPECT_EQ(runs[3].enemies, 50);
+    EXPECT_EQ(runs[3].shots, 0);
 }
 } // namespace

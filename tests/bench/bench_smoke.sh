@@ -12,15 +12,30 @@ check "banner names the renderer" grep -q "^GL_RENDERER: ." "$work/out"
 check "banner names the GL version" grep -q "^GL_VERSION: .* [0-9]" "$work/out"
 runs="empty default combat:enemies=50:shots=100 blur inspect filters:texture=0:mipmap=0 \
 filters:texture=1:mipmap=0 filters:texture=0:mipmap=1 filters:texture=1:mipmap=1 filters:texture=0:mipmap=2 \
-filters:texture=1:mipmap=2 culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100"
+filters:texture=1:mipmap=2 culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100 \
+barrage:level=4:enemies=50:cycle=60"
 for run in $runs; do
     check "a row for $run with 3 frames" grep -qE "^$run +3 +[0-9.]+ " "$work/out"
     check "a CSV row for $run" grep -qE "^$run,3,[0-9.]+,[0-9.]+" "$work/all.csv"
 done
-check "13 CSV rows after the header" [ "$(wc -l <"$work/all.csv")" -eq 14 ]
+check "14 CSV rows after the header" [ "$(wc -l <"$work/all.csv")" -eq 15 ]
 check "the game's own chatter stays out of the table" absent "^(vao:|sizeof|screen->vao)" "$work/out"
 check "start-up time reported" grep -qE "^start-up: first frame presented [0-9]+ ms" "$work/out"
 check "nothing on standard error but progress lines" only_progress "$work/err"
+
+# A barrage at the highest level through every window change: its shots and their GL objects go with
+# them once it stops firing. 12 frames a cycle let a volley (one in 0.1 s) out at the bench's frame rate.
+bench --scene barrage:cycle=12 --frames 80 --warmup 2 >"$work/out" 2>"$work/err"
+status=$?
+note=$(grep -E "^  barrage:level=4:enemies=50:cycle=12: " "$work/out")
+fired=$(echo "$note" | sed -nE 's/.*: ([0-9]+) shots fired.*/\1/p')
+made=$(echo "$note" | sed -nE 's/.* of their ([0-9]+) GL objects;.*/\1/p')
+check "barrage exits 0 (was $status)" [ "$status" -eq 0 ]
+check "barrage fired shots (${fired:-none})" [ "${fired:-0}" -gt 0 ]
+check "barrage went through every window change" grep -qE "\), 6 window changes;" <<<"$note"
+check "barrage left no shot and none of its ${made:-?} GL objects" \
+    grep -qE "left 0 shots and 0 of their [1-9][0-9]* GL objects; resident memory [0-9]+ KiB$" <<<"$note"
+check "barrage: nothing on standard error but progress lines" only_progress "$work/err"
 
 bench --startup --scene empty >"$work/startup" 2>&1
 status=$?
@@ -40,6 +55,6 @@ done
 bench --help >"$work/out" 2>&1
 check "--help exits 0 with the usage" grep -q "^Usage: tarnwick-bench" "$work/out"
 bench --list >"$work/out" 2>&1
-check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling)" "$work/out")" -eq 7 ]
+check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling|barrage)" "$work/out")" -eq 8 ]
 
 finish
