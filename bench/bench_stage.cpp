@@ -94,13 +94,10 @@ void bench_stage::begin(const scene_run& run) {
     frustum_culling = run.culling;
     texture_sampling_quality = uint8_t(run.texture_quality);
     mipmap_sampling_quality = uint8_t(run.mipmap_quality);
-    if (run.scene == "barrage") {
+    if (run.scene == "combat" || run.scene == "culling" || run.scene == "barrage") {
         reset_world();
-        arm_gun();
-        scene.paused = false;
-        keep_combat_going(0.0f);
-    } else if (run.scene == "combat" || run.scene == "culling") {
-        reset_world();
+        if (run.scene == "barrage")
+            arm_gun();
         scene.paused = false;
         keep_combat_going(0.0f);
     } else {
