@@ -38,24 +38,22 @@ bool read_file(const std::string& path, std::string& text) {
     return true;
 }
 
-// The driver's log as a string; an empty log (length 0) gives an empty string.
-std::string shader_log(GLuint id) {
+// The driver's log of a shader or program as a string, read with the matching pair of queries; an empty
+// log (length 0) gives an empty string.
+using get_parameter = void (*)(GLuint, GLenum, GLint*);
+using get_log = void (*)(GLuint, GLsizei, GLsizei*, GLchar*);
+std::string info_log(GLuint id, get_parameter parameter, get_log log) {
     GLint length = 0;
-    glGetShaderiv(id, GL_INFO_LOG_LENGTH, &length);
+    parameter(id, GL_INFO_LOG_LENGTH, &length);
     std::vector<GLchar> buffer(size_t(length > 0 ? length : 0) + 1, '\0');
     if (length > 0)
-        glGetShaderInfoLog(id, length, nullptr, buffer.data());
+        log(id, length, nullptr, buffer.data());
     return std::string(buffer.data());
 }
 
-std::string program_log(GLuint id) {
-    GLint length = 0;
-    glGetProgramiv(id, GL_INFO_LOG_LENGTH, &length);
-    std::vector<GLchar> buffer(size_t(length > 0 ? length : 0) + 1, '\0');
-    if (length > 0)
-        glGetProgramInfoLog(id, length, nullptr, buffer.data());
-    return std::string(buffer.data());
-}
+std::string shader_log(GLuint id) { return info_log(id, glGetShaderiv, glGetShaderInfoLog); }
+
+std::string program_log(GLuint id) { return info_log(id, glGetProgramiv, glGetProgramInfoLog); }
 } // namespace
 
 shader::shader() : sources(nullptr), program(0) {}
