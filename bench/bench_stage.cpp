@@ -47,6 +47,12 @@ long resident_kib() {
     return -1;
 }
 
+// Resizes the window and follows with what the game does on a resize.
+void resize_window(glm::ivec2 size) {
+    al_resize_display(display, size.x, size.y);
+    resize_display(float(size.x), float(size.y));
+}
+
 float unit_random() { return float(std::rand()) / float(RAND_MAX); }
 
 // A uniform direction in the half space z > 0 (where the camera looks at the start).
@@ -140,8 +146,7 @@ void bench_stage::arm_gun() {
 void bench_stage::change_window(int change) {
     const glm::ivec2 size = barrage_sizes[change % barrage_size_count];
     if (size.x > 0 && size.y > 0) {
-        al_resize_display(display, size.x, size.y);
-        resize_display(float(size.x), float(size.y));
+        resize_window(size);
     } else {
         ALLEGRO_EVENT event{};
         event.type = ALLEGRO_EVENT_DISPLAY_RESIZE;
@@ -192,8 +197,7 @@ std::string bench_stage::finish(int& left_over) {
         keep_combat_going(drain_step);
         scene.update(drain_step, false);
     }
-    al_resize_display(display, start_size.x, start_size.y);
-    resize_display(float(start_size.x), float(start_size.y));
+    resize_window(start_size);
     // Six blurred frames re-specify every slot of the motion ring at the start size, so each barrage ends
     // in the same state whichever slots the large frames landed in.
     scene.motion_blur = true;
