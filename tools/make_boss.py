@@ -239,6 +239,19 @@ def write_collada(path, parts):
     def floats(rows):
         return " ".join("%.6g" % v for row in rows for v in row)
 
+    def source(name, rows, params):
+        """A COLLADA float source of rows, one accessor parameter per letter of params."""
+        fields = "".join(f'<param name="{p}" type="float"/>' for p in params)
+        return f"""        <source id="boss-{name}">
+          <float_array id="boss-{name}-array" count="{len(params) * len(rows)}">{floats(rows)}</float_array>
+          <technique_common>
+            <accessor source="#boss-{name}-array" count="{len(rows)}" stride="{len(params)}">
+              {fields}
+            </accessor>
+          </technique_common>
+        </source>
+"""
+
     tri_count = len(indices) // 3
     text = f"""<?xml version="1.0" encoding="utf-8"?>
 <COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
@@ -270,31 +283,7 @@ def write_collada(path, parts):
   <library_geometries>
     <geometry id="boss-mesh" name="boss">
       <mesh>
-        <source id="boss-positions">
-          <float_array id="boss-positions-array" count="{3 * len(positions)}">{floats(positions)}</float_array>
-          <technique_common>
-            <accessor source="#boss-positions-array" count="{len(positions)}" stride="3">
-              <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
-            </accessor>
-          </technique_common>
-        </source>
-        <source id="boss-normals">
-          <float_array id="boss-normals-array" count="{3 * len(normals)}">{floats(normals)}</float_array>
-          <technique_common>
-            <accessor source="#boss-normals-array" count="{len(normals)}" stride="3">
-              <param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/>
-            </accessor>
-          </technique_common>
-        </source>
-        <source id="boss-uvs">
-          <float_array id="boss-uvs-array" count="{2 * len(uvs)}">{floats(uvs)}</float_array>
-          <technique_common>
-            <accessor source="#boss-uvs-array" count="{len(uvs)}" stride="2">
-              <param name="S" type="float"/><param name="T" type="float"/>
-            </accessor>
-          </technique_common>
-        </source>
-        <vertices id="boss-vertices">
+{source("positions", positions, "XYZ")}{source("normals", normals, "XYZ")}{source("uvs", uvs, "ST")}        <vertices id="boss-vertices">
           <input semantic="POSITION" source="#boss-positions"/>
         </vertices>
         <triangles material="hull" count="{tri_count}">

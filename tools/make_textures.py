@@ -39,6 +39,17 @@ def write_bmp8_grey(path, width, height, index_rows):
         f.write(header + info + palette + body)
 
 
+def fade(t):
+    """Perlin's quintic ease 6t^5 - 15t^4 + 10t^3: no crease where lattice cells meet."""
+    return t * t * t * (t * (t * 6 - 15) + 10)
+
+
+def lattice_cell(x, y):
+    """The lattice corner at or below (x, y) and the offset of (x, y) from it."""
+    x0, y0 = math.floor(x), math.floor(y)
+    return x0, y0, x - x0, y - y0
+
+
 class PeriodicValueNoise:
     """Value noise on a lattice that wraps every `period` cells, so the result tiles."""
 
@@ -48,10 +59,8 @@ class PeriodicValueNoise:
 
     def at(self, x, y):
         p = self.period
-        x0, y0 = math.floor(x), math.floor(y)
-        fx, fy = x - x0, y - y0
-        sx = fx * fx * fx * (fx * (fx * 6 - 15) + 10)
-        sy = fy * fy * fy * (fy * (fy * 6 - 15) + 10)
+        x0, y0, fx, fy = lattice_cell(x, y)
+        sx, sy = fade(fx), fade(fy)
         xa, xb = x0 % p, (x0 + 1) % p
         ya, yb = y0 % p, (y0 + 1) % p
         v = self.values
@@ -75,10 +84,8 @@ class PeriodicGradientNoise:
 
     def at(self, x, y):
         p = self.period
-        x0, y0 = math.floor(x), math.floor(y)
-        fx, fy = x - x0, y - y0
-        sx = fx * fx * fx * (fx * (fx * 6 - 15) + 10)
-        sy = fy * fy * fy * (fy * (fy * 6 - 15) + 10)
+        x0, y0, fx, fy = lattice_cell(x, y)
+        sx, sy = fade(fx), fade(fy)
         g = self.gradients
 
         def dot(ix, iy, dx, dy):
