@@ -15,6 +15,8 @@
 #include <vector>
 
 namespace {
+// Where the four solids stand in each picture: a 2 x 2 grid six units in front of the camera.
+const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
 std::string out_dir;
 mesh* solids[4];
 
@@ -125,7 +127,6 @@ void draw_backdrop() {
 void wireframe_scene(float spin) {
     const glm::vec4 colours[4] = {
         {0.2f, 1.0f, 0.4f, 1}, {1.0f, 0.5f, 0.1f, 1}, {0.3f, 0.7f, 1.0f, 1}, {1, 0.3f, 0.8f, 1}};
-    const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
     for (int k = 0; k < 4; ++k) {
         glUseProgram(shaders->baerentzen->program);
         glUniform4fv(shaders->baerentzen->wire_color_location, 1, glm::value_ptr(colours[k]));
@@ -209,7 +210,6 @@ int main(int argc, char** argv) {
         draw_backdrop();
         const glm::vec4 colours[4] = {
             {0.8f, 0.2f, 0.2f, 1}, {0.2f, 0.6f, 0.9f, 1}, {0.9f, 0.8f, 0.3f, 1}, {0.6f, 0.3f, 0.9f, 0.5f}};
-        const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
         for (int k = 0; k < 4; ++k) {
             glUseProgram(shaders->phong->program);
             glUniform4fv(shaders->phong->diffuse_color_location, 1, glm::value_ptr(colours[k]));
@@ -222,7 +222,6 @@ int main(int argc, char** argv) {
          {static_cast<model_shader*>(shaders->pink_noise), static_cast<model_shader*>(shaders->rainbow)}) {
         clear_to(0, 0, 0);
         draw_backdrop();
-        const glm::vec3 places[4] = {{1.6f, 0.8f, 6}, {-1.6f, 0.8f, 6}, {1.6f, -1.0f, 6}, {-1.6f, -1.0f, 6}};
         for (int k = 0; k < 4; ++k)
             draw_mesh(s, solids[k], pose(places[k], 30.0f + 20.0f * float(k), 25.0f, 1.4f));
         save(s == shaders->rainbow ? "rainbow" : "pink_noise");
