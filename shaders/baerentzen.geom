@@ -4,6 +4,8 @@
 // space, so noperspective interpolation reproduces it exactly at every fragment. Triangles that reach the
 // near plane (and so perhaps the camera plane, w <= 0) are clipped to it here, as the rasterizer would, so
 // no vertex is projected through a tiny or negative w; the clip edge itself is not drawn as a line.
+// It also measures how small the triangle is on screen, so that the lines of a dense mesh can give way, and
+// how much the triangle faces the key light, so that a dense mesh still shows its shape.
 
 layout(triangles) in;
 layout(triangle_strip, max_vertices = 4) out;
@@ -13,10 +15,20 @@ layout(std140) uniform GlobalMatrices {
     vec2 viewportSize;
 };
 
+in vec3 worldPosition[];
+
 noperspective out vec3 edgeDistance;
+// The triangle's smallest height in pixels: the widest line that still leaves some of it unlined.
+flat out float triangleHeight;
+// Diffuse light on the triangle from the key light, 0 to 1.
+flat out float facetLight;
 
 // The "distance" of an edge that is wholly behind the camera or has no length: never drawn.
 const float no_edge = 1.0e4;
+
+// Towards the key light, as the lit programs have it: above, to the left and behind the camera's starting
+// direction.
+const vec3 light_direction = vec3(-0.4, 0.7, -0.6);
 
 // Vertices made here sit this fraction of w inside the near plane, so the rasterizer's own clipper never
 // has to decide about points lying exactly on it (llvmpipe drops such triangles in part).
@@ -57,9 +69,22 @@ vec3 edge_line(vec4 a, vec4 b) {
     return vec3(normal, -dot(normal, pa));
 }
 
-void emit(vec4 clip, vec3 l0, vec3 l1, vec3 l2) {
+vec3 edge_distances(vec4 clip, vec3 l0, vec3 l1, vec3 l2) {
     vec2 p = to_window(clip);
-    edgeDistance = vec3(dot(l0.xy, p) + l0.z, dot(l1.xy, p) + l1.z, dot(l2.xy, p) + l2.z);
+    return vec3(dot(l0.xy, p) + l0.z, dot(l1.xy, p) + l1.z, dot(l2.xy, p) + l2.z);
+}
+
+// Clockwise triangles face outwards, so this cross product is the outward normal.
+float facet_light() {
+    vec3 n = cross(worldPosition[2] - worldPosition[0], worldPosition[1] - worldPosition[0]);
+    float len = length(n);
+    return len > 0.0 ? max(dot(n / len, normalize(light_direction)), 0.0) : 0.0;
+}
+
+void emit(vec4 clip, vec3 distances, float height, float light) {
+    edgeDistance = distances;
+    triangleHeight = height;
+    facetLight = light;
     gl_Position = clip;
     EmitVertex();
 }
@@ -92,11 +117,22 @@ void main() {
     if (n < 3)
         return;
 
+    // The visible polygon's farthest corner from each edge line gives that edge's height; edges that are
+    // not drawn (no_edge) stay out of the minimum.
+    vec3 d[4];
+    vec3 reach = vec3(0.0);
+    for (int i = 0; i < n; ++i) {
+        d[i] = edge_distances(poly[i], l0, l1, l2);
+        reach = max(reach, abs(d[i]));
+    }
+    float height = min(min(reach.x, reach.y), reach.z);
+    float light = facet_light();
+
     // Strip order 0, 1, 3, 2 keeps the polygon's winding, so face culling still sees the original triangle.
-    emit(poly[0], l0, l1, l2);
-    emit(poly[1], l0, l1, l2);
+    emit(poly[0], d[0], height, light);
+    emit(poly[1], d[1], height, light);
     if (n == 4)
-        emit(poly[3], l0, l1, l2);
-    emit(poly[2], l0, l1, l2);
+        emit(poly[3], d[3], height, light);
+    emit(poly[2], d[2], height, light);
     EndPrimitive();
 }

@@ -226,7 +226,8 @@ def build():
     return parts
 
 
-def write_collada(path, parts):
+def gather(parts):
+    """All parts as one indexed mesh: positions, normals, texture coordinates and triangle indices."""
     positions, normals, uvs, indices = [], [], [], []
     for part in parts:
         base = len(positions)
@@ -235,15 +236,15 @@ def write_collada(path, parts):
         uvs += part.uvs
         for tri in part.triangles:
             indices += [base + i for i in tri]
+    return positions, normals, uvs, indices
 
-    def floats(rows):
-        return " ".join("%.6g" % v for row in rows for v in row)
 
-    def source(name, rows, params):
-        """A COLLADA float source of rows, one accessor parameter per letter of params."""
-        fields = "".join(f'<param name="{p}" type="float"/>' for p in params)
-        return f"""        <source id="boss-{name}">
-          <float_array id="boss-{name}-array" count="{len(params) * len(rows)}">{floats(rows)}</float_array>
+def float_source(name, rows, params):
+    """A COLLADA float source of rows, one accessor parameter per letter of params."""
+    floats = " ".join("%.6g" % v for row in rows for v in row)
+    fields = "".join(f'<param name="{p}" type="float"/>' for p in params)
+    return f"""        <source id="boss-{name}">
+          <float_array id="boss-{name}-array" count="{len(params) * len(rows)}">{floats}</float_array>
           <technique_common>
             <accessor source="#boss-{name}-array" count="{len(rows)}" stride="{len(params)}">
               {fields}
@@ -252,8 +253,9 @@ def write_collada(path, parts):
         </source>
 """
 
-    tri_count = len(indices) // 3
-    text = f"""<?xml version="1.0" encoding="utf-8"?>
+
+# Everything before the geometry: the asset block and the one grey hull material.
+COLLADA_HEAD = """<?xml version="1.0" encoding="utf-8"?>
 <COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
   <asset>
     <contributor><authoring_tool>tools/make_boss.py</authoring_tool></contributor>
@@ -280,22 +282,10 @@ def write_collada(path, parts):
       <instance_effect url="#hull-effect"/>
     </material>
   </library_materials>
-  <library_geometries>
-    <geometry id="boss-mesh" name="boss">
-      <mesh>
-{source("positions", positions, "XYZ")}{source("normals", normals, "XYZ")}{source("uvs", uvs, "ST")}        <vertices id="boss-vertices">
-          <input semantic="POSITION" source="#boss-positions"/>
-        </vertices>
-        <triangles material="hull" count="{tri_count}">
-          <input semantic="VERTEX" source="#boss-vertices" offset="0"/>
-          <input semantic="NORMAL" source="#boss-normals" offset="0"/>
-          <input semantic="TEXCOORD" source="#boss-uvs" offset="0" set="0"/>
-          <p>{" ".join(str(i) for i in indices)}</p>
-        </triangles>
-      </mesh>
-    </geometry>
-  </library_geometries>
-  <library_visual_scenes>
+"""
+
+# Everything after the geometry: one node instancing the mesh with the hull material.
+COLLADA_TAIL = """  <library_visual_scenes>
     <visual_scene id="scene" name="scene">
       <node id="boss" name="boss" type="NODE">
         <instance_geometry url="#boss-mesh">
@@ -313,9 +303,36 @@ def write_collada(path, parts):
   </scene>
 </COLLADA>
 """
+
+
+def geometry(positions, normals, uvs, indices):
+    """The library_geometries block: three float sources and one triangle list sharing its indices."""
+    sources = float_source("positions", positions, "XYZ") + float_source("normals", normals, "XYZ")
+    sources += float_source("uvs", uvs, "ST")
+    return f"""  <library_geometries>
+    <geometry id="boss-mesh" name="boss">
+      <mesh>
+{sources}        <vertices id="boss-vertices">
+          <input semantic="POSITION" source="#boss-positions"/>
+        </vertices>
+        <triangles material="hull" count="{len(indices) // 3}">
+          <input semantic="VERTEX" source="#boss-vertices" offset="0"/>
+          <input semantic="NORMAL" source="#boss-normals" offset="0"/>
+          <input semantic="TEXCOORD" source="#boss-uvs" offset="0" set="0"/>
+          <p>{" ".join(str(i) for i in indices)}</p>
+        </triangles>
+      </mesh>
+    </geometry>
+  </library_geometries>
+"""
+
+
+def write_collada(path, parts):
+    """Writes the parts as one mesh; returns its vertex and triangle counts."""
+    positions, normals, uvs, indices = gather(parts)
     with open(path, "w") as f:
-        f.write(text)
-    return len(positions), tri_count
+        f.write(COLLADA_HEAD + geometry(positions, normals, uvs, indices) + COLLADA_TAIL)
+    return len(positions), len(indices) // 3
 
 
 def main():

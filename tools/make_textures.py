@@ -165,52 +165,61 @@ def pick_colour(rng):
     return STAR_COLOURS[-1][0]
 
 
-def make_stars(path, size=1024):
-    rng = random.Random(4242)
-    # Faint nebula: low-frequency tileable noise at a quarter resolution, upsampled with wrap-around.
+def wrap_bilinear(field, fx, fy):
+    """field sampled at (fx, fy) in its own cells, wrapping at the edges."""
+    small = len(field)
+    x0, y0 = int(fx) % small, int(fy) % small
+    x1, y1 = (x0 + 1) % small, (y0 + 1) % small
+    tx, ty = fx - int(fx), fy - int(fy)
+    return (field[y0][x0] * (1 - tx) + field[y0][x1] * tx) * (1 - ty) + (
+        field[y1][x0] * (1 - tx) + field[y1][x1] * tx
+    ) * ty
+
+
+def nebula(size, rng):
+    """The dark sky with a faint nebula: low-frequency tileable noise at a quarter resolution, upsampled with
+    wrap-around. Rows of size * 3 floats, R, G, B."""
     small = size // 4
     cloud = fractal_field(small, 3, 4, rng, 0.6)
     tint = fractal_field(small, 2, 2, rng, 0.5)
-    img = [[0.0] * (size * 3) for _ in range(size)]
+    img = []
     for y in range(size):
-        fy = y / 4.0
-        y0 = int(fy) % small
-        y1 = (y0 + 1) % small
-        ty = fy - int(fy)
-        row = img[y]
+        row = [0.0] * (size * 3)
         for x in range(size):
-            fx = x / 4.0
-            x0 = int(fx) % small
-            x1 = (x0 + 1) % small
-            tx = fx - int(fx)
-            c = (cloud[y0][x0] * (1 - tx) + cloud[y0][x1] * tx) * (1 - ty) + (
-                cloud[y1][x0] * (1 - tx) + cloud[y1][x1] * tx
-            ) * ty
-            t = (tint[y0][x0] * (1 - tx) + tint[y0][x1] * tx) * (1 - ty) + (
-                tint[y1][x0] * (1 - tx) + tint[y1][x1] * tx
-            ) * ty
+            c = wrap_bilinear(cloud, x / 4.0, y / 4.0)
+            t = wrap_bilinear(tint, x / 4.0, y / 4.0)
             density = max(0.0, c - 0.45) * 2.0
             density = density * density * 22.0
             base = 2.0
             row[3 * x] = base + density * (0.55 + 0.45 * t)
             row[3 * x + 1] = base + density * 0.35
             row[3 * x + 2] = base + 1.5 + density * (1.0 - 0.4 * t)
+        img.append(row)
+    return img
 
-    def splat(cx, cy, colour, peak, sigma):
-        reach = max(1, int(math.ceil(sigma * 3.2)))
-        for dy in range(-reach, reach + 1):
-            yy = (int(cy) + dy) % size
-            row = img[yy]
-            for dx in range(-reach, reach + 1):
-                xx = (int(cx) + dx) % size
-                ddx = int(cx) + dx + 0.5 - cx
-                ddy = int(cy) + dy + 0.5 - cy
-                w = peak * math.exp(-(ddx * ddx + ddy * ddy) / (2 * sigma * sigma))
-                if w < 0.3:
-                    continue
-                row[3 * xx] += colour[0] * w / 255.0
-                row[3 * xx + 1] += colour[1] * w / 255.0
-                row[3 * xx + 2] += colour[2] * w / 255.0
+
+def splat(img, cx, cy, colour, peak, sigma):
+    """Adds a Gaussian star of the given peak and width at (cx, cy), wrapping at the edges."""
+    size = len(img)
+    reach = max(1, int(math.ceil(sigma * 3.2)))
+    for dy in range(-reach, reach + 1):
+        yy = (int(cy) + dy) % size
+        row = img[yy]
+        for dx in range(-reach, reach + 1):
+            xx = (int(cx) + dx) % size
+            ddx = int(cx) + dx + 0.5 - cx
+            ddy = int(cy) + dy + 0.5 - cy
+            w = peak * math.exp(-(ddx * ddx + ddy * ddy) / (2 * sigma * sigma))
+            if w < 0.3:
+                continue
+            row[3 * xx] += colour[0] * w / 255.0
+            row[3 * xx + 1] += colour[1] * w / 255.0
+            row[3 * xx + 2] += colour[2] * w / 255.0
+
+
+def scatter_stars(img, rng):
+    """Faint dust, then ever fewer and brighter stars; the brightest get a halo and a diffraction cross."""
+    size = len(img)
 
     def position(margin):
         # Larger stars keep away from the borders: the backdrop cube joins edges that do not match.
@@ -218,29 +227,31 @@ def make_stars(path, size=1024):
 
     for _ in range(5200):
         cx, cy = rng.uniform(0, size), rng.uniform(0, size)
-        splat(cx, cy, pick_colour(rng), 25 + 110 * rng.random() ** 3, 0.45)
+        splat(img, cx, cy, pick_colour(rng), 25 + 110 * rng.random() ** 3, 0.45)
     for _ in range(700):
         cx, cy = position(4)
-        splat(cx, cy, pick_colour(rng), 90 + 140 * rng.random() ** 2, 0.6 + 0.3 * rng.random())
+        splat(img, cx, cy, pick_colour(rng), 90 + 140 * rng.random() ** 2, 0.6 + 0.3 * rng.random())
     for _ in range(90):
         cx, cy = position(8)
         colour = pick_colour(rng)
-        splat(cx, cy, colour, 230, 0.8 + 0.4 * rng.random())
-        splat(cx, cy, colour, 40, 2.2)
+        splat(img, cx, cy, colour, 230, 0.8 + 0.4 * rng.random())
+        splat(img, cx, cy, colour, 40, 2.2)
     for _ in range(14):
         cx, cy = position(24)
         colour = pick_colour(rng)
-        splat(cx, cy, colour, 255, 1.3)
-        splat(cx, cy, colour, 70, 3.5)
-        # A faint diffraction cross on the brightest few.
+        splat(img, cx, cy, colour, 255, 1.3)
+        splat(img, cx, cy, colour, 70, 3.5)
         for k in range(1, 14):
-            fade = 55 * math.exp(-k / 4.0)
+            glow = 55 * math.exp(-k / 4.0)
             for ox, oy in ((k, 0), (-k, 0), (0, k), (0, -k)):
-                splat(cx + ox, cy + oy, colour, fade, 0.5)
+                splat(img, cx + ox, cy + oy, colour, glow, 0.5)
 
-    rows = []
-    for y in range(size):
-        rows.append(bytes(min(255, int(v)) for v in img[y]))
+
+def make_stars(path, size=1024):
+    rng = random.Random(4242)
+    img = nebula(size, rng)
+    scatter_stars(img, rng)
+    rows = [bytes(min(255, int(v)) for v in row) for row in img]
     write_bmp24(path, size, size, rows)
 
 

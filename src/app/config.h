@@ -18,13 +18,18 @@ struct display_config {
 // screen.
 display_config parse_display_config(const char* width, const char* height, const char* window_mode);
 
-// Reads the settings from the text of a configuration file. Text that is not well-formed UTF-8 gives the
-// defaults: Allegro's reader never finishes on some malformed sequences.
+// Reads the settings from the text of a configuration file, with every ill-formed UTF-8 sequence replaced
+// first (Allegro's reader never finishes on some of them), so every well-formed key still counts.
 display_config parse_config_text(const std::string& text);
 
 // Whether text is well-formed UTF-8 (no stray continuation bytes, truncated or overlong sequences,
 // surrogates or code points beyond U+10FFFF).
 bool is_valid_utf8(const std::string& text);
 
-// Reads "tarnwick.cfg" in the working directory; a missing or unreadable file gives the defaults.
+// The text with each ill-formed UTF-8 sequence (its longest well-formed start, or one stray byte) replaced
+// by "?"; well-formed text comes back unchanged.
+std::string replace_invalid_utf8(const std::string& text);
+
+// Reads "tarnwick.cfg" in the working directory; a missing or unreadable file gives the defaults. A file
+// that is not well-formed UTF-8 is read with its bad bytes replaced, and a line on standard output says so.
 display_config load_display_config();

@@ -1,6 +1,7 @@
 // The main loop's scene: set-up, event handling, held keys, drawing and frame statistics.
 #include "main_scene.h"
 
+#include "app/joystick_line.h"
 #include "app/startup.h"
 #include "app/shell/switches.h"
 #include "assets/model_store.h"
@@ -18,20 +19,6 @@
 namespace {
 constexpr glm::vec3 boss_start(0.0f, 0.0f, 15.0f);
 constexpr float tiny_model_scale = 0.01f;
-
-// Axis 0 of a joystick, or 0 where that stick is not there.
-float stick_axis0(int stick) {
-    if (stick >= al_get_num_joysticks())
-        return 0.0f;
-    ALLEGRO_JOYSTICK* joystick = al_get_joystick(stick);
-    if (!joystick)
-        return 0.0f;
-    ALLEGRO_JOYSTICK_STATE state;
-    al_get_joystick_state(joystick, &state);
-    return state.stick[0].axis[0];
-}
-
-void print_joystick_state() { std::cout << stick_axis0(0) << " " << stick_axis0(1) << std::endl; }
 } // namespace
 
 glm::vec3 inspection_start_position(int i) { return glm::vec3(float(2 * i - 3), 0.0f, 10.0f); }
@@ -84,12 +71,12 @@ void main_scene::handle_event(const ALLEGRO_EVENT& event) {
     case ALLEGRO_EVENT_JOYSTICK_AXIS:
         std::cout << event.joystick.stick << " " << event.joystick.axis << " " << event.joystick.pos
                   << std::endl;
-        print_joystick_state();
+        print_joystick_state(event.joystick.id);
         break;
     case ALLEGRO_EVENT_JOYSTICK_BUTTON_DOWN:
         std::cout << event.joystick.button << " " << event.joystick.pos << " " << unsigned(event.type)
                   << std::endl;
-        print_joystick_state();
+        print_joystick_state(event.joystick.id);
         break;
     case ALLEGRO_EVENT_KEY_DOWN:
         handle_key_down(event.keyboard.keycode);

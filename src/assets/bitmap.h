@@ -1,4 +1,6 @@
-// Reader of uncompressed 8-bit (paletted) and 24-bit Windows BMP files into tightly packed RGB rows.
+// Reader of uncompressed 8-bit (paletted) and 24-bit Windows BMP files into tightly packed RGB rows. Any
+// info header of 40 bytes or more is accepted (the larger ones that image editors write); the palette and
+// the pixels are found where the headers say.
 #pragma once
 
 #include <cstddef>
@@ -75,6 +77,17 @@ class Bitmap {
     void release();
     bool read(Source& source);
     bool fail(const char* message);
+    // The file header and the first 40 bytes of the info header, with their size lines.
+    bool readHeaders(Source& source);
+    // One line per info-header field.
+    void reportInfoHeader() const;
+    // Refuses what the reader cannot decode: small headers, other depths, compression, bad sizes or offsets.
+    bool checkFormat(const Source& source);
+    // The palette just after the info header: biClrUsed entries (256 when 0), as many as fit before the
+    // pixels; the entries not in the file stay black.
+    bool readPalette(Source& source);
+    // The pixel rows from bfOffBits into data.
+    bool readPixels(Source& source);
     bool convertIndexed(const uint8_t* pixels);
     // Reads the 24-bit rows straight into data as RGB; neededSize is the pixel bytes the file must hold.
     bool readBgr(Source& source, size_t neededSize);

@@ -1,5 +1,6 @@
 // Parsing of the display settings, including missing keys and malformed values.
 #include "app/config.h"
+#include "assets/temp_workdir.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
 } // namespace
 
 namespace {
-TEST(config_text, reads_the_global_section_and_refuses_malformed_utf8) {
+TEST(config_text, reads_the_global_section_and_every_well_formed_key) {
     struct row {
         std::string text;
         int width, height;
@@ -61,11 +62,14 @@ TEST(config_text, reads_the_global_section_and_refuses_malformed_utf8) {
         {"[display]\nwidth=1024\nheight=768\n", 800, 600, false},
         {"", 800, 600, false},
         {"width=1024\nheight=768\nname=caf\xc3\xa9\n", 1024, 768, false},
-        // Malformed UTF-8 anywhere makes the whole file unreadable (Allegro's reader can hang on it).
-        {"width=1024\nheight=768\n\x8b\xa3\xa3=1\n", 800, 600, false},
-        {"width=1024\nheight=768\n\xc0\xaf=1\n", 800, 600, false},
-        {"width=1024\nheight=768\n\xed\xa0\x80\n", 800, 600, false},
-        {"width=1024\nheight=768\n\xe2\x82", 800, 600, false},
+        // Bytes that are not UTF-8 lose only themselves (Allegro's reader could hang on them).
+        {"# r\xe9solution \xe0 l'\xe9"
+         "cran\nwidth=1024\nheight=768\nwindow_mode=FULLSCREEN\n",
+         1024, 768, true},
+        {"width=1024\nheight=768\n\x8b\xa3\xa3=1\n", 1024, 768, false},
+        {"width=1024\nheight=768\n\xc0\xaf=1\n", 1024, 768, false},
+        {"width=1024\nheight=768\n\xed\xa0\x80\n", 1024, 768, false},
+        {"width=1024\nheight=768\n\xe2\x82", 1024, 768, false},
     };
     for (const row& r : table) {
         const display_config config = parse_config_text(r.text);
@@ -75,16 +79,49 @@ TEST(config_text, reads_the_global_section_and_refuses_malformed_utf8) {
     }
 }
 
-TEST(config_text, utf8_validation) {
-    const std::pair<std::string, bool> table[] = {
-        {"plain", true},         {"caf\xc3\xa9", true},
-        {"\xe2\x82\xac", true},  {"\xf0\x9f\x98\x80", true},
-        {"\x80", false},         {"\xc3", false},
-        {"\xc1\xbf", false},     {"\xe0\x80\xaf", false},
-        {"\xed\xb0\x80", false}, {"\xf4\x90\x80\x80", false},
-        {"\xff", false},         {std::string("a\0b", 3), true},
+// One "?" for each stray byte or for the longest well-formed start of a broken sequence.
+TEST(config_text, utf8_validation_and_replacement) {
+    const struct {
+        std::string text, replaced;
+    } table[] = {
+        {"plain", "plain"},
+        {"caf\xc3\xa9", "caf\xc3\xa9"},
+        {"\xe2\x82\xac \xf0\x9f\x98\x80", "\xe2\x82\xac \xf0\x9f\x98\x80"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"caf\xe9=1", "caf?=1"},
+        {"\x80\xbf", "??"},
+        {"\xc3", "?"},
+        {"\xe2\x82x", "?x"},
+        {"\xf0\x9f\x98", "?"},
+        {"\xc1\xbf", "??"},
+        {"\xe0\x80\xaf", "???"},
+        {"\xed\xa0\x80", "???"},
+        {"\xf4\x90\x80\x80", "????"},
+        {"\xff\xfe", "??"},
     };
-    for (const auto& [text, valid] : table)
-        EXPECT_EQ(is_valid_utf8(text), valid) << text;
+    for (const auto& r : table) {
+        EXPECT_EQ(replace_invalid_utf8(r.text), r.replaced) << r.text;
+        EXPECT_EQ(is_valid_utf8(r.text), r.text == r.replaced) << r.text;
+    }
+}
+
+TEST(config_file, a_file_with_stray_bytes_keeps_its_keys_and_says_so_once) {
+    const struct {
+        std::string text;
+        std::string out;
+    } table[] = {
+        {"width=1024\nheight=768\n", ""},
+        {"# \xe9\xe9\nwidth=1024\n# \xff\nheight=768\n",
+         "tarnwick.cfg held bytes that are not UTF-8; they were replaced by \"?\"\n"},
+    };
+    for (const auto& r : table) {
+        temp_workdir dir;
+        temp_workdir::write("tarnwick.cfg", r.text);
+        testing::internal::CaptureStdout();
+        const display_config config = load_display_config();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), r.out);
+        EXPECT_EQ(config.width, 1024);
+        EXPECT_EQ(config.height, 768);
+    }
 }
 } // namespace

@@ -1,10 +1,14 @@
-// BMP reader: files built byte by byte, read from memory and from disk.
+// BMP reader: files built byte by byte, files written by ImageMagick, read from memory and from disk.
 #include "assets/bitmap.h"
 #include "bmp_bytes.h"
 #include "temp_workdir.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -22,18 +26,25 @@ load_result load_captured(Bitmap& bitmap, const bytes& file) {
 
 long count_lines(const std::string& s) { return std::count(s.begin(), s.end(), '\n'); }
 
+bytes pixels_of(const Bitmap& bitmap) {
+    return bitmap.data ? bytes(bitmap.data, bitmap.data + size_t(bitmap.width) * size_t(bitmap.height) * 3)
+                       : bytes();
+}
+
 TEST(bitmap, decodes_every_row_layout_to_packed_rgb) {
     std::vector<bmp_layout> rows;
     for (uint16_t bpp : {uint16_t(24), uint16_t(8)})
         for (int32_t w : {1, 3, 4, 5})
             rows.push_back({w, 3, bpp});
-    rows.push_back({4, 2, 24, 1});    // compressed, read as uncompressed
-    rows.push_back({5, 2, 8, 1});     // compressed 8-bit
-    rows.push_back({3, 2, 8, 0, 16}); // 16 colours used: the palette still has 256 entries
-    rows.push_back({2, 7, 8});        // indices wrapping below 128
+    rows.push_back({3, 2, 8, 0, 16});                // 16 entries: the file is shorter than a full palette
+    rows.push_back({3, 2, 8, 0, 0, 0x4D42, 40, 16}); // 256 claimed, 16 fit before the pixels
+    rows.push_back({5, 3, 24, 0, 0, 0x4D42, 124});   // the header image editors write
+    rows.push_back({5, 3, 8, 0, 16, 0x4D42, 124});
+    rows.push_back({4, 2, 24, 0, 0, 0x4D42, 40, -1, 8}); // pixels further on than the headers end
+    rows.push_back({2, 7, 8});                           // indices wrapping below 128
     for (const bmp_layout& r : rows) {
-        SCOPED_TRACE(testing::Message() << "bpp " << r.bpp << " width " << r.width << " compression "
-                                        << r.compression << " used " << r.clr_used);
+        SCOPED_TRACE(testing::Message() << "bpp " << r.bpp << " width " << r.width << " used " << r.clr_used
+                                        << " header " << r.header_size << " gap " << r.gap);
         Bitmap bitmap;
         const load_result result = load_captured(bitmap, make_bmp(r));
         ASSERT_TRUE(result.ok) << bitmap.error;
@@ -42,17 +53,15 @@ TEST(bitmap, decodes_every_row_layout_to_packed_rgb) {
         EXPECT_EQ(bitmap.width, r.width);
         EXPECT_EQ(bitmap.height, r.height);
         EXPECT_EQ(bitmap.bpp, r.bpp);
-        const bytes want = expected_rgb(r);
-        ASSERT_NE(bitmap.data, nullptr);
-        EXPECT_EQ(bytes(bitmap.data, bitmap.data + want.size()), want);
+        EXPECT_EQ(pixels_of(bitmap), expected_rgb(r));
         EXPECT_EQ(r.bpp == 8, bitmap.palette != nullptr);
     }
 }
 
-TEST(bitmap, writes_the_header_report) {
+TEST(bitmap, writes_the_whole_header_report_even_for_a_refused_file) {
     Bitmap bitmap;
     const load_result result = load_captured(bitmap, make_bmp({3, 2, 8, 2, 16}));
-    ASSERT_TRUE(result.ok);
+    EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.out, "sizeof(BitmapFileHeader)=14\n"
                           "sizeof(BitmapInfoHeader)=40\n"
                           "biBitCount      =8\n"
@@ -75,8 +84,15 @@ TEST(bitmap, rejects_bad_files_without_leaving_data) {
         b.resize(size);
         return b;
     };
+    auto offset = [](bytes b, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            b[size_t(10 + i)] = uint8_t(value >> (8 * i));
+        return b;
+    };
     const char* const truncated = "File is truncated";
     const char* const bits = "File is not 8 or 24 bits per pixel";
+    const char* const compressed = "File is compressed; only uncompressed BMP files can be read";
+    const char* const outside = "Pixel data offset lies outside the file";
     const char* const not_positive = "Image width or height is not positive";
     const char* const too_large = "Image is larger than 16384 pixels per side";
     const struct {
@@ -86,23 +102,22 @@ TEST(bitmap, rejects_bad_files_without_leaving_data) {
         int report_lines;
     } rows[] = {
         {"not BM", make_bmp({4, 2, 24, 0, 0, 0x4D43}), "File is not in DIB format", 1},
+        {"OS/2 header", make_bmp({4, 2, 24, 0, 0, 0x4D42, 12}),
+         "File has an info header smaller than 40 bytes", 13},
         {"1 bit", make_bmp({4, 2, 1}), bits, 13},
-        {"16 bits", make_bmp({4, 2, 16}), bits, 13},
-        {"32 bits", make_bmp({4, 2, 32}), bits, 13},
+        {"RLE 8", make_bmp({5, 2, 8, 1}), compressed, 13},
+        {"bit fields", make_bmp({4, 2, 24, 3}), compressed, 13},
+        {"pixels inside the headers", offset(good24, 40), "Pixel data offset lies inside the headers", 13},
+        {"pixels past the end", offset(good24, uint32_t(good24.size() + 1)), outside, 13},
         {"empty", {}, truncated, 0},
         {"short file header", cut(good24, 10), truncated, 0},
         {"short info header", cut(good24, 14 + 39), truncated, 1},
-        {"no palette", cut(good8, 54), truncated, 13},
-        {"short palette", cut(good8, 54 + 1023), truncated, 13},
+        {"short palette", cut(good8, 54 + 1023), outside, 13},
         {"no pixels", cut(good24, 54), truncated, 13},
         {"short pixels 24", cut(good24, good24.size() - 2), truncated, 13},
         {"short pixels 8", cut(good8, good8.size() - 4), truncated, 13},
         {"zero width", make_bmp({0, 2, 24}), not_positive, 13},
-        {"zero height", make_bmp({4, 0, 8}), not_positive, 13},
-        {"negative width", make_bmp({-4, 2, 24}), not_positive, 13},
         {"top-down", make_bmp({4, -2, 24}), not_positive, 13},
-        {"too wide", make_bmp({16385, 1, 24}), too_large, 13},
-        {"too tall", make_bmp({1, 16385, 8}), too_large, 13},
         {"32-bit overflow", make_bmp({65536, 65536, 24}), too_large, 13},
         {"largest sides, no pixels", make_bmp({16384, 16384, 24}), truncated, 13},
     };
@@ -127,13 +142,12 @@ TEST(bitmap, accepts_a_last_row_without_its_padding) {
     file.pop_back(); // 15 pixel bytes per row, one byte of padding
     Bitmap bitmap;
     ASSERT_TRUE(load_captured(bitmap, file).ok) << bitmap.error;
-    const bytes want = expected_rgb({5, 2, 24});
-    EXPECT_EQ(bytes(bitmap.data, bitmap.data + want.size()), want);
+    EXPECT_EQ(pixels_of(bitmap), expected_rgb({5, 2, 24}));
 }
 
 TEST(bitmap, reads_files_from_disk_like_memory) {
     temp_workdir dir;
-    const bmp_layout layout{5, 4, 8};
+    const bmp_layout layout{5, 4, 8, 0, 40, 0x4D42, 124};
     const bytes good = make_bmp(layout);
     temp_workdir::write("image.bmp", good);
     // The last row's 3 padding bytes and one pixel missing.
@@ -142,8 +156,7 @@ TEST(bitmap, reads_files_from_disk_like_memory) {
     Bitmap bitmap("image.bmp");
     EXPECT_EQ(count_lines(testing::internal::GetCapturedStdout()), 13);
     ASSERT_TRUE(bitmap.loaded) << bitmap.error;
-    const bytes want = expected_rgb(layout);
-    EXPECT_EQ(bytes(bitmap.data, bitmap.data + want.size()), want);
+    EXPECT_EQ(pixels_of(bitmap), expected_rgb(layout));
 
     testing::internal::CaptureStdout();
     EXPECT_FALSE(bitmap.load("short.bmp"));
@@ -158,6 +171,54 @@ TEST(bitmap, reads_files_from_disk_like_memory) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a missing file writes nothing";
     EXPECT_EQ(missing.error, "File not found");
     EXPECT_EQ(missing.data, nullptr);
+}
+
+// ImageMagick's own reading of a file, bottom row first like the reader's.
+bytes image_magick_pixels(const std::string& bmp) {
+    EXPECT_EQ(std::system(("convert " + bmp + " -flip -depth 8 rgb:reference.rgb").c_str()), 0);
+    std::ifstream in("reference.rgb", std::ios::binary);
+    return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A w x h picture of the given number of distinct colours (up to 256 x 3 of them).
+void write_ppm(const std::string& path, int w, int h, int colours) {
+    std::ostringstream out;
+    out << "P6\n" << w << " " << h << "\n255\n";
+    for (int p = 0; p < w * h; ++p) {
+        const int i = p % colours;
+        out << char(i * 37) << char(i / 3 * 101 + 11) << char(i * i % 251);
+    }
+    temp_workdir::write(path, out.str());
+}
+
+// ImageMagick is the outside judge: its default 24-bit output, its uncompressed 8-bit output and the shipped
+// images load with the pixels it reads from them; its default 8-bit output (RLE) is refused.
+TEST(bitmap, agrees_with_image_magick) {
+    if (std::system("convert -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    temp_workdir dir;
+    write_ppm("many.ppm", 37, 19, 37 * 19);
+    write_ppm("few.ppm", 37, 19, 40);
+    const struct {
+        std::string command, bmp;
+        bool loads;
+    } rows[] = {
+        {"convert many.ppm out24.bmp", "out24.bmp", true},
+        {"convert few.ppm -type palette -compress none out8.bmp", "out8.bmp", true},
+        {"convert few.ppm -type palette out8rle.bmp", "out8rle.bmp", false},
+        {"true", dir.original("textures/stars.bmp"), true},
+        {"true", dir.original("textures/clouds1.bmp"), true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.bmp);
+        ASSERT_EQ(std::system(r.command.c_str()), 0);
+        testing::internal::CaptureStdout();
+        Bitmap bitmap(r.bmp.c_str());
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(bitmap.error,
+                  r.loads ? "Bitmap loaded" : "File is compressed; only uncompressed BMP files can be read");
+        EXPECT_EQ(pixels_of(bitmap), r.loads ? image_magick_pixels(r.bmp) : bytes());
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Fuzz target: the BMP reader over arbitrary bytes. Every successful load must hand back exactly
-// width x height RGB triples within the size caps; every failure must leave no pixels and say why.
+// width x height RGB triples within the size caps from an uncompressed file; every failure must leave no
+// pixels and say why.
 #include "assets/bitmap.h"
 #include "fuzz_check.h"
 
@@ -41,6 +42,7 @@ void check_outcome(const Bitmap& bitmap, bool result) {
         return;
     }
     FUZZ_CHECK(bitmap.error == "Bitmap loaded");
+    FUZZ_CHECK(bitmap.infoHeader.biSize >= 40 && bitmap.infoHeader.biCompression == 0);
     FUZZ_CHECK(bitmap.bpp == 8 || bitmap.bpp == 24);
     FUZZ_CHECK(bitmap.width > 0 && bitmap.width <= Bitmap::maxSide);
     FUZZ_CHECK(bitmap.height > 0 && bitmap.height <= Bitmap::maxSide);

@@ -1,10 +1,12 @@
-// Fuzz target: the configuration file's text as the game reads it (UTF-8 check, Allegro's reader from
-// memory, our parsing of the three values). The display size that comes out is never 0, malformed text gives
-// the defaults, and only the exact word asks for full screen.
+// Fuzz target: the configuration file's text as the game reads it (bytes that are not UTF-8 replaced,
+// Allegro's reader from memory, our parsing of the three values). The display size that comes out is never
+// 0, the replacement leaves well-formed text that keeps every ASCII byte of the original, and only the exact
+// word asks for full screen.
 #include "app/config.h"
 #include "app/shell/gl.h"
 #include "fuzz_check.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,9 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const display_config parsed = parse_config_text(text);
     FUZZ_CHECK(parsed.width != 0 && parsed.height != 0);
-    if (!is_valid_utf8(text))
-        FUZZ_CHECK(parsed.width == default_display_width && parsed.height == default_display_height &&
-                   !parsed.fullscreen);
+    const std::string replaced = replace_invalid_utf8(text);
+    FUZZ_CHECK(is_valid_utf8(replaced));
+    FUZZ_CHECK((replaced == text) == is_valid_utf8(text));
+    // Keys and values are ASCII: none of their bytes may be lost or moved.
+    auto ascii_but_mark = [](std::string s) {
+        s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '?' || (c & 0x80) != 0; }),
+                s.end());
+        return s;
+    };
+    FUZZ_CHECK(ascii_but_mark(replaced) == ascii_but_mark(text));
 
     // The same bytes cut at NULs into three values go through the value parsing directly: whatever text a
     // key holds, the size is never 0 and only the exact word asks for full screen.

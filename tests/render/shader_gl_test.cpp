@@ -247,6 +247,48 @@ TEST(shader_effects, wireframe_survives_degenerate_triangles_and_the_camera_plan
     }
 }
 
+// A square of cells x cells squares facing the camera, each cut into two clockwise triangles.
+std::unique_ptr<probe_mesh> facing_grid(glm::vec3 c, float half, int cells) {
+    std::vector<glm::vec4> positions;
+    std::vector<GLubyte> indices;
+    const float step = 2.0f * half / float(cells);
+    for (int i = 0; i <= cells; ++i) // screen left to right is world +x to -x
+        for (int j = 0; j <= cells; ++j)
+            positions.push_back({c.x + half - step * float(i), c.y - half + step * float(j), c.z, 1});
+    const auto at = [cells](int i, int j) { return GLubyte(i * (cells + 1) + j); };
+    for (int i = 0; i < cells; ++i)
+        for (int j = 0; j < cells; ++j)
+            for (GLubyte v :
+                 {at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j + 1), at(i + 1, j), at(i, j)})
+                indices.push_back(v);
+    return std::make_unique<probe_mesh>(positions, std::vector<glm::vec2>(positions.size()),
+                                        std::vector<glm::vec3>(positions.size(), {0, 0, -1}), indices);
+}
+
+TEST(shader_effects, wireframe_lines_give_way_on_a_dense_mesh_but_not_on_an_enemy_face) {
+    REQUIRE_SHADERS();
+    const struct {
+        const char* what;
+        float half;
+        int cells;
+    } table[] = {{"cells of 3 pixels, as on the boss", 0.3f, 14}, {"one enemy-sized face", 1.0f, 1}};
+    for (const auto& r : table) {
+        clear_to(0, 0, 0);
+        use(shaders->baerentzen, {0, 1, 0, 1});
+        facing_grid({0, 0, 10}, r.half, r.cells)->draw();
+        const int covered = count_pixels([](int, int g, int) { return g > 0; });
+        // A full-strength line keeps the pixels next to its edge at least this green (antialiased falloff).
+        const int lined = count_pixels([](int, int g, int) { return g >= 180; });
+        const int side = std::abs(project_to_pixel({r.half, 0, 10}, width, height).x -
+                                  project_to_pixel({-r.half, 0, 10}, width, height).x);
+        ASSERT_GT(covered, side * side / 2) << r.what;
+        if (r.cells > 1)
+            EXPECT_LT(lined * 2, covered) << r.what;
+        else
+            EXPECT_GE(lined, 4 * side) << r.what << ": every edge pixel at line colour";
+    }
+}
+
 TEST(shader_effects, dissolve_burns_the_surface_away_as_the_factor_falls) {
     REQUIRE_SHADERS();
     const texture_store store;

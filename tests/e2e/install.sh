@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Installed into a temporary prefix, the launcher runs the game from any folder in a per-user folder it
+# prepares, passes the exit status on, keeps the player's edited configuration, and says clearly when it
+# cannot make that folder. The .deb holds the binaries, the data, the desktop entry and the man page.
+source "$(dirname "$0")/lib.sh"
+build=$(dirname "$TARNWICK_BIN")
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
+if [ -n "$TARNWICK_PRELOAD" ]; then
+    # The sanitizer build's game needs its preload, which the shell tools of the launcher must not get. The
+    # real binary keeps its name: the window is titled after it.
+    game=$prefix/libexec/tarnwick/tarnwick
+    mkdir "$game.d" && mv "$game" "$game.d/tarnwick"
+    printf '#!/bin/sh\nLD_PRELOAD=%s exec "$0.d/tarnwick"\n' "$TARNWICK_PRELOAD" >"$game"
+    chmod +x "$game"
+fi
+mkdir -p "$work/home" "$work/elsewhere" "$work/data"
+folder=$work/home/.local/share/tarnwick
+
+# Runs the launcher from an unrelated folder with HOME in the test's folder; output in $work/out, $work/err.
+launch() { # extra environment assignments...
+    (cd "$work/elsewhere" && exec env -u XDG_DATA_HOME HOME="$work/home" "$@" "$prefix/bin/tarnwick" \
+        >"$work/out" 2>"$work/err" </dev/null) &
+    game_pid=$!
+}
+
+play_and_quit() { # expected window size
+    launch
+    find_window || { wait_game 0; return; }
+    size=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p')
+    check "window of $1 (was $size)" [ "$size" = "$1" ]
+    xdotool key Escape
+    wait_game 30
+    check "Escape ends it with status 1 (was $status)" [ "$status" -eq 1 ]
+    check "nothing on standard error" [ ! -s "$work/err" ]
+}
+
+play_and_quit 800x600
+check "the folder links to the installed data" \
+    [ "$(readlink -f "$folder/shaders")" = "$(readlink -f "$prefix/share/tarnwick/shaders")" ]
+check "the folder holds its own copy of the configuration" \
+    cmp -s "$folder/tarnwick.cfg" "$prefix/share/tarnwick/tarnwick.cfg"
+printf 'width=640\nheight=480\n' >"$folder/tarnwick.cfg"
+# A data folder of the player's own in place of a link.
+rm "$folder/textures" && cp -r "$prefix/share/tarnwick/textures" "$folder/textures"
+play_and_quit 640x480
+check "the edited configuration is kept" [ "$(cat "$folder/tarnwick.cfg")" = "$(printf 'width=640\nheight=480')" ]
+check "the player's own textures folder is kept as it is" [ ! -L "$folder/textures" -a ! -e "$folder/textures/textures" ]
+
+# Folders that cannot be made: under a regular file (permissions do not stop root).
+touch "$work/plain-file"
+for place in "HOME=$work/plain-file" "XDG_DATA_HOME=$work/plain-file/data"; do
+    launch "$place"
+    wait_game 30
+    check "$place: status 1 (was $status)" [ "$status" -eq 1 ]
+    check "$place: says which folder" grep -q "^tarnwick: cannot create the folder $work/plain-file" "$work/err"
+done
+
+(cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || fail "cpack failed: $(tail -5 "$work/cpack.log")"
+listing=$(dpkg-deb -c "$work"/deb/tarnwick_*.deb | awk '{print $6}')
+for path in ./usr/bin/tarnwick ./usr/bin/tarnwick-bench ./usr/libexec/tarnwick/tarnwick \
+    ./usr/share/tarnwick/tarnwick.cfg ./usr/share/tarnwick/shaders/baerentzen.geom \
+    ./usr/share/tarnwick/textures/stars.bmp ./usr/share/tarnwick/meshes/boss.dae \
+    ./usr/share/applications/tarnwick.desktop ./usr/share/icons/hicolor/128x128/apps/tarnwick.png \
+    ./usr/share/man/man6/tarnwick.6.gz; do
+    check "the .deb holds $path" grep -qx "$path" <<<"$listing"
+done
+check "the .deb depends on the libraries it links" \
+    grep -q "liballegro5" <<<"$(dpkg-deb -f "$work"/deb/tarnwick_*.deb Depends)"
+finish
