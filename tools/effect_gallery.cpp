@@ -30,9 +30,7 @@ glm::mat4 pose(glm::vec3 at, float yaw, float pitch, float scale) {
 void draw_mesh(const model_shader* s, const mesh* m, const glm::mat4& model) {
     glUseProgram(s->program);
     glUniformMatrix4fv(s->model_matrix_location, 1, GL_FALSE, glm::value_ptr(model));
-    glBindVertexArray(m->vao);
-    glDrawElements(m->mode, m->count, m->index_type, nullptr);
-    glBindVertexArray(0);
+    m->draw();
 }
 
 void save(const std::string& name) {

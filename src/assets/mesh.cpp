@@ -246,6 +246,12 @@ mesh::mesh(std::string path) {
 
 mesh::~mesh() = default;
 
+void mesh::draw() const {
+    glBindVertexArray(vao);
+    glDrawElements(mode, count, index_type, nullptr);
+    glBindVertexArray(0);
+}
+
 void mesh::upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr indices_size,
                   const void* indices, GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords,
                   GLsizeiptr normals_size, const void* normals) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// A kind beyond the built-in solids: the mesh comes out empty for its creator to fill in.
+constexpr int empty_mesh_kind = 57005;
+
 class mesh {
   public:
     // Built-in solid of the given kind (0 cube, 1 triangular pyramid, 2 octahedron, 3 square pyramid);
@@ -19,6 +22,9 @@ class mesh {
     virtual ~mesh();
     mesh(const mesh&) = delete;
     mesh& operator=(const mesh&) = delete;
+
+    // Binds the vertex array, draws its elements and unbinds it; the program and uniforms are the caller's.
+    void draw() const;
 
     GLuint vao = 0;
     GLenum mode = GL_TRIANGLES;

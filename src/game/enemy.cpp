@@ -97,11 +97,9 @@ void enemy::draw() {
     if (translucent)
         glDisable(GL_CULL_FACE);
     glUniformMatrix4fv(model_matrix_location, 1, GL_FALSE, glm::value_ptr(model_matrix));
-    glBindVertexArray(mesh->vao);
-    glDrawElements(mesh->mode, mesh->count, mesh->index_type, nullptr);
+    mesh->draw();
     if (!intact)
         glBindTexture(GL_TEXTURE_2D, 0);
-    glBindVertexArray(0);
     glUseProgram(0);
     if (translucent)
         glEnable(GL_CULL_FACE);

@@ -132,9 +132,7 @@ TEST(frame_composition, six_identical_ring_frames_give_back_that_frame) {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     shaders->motion->apply();
-    glBindVertexArray(screen->vao);
-    glDrawElements(screen->mode, screen->count, screen->index_type, nullptr);
-    glBindVertexArray(0);
+    screen->draw();
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
