@@ -1,5 +1,6 @@
 // Renders every effect into PPM pictures for looking at: `tools/effect_gallery DIR` from the build directory.
 #include "assets/mesh.h"
+#include "game/particle_buffer.h"
 #include "probe_mesh.h"
 #include "render/camera.h"
 #include "render/frame_composition.h"
@@ -229,7 +230,7 @@ int main(int argc, char** argv) {
     {
         clear_to(0, 0, 0);
         draw_backdrop();
-        std::vector<float> records;
+        std::vector<particle_struct> records;
         std::srand(11);
         for (int shot = 0; shot < 4; ++shot) {
             const glm::vec3 head(1.5f - float(shot), 0.4f * float(shot) - 0.6f, 5.0f + float(shot));
@@ -238,27 +239,14 @@ int main(int argc, char** argv) {
                 const float age = 1.0f - life;
                 const float a = (float(std::rand()) / float(RAND_MAX) - 0.5f) * 1.2f;
                 const float b = (float(std::rand()) / float(RAND_MAX) - 0.5f) * 0.3f;
-                const glm::vec3 p = head + age * glm::vec3(a, b, -1.0f);
-                const float rec[7] = {p.x, p.y, p.z, life, 0, 0, 0};
-                records.insert(records.end(), rec, rec + 7);
+                records.push_back({head + age * glm::vec3(a, b, -1.0f), life, glm::vec3(0.0f)});
             }
         }
-        GLuint vao = 0, buffer = 0;
-        glGenVertexArrays(1, &vao);
-        glGenBuffers(1, &buffer);
-        glBindVertexArray(vao);
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(records.size() * sizeof(float)), records.data(),
-                     GL_DYNAMIC_DRAW);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 28, nullptr);
-        glEnableVertexAttribArray(1);
-        glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, 28, reinterpret_cast<void*>(12));
+        const particle_buffer points(records);
         glUseProgram(shaders->particle->program);
         glDisable(GL_DEPTH_TEST);
-        glDrawArrays(GL_POINTS, 0, GLsizei(records.size() / 7));
+        points.draw(GLsizei(records.size()));
         glEnable(GL_DEPTH_TEST);
-        glBindVertexArray(0);
         save("particle");
     }
 

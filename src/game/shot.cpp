@@ -59,9 +59,7 @@ void shot::draw() {
         return;
     glUseProgram(particle_program);
     gl_objects.upload(particles);
-    glBindVertexArray(gl_objects.vao());
-    glDrawArrays(GL_POINTS, 0, GLsizei(particles.size()));
-    glBindVertexArray(0);
+    gl_objects.draw(GLsizei(particles.size()));
     glUseProgram(0);
 }
 
