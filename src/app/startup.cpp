@@ -5,6 +5,7 @@
 #include "app/shell/shell.h"
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
+#include "game/draw_resources.h"
 #include "game/machine_gun.h"
 #include "game/world.h"
 #include "render/camera.h"
@@ -83,8 +84,9 @@ void init(const display_config* given) {
     shaders = new shader_set;
     textures = new texture_store;
     wireframe_shader = shaders->baerentzen;
+    world_resources = resources_from_stores();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    weapon = new machine_gun;
+    weapon = new machine_gun(shot_mode::drawn);
     std::cout << std::boolalpha;
 }
 
@@ -103,6 +105,7 @@ void shutdown() {
     event_queue = nullptr;
     delete models;
     models = nullptr;
+    world_resources = draw_resources();
     delete wireframe_shader;
     wireframe_shader = nullptr;
     if (shaders)

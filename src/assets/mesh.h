@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+// Kinds 0-3 are the built-in solids.
+constexpr int built_in_solid_kinds = 4;
 // A kind beyond the built-in solids: the mesh comes out empty for its creator to fill in.
 constexpr int empty_mesh_kind = 57005;
 

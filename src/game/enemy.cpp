@@ -1,8 +1,7 @@
 // Enemy motion, the dissolve after a hit, the bounding sphere and the enemy's draw.
 #include "enemy.h"
 
-#include "assets/texture_store.h"
-#include "render/shader_set.h"
+#include "draw_resources.h"
 
 #include <cassert>
 #include <cmath>
@@ -16,11 +15,10 @@ constexpr float dissolve_factor_scale = 255.0f;
 } // namespace
 
 enemy::enemy(glm::vec3 position) : position(position) {
-    // Without the stores (simulation-only runs) the enemy gets no program, texture or colour uniform.
-    dissolve_shader = shaders ? shaders->dissolver : nullptr;
-    dissolve_texture = textures ? textures->clouds : 0;
+    dissolve_shader = world_resources.dissolver;
+    dissolve_texture = world_resources.dissolve_texture;
     update_model_matrix();
-    color_location = (shaders && shaders->baerentzen) ? shaders->baerentzen->wire_color_location : -1;
+    color_location = world_resources.wire_color_location;
 }
 
 enemy::~enemy() = default;

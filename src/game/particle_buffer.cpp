@@ -61,8 +61,7 @@ void particle_buffer::draw(GLsizei count) const {
 }
 
 void particle_buffer::release() {
-    // Objects outliving their context died with it; a GL call now would have no context to go to.
-    if (!empty() && al_get_current_display()) {
+    if (!empty()) {
         glDeleteVertexArrays(1, &vao_name);
         glDeleteBuffers(1, &buffer_name);
     }

@@ -23,7 +23,7 @@ class particle_buffer {
     void upload(const std::vector<particle_struct>& particles) const;
     // Draws the first count particles as points with the current program.
     void draw(GLsizei count) const;
-    // Deletes the GL objects now (skipped when the context is already gone) and leaves the handle empty.
+    // Deletes the GL objects now, while their context is current, and leaves the handle empty.
     void release();
 
     GLuint vao() const { return vao_name; }
