@@ -1,7 +1,7 @@
 // Renders every effect into PPM pictures for looking at: `tools/effect_gallery DIR` from the build directory.
 #include "assets/mesh.h"
 #include "game/particle_buffer.h"
-#include "probe_mesh.h"
+#include "support/probe_mesh.h"
 #include "render/camera.h"
 #include "render/frame_composition.h"
 #include "render/shader_set.h"

@@ -1,7 +1,7 @@
 // GPU meshes under a real context: built-in solids as uploaded, empty kinds, model import and the shipped
 // boss model, which must have the intended size and show its outside.
 #include "assets/mesh.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 #include "temp_workdir.h"
 
 #include <glm/gtc/matrix_transform.hpp>

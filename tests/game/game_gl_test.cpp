@@ -8,7 +8,7 @@
 #include "game/world.h"
 #include "render/camera.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <algorithm>
 #include <glm/gtc/matrix_transform.hpp>

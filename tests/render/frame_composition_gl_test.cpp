@@ -1,10 +1,10 @@
 // Motion-blur composition on a real context: the quad, the ring's contents, the blended frame, resizes.
 #include "app/shell/shell.h"
-#include "probe_mesh.h"
+#include "support/probe_mesh.h"
 #include "render/camera.h"
 #include "render/frame_composition.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>

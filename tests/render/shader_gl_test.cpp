@@ -1,10 +1,10 @@
 // The ten programs under Mesa: linking, uniform interface, the shared block, and what each effect draws.
 #include "assets/texture_store.h"
 #include "game/particle_buffer.h"
-#include "probe_mesh.h"
+#include "support/probe_mesh.h"
 #include "render/camera.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <functional>
 #include <glm/gtc/type_ptr.hpp>

@@ -1,4 +1,4 @@
-// Small hand-made geometry for render probes: a vertex array in the meshes' attribute layout.
+// Small hand-made geometry for render probes and pictures: a vertex array in the meshes' attribute layout.
 #pragma once
 
 #include "app/shell/gl.h"
