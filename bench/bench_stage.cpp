@@ -131,13 +131,14 @@ void bench_stage::keep_combat_going(float dt) {
     }
     while (int(shots.size()) < current.shots) {
         const glm::vec3 direction = forward_direction();
-        shots.push_back(std::make_shared<shot>(direction * shot_start, direction * shot_speed));
+        shots.push_back(
+            std::make_shared<shot>(direction * shot_start, direction * shot_speed, shot_mode::drawn));
     }
 }
 
 void bench_stage::arm_gun() {
     delete weapon;
-    machine_gun* gun = new machine_gun;
+    machine_gun* gun = new machine_gun(shot_mode::drawn);
     while (gun->level < current.level)
         gun->power_up();
     weapon = gun;

@@ -2,6 +2,7 @@
 #include "screenshot.h"
 
 #include "app/shell/gl.h"
+#include "support/gl_context.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,11 +11,8 @@
 
 bool save_back_buffer_png(const std::string& file, int width, int height) {
     const size_t row = size_t(width) * 3;
-    std::vector<uint8_t> pixels(row * size_t(height));
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    const std::vector<uint8_t> pixels = read_back_rgb(0, 0, width, height);
     // GL's rows run bottom up; PNG's top down.
     std::vector<uint8_t> flipped(pixels.size());
     for (int y = 0; y < height; ++y)

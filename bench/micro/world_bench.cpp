@@ -38,7 +38,7 @@ void bm_update_world(benchmark::State& state) {
     for (int i = 0; i < n; ++i) {
         spawn_enemy(grid_point(i, enemy_depth), i % enemy_kinds);
         enemies.back()->velocity = glm::vec3(0.0f);
-        shots.push_back(std::make_shared<shot>(grid_point(i, shot_depth), glm::vec3(0.0f)));
+        shots.push_back(std::make_shared<shot>(grid_point(i, shot_depth), glm::vec3(0.0f), shot_mode::drawn));
     }
     for (auto _ : state)
         update_world(frame_dt);

@@ -126,54 +126,65 @@ void main_scene::handle_key_down(int keycode) {
     }
 }
 
+namespace {
+void look_left(main_scene& s, float dt) { s.yaw += camera_turn_rate * dt; }
+void look_right(main_scene& s, float dt) { s.yaw -= camera_turn_rate * dt; }
+// The limit is tested before the step, so pitch may pass it by one step.
+void look_up(main_scene& s, float dt) {
+    if (s.pitch < max_camera_pitch)
+        s.pitch += camera_turn_rate * dt;
+}
+void look_down(main_scene& s, float dt) {
+    if (s.pitch > min_camera_pitch)
+        s.pitch -= camera_turn_rate * dt;
+}
+void look_ahead(main_scene& s, float) { s.yaw = s.pitch = 0.0f; }
+
+template <int axis, int sign> void move_selected(main_scene& s, float dt) {
+    s.placements[s.selected].position[axis] += float(sign) * (model_move_rate * dt);
+}
+template <int axis, int sign> void turn_selected(main_scene& s, float dt) {
+    s.placements[s.selected].rotation[axis] += float(sign) * (model_turn_rate * dt);
+}
+void put_selected_back(main_scene& s, float) {
+    s.placements[s.selected] = placement{inspection_start_position(s.selected), glm::vec3(0.0f)};
+}
+void put_selected_at_origin(main_scene& s, float) { s.placements[s.selected] = placement{}; }
+
+struct held_key {
+    int key;
+    void (*action)(main_scene& scene, float dt);
+};
+// Polled in this order every pass: where several keys are held, the later ones see what the earlier did
+// (P, M and Tilde undo the steps before them).
+const held_key held_keys[] = {
+    {ALLEGRO_KEY_A, look_left},
+    {ALLEGRO_KEY_D, look_right},
+    {ALLEGRO_KEY_W, look_up},
+    {ALLEGRO_KEY_S, look_down},
+    {ALLEGRO_KEY_L, move_selected<0, +1>},
+    {ALLEGRO_KEY_J, move_selected<0, -1>},
+    {ALLEGRO_KEY_I, move_selected<1, +1>},
+    {ALLEGRO_KEY_K, move_selected<1, -1>},
+    {ALLEGRO_KEY_U, move_selected<2, +1>},
+    {ALLEGRO_KEY_O, move_selected<2, -1>},
+    {ALLEGRO_KEY_R, turn_selected<0, +1>},
+    {ALLEGRO_KEY_T, turn_selected<0, -1>},
+    {ALLEGRO_KEY_F, turn_selected<1, +1>},
+    {ALLEGRO_KEY_G, turn_selected<1, -1>},
+    {ALLEGRO_KEY_V, turn_selected<2, +1>},
+    {ALLEGRO_KEY_B, turn_selected<2, -1>},
+    {ALLEGRO_KEY_P, put_selected_back},
+    {ALLEGRO_KEY_M, put_selected_at_origin},
+    {ALLEGRO_KEY_TILDE, look_ahead},
+};
+} // namespace
+
 void main_scene::apply_held_keys(bool (*held)(int key), float dt) {
-    placement& s = placements[selected];
-    const float turn = camera_turn_rate * dt;
-    const float move = model_move_rate * dt;
-    const float spin = model_turn_rate * dt;
-    if (held(ALLEGRO_KEY_A))
-        yaw += turn;
-    if (held(ALLEGRO_KEY_D))
-        yaw -= turn;
-    // The limit is tested before the step, so pitch may pass it by one step.
-    if (held(ALLEGRO_KEY_W) && pitch < max_camera_pitch)
-        pitch += turn;
-    if (held(ALLEGRO_KEY_S) && pitch > min_camera_pitch)
-        pitch -= turn;
-    if (held(ALLEGRO_KEY_L))
-        s.position.x += move;
-    if (held(ALLEGRO_KEY_J))
-        s.position.x -= move;
-    if (held(ALLEGRO_KEY_I))
-        s.position.y += move;
-    if (held(ALLEGRO_KEY_K))
-        s.position.y -= move;
-    if (held(ALLEGRO_KEY_U))
-        s.position.z += move;
-    if (held(ALLEGRO_KEY_O))
-        s.position.z -= move;
-    if (held(ALLEGRO_KEY_R))
-        s.rotation.x += spin;
-    if (held(ALLEGRO_KEY_T))
-        s.rotation.x -= spin;
-    if (held(ALLEGRO_KEY_F))
-        s.rotation.y += spin;
-    if (held(ALLEGRO_KEY_G))
-        s.rotation.y -= spin;
-    if (held(ALLEGRO_KEY_V))
-        s.rotation.z += spin;
-    if (held(ALLEGRO_KEY_B))
-        s.rotation.z -= spin;
-    if (held(ALLEGRO_KEY_P)) {
-        s.rotation = glm::vec3(0.0f);
-        s.position = inspection_start_position(selected);
+    for (const held_key& k : held_keys) {
+        if (held(k.key))
+            k.action(*this, dt);
     }
-    if (held(ALLEGRO_KEY_M)) {
-        s.rotation = glm::vec3(0.0f);
-        s.position = glm::vec3(0.0f);
-    }
-    if (held(ALLEGRO_KEY_TILDE))
-        yaw = pitch = 0.0f;
 }
 
 void main_scene::update(float dt, bool fire_held) {
@@ -181,15 +192,18 @@ void main_scene::update(float dt, bool fire_held) {
         weapon->fire();
     if (!paused)
         update_world(dt);
+    place_selected_model();
 }
 
-void main_scene::draw() {
-    set_view(glm::lookAt(glm::vec3(0.0f), camera_direction(yaw, pitch), glm::vec3(0.0f, 1.0f, 0.0f)));
-
+void main_scene::place_selected_model() {
     placement& s = placements[selected];
     s.rotation =
         glm::vec3(wrap_degrees(s.rotation.x), wrap_degrees(s.rotation.y), wrap_degrees(s.rotation.z));
     inspection_models[selected].set_model_matrix(placement_matrix(s));
+}
+
+void main_scene::draw() {
+    set_view(glm::lookAt(glm::vec3(0.0f), camera_direction(yaw, pitch), glm::vec3(0.0f, 1.0f, 0.0f)));
 
     if (show_inspection_models) {
         for (int i = 0; i < inspection_model_count; ++i) {

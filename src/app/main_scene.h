@@ -38,9 +38,12 @@ class main_scene {
     void handle_key_down(int keycode);
     // Applies the held keys (queried through held) for a pass of dt seconds.
     void apply_held_keys(bool (*held)(int key), float dt);
-    // Fires while the left button is held and advances the game unless paused.
+    // Fires while the left button is held, advances the game unless paused, and places the selected model.
     void update(float dt, bool fire_held);
-    // Sets the camera and draws inspection models, backdrop, world and (with blur on) the composed frame.
+    // Wraps the selected placement's angles into [0, 360) and rebuilds that model's matrix from it.
+    void place_selected_model();
+    // Sets the camera and draws inspection models, backdrop, world and (with blur on) the composed frame;
+    // changes no game state.
     void draw();
     // After the flip: clears and turns the motion-blur ring.
     void end_frame();

@@ -5,6 +5,7 @@
 #include "app/shell/shell.h"
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
+#include "game/draw_resources.h"
 #include "game/machine_gun.h"
 #include "game/world.h"
 #include "render/camera.h"
@@ -31,12 +32,9 @@ bool display_size_supported(const display_config& config) {
     return config.width <= max_texture && config.height <= max_texture && config.width <= max_viewport[0] &&
            config.height <= max_viewport[1];
 }
-} // namespace
 
-void init() { init(nullptr); }
-
-void init(const display_config* given) {
-    set_shutdown_handler(shutdown);
+// Allegro itself and its keyboard, mouse and joystick drivers.
+void install_drivers() {
     if (!al_install_system(ALLEGRO_VERSION_INT, atexit))
         exit_with_message("Could not init Allegro.", 1);
     if (!al_install_keyboard())
@@ -45,9 +43,10 @@ void init(const display_config* given) {
         exit_with_message("Could not install mouse.", 1);
     if (!al_install_joystick())
         exit_with_message("Could not install joystick.", 1);
+}
 
-    const display_config config = given ? *given : load_display_config();
-
+// Opens the OpenGL display of the configured size and mode; leaves display null when that fails.
+void open_display(const display_config& config) {
     int flags = ALLEGRO_OPENGL | ALLEGRO_RESIZABLE;
     if (config.fullscreen)
         flags |= ALLEGRO_FULLSCREEN;
@@ -62,29 +61,51 @@ void init(const display_config* given) {
         al_destroy_display(display);
         display = nullptr;
     }
-    timer = al_create_timer(double(timer_period));
-    if (!display)
-        exit_with_message("Could not init display.", 1);
+}
 
+void create_event_queue() {
     event_queue = al_create_event_queue();
     al_register_event_source(event_queue, al_get_keyboard_event_source());
     al_register_event_source(event_queue, al_get_mouse_event_source());
     al_register_event_source(event_queue, al_get_joystick_event_source());
     al_register_event_source(event_queue, al_get_display_event_source(display));
     al_register_event_source(event_queue, al_get_timer_event_source(timer));
+}
 
+// The fixed drawing state, the matrix buffer and the first projection for the configured size.
+void prepare_gl(const display_config& config) {
     set_fixed_gl_state();
     create_global_matrices_buffer();
     view = glm::mat4(1.0f);
     set_projection(make_projection(float(config.width), float(config.height)));
     set_viewport_size(float(config.width), float(config.height));
+}
 
+// The stores, the world's drawing resources, the random generator and the player's weapon, in that order.
+void create_game_objects() {
     models = new model_store;
     shaders = new shader_set;
     textures = new texture_store;
     wireframe_shader = shaders->baerentzen;
+    world_resources = resources_from_stores();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    weapon = new machine_gun;
+    weapon = new machine_gun(shot_mode::drawn);
+}
+} // namespace
+
+void init() { init(nullptr); }
+
+void init(const display_config* given) {
+    set_shutdown_handler(shutdown);
+    install_drivers();
+    const display_config config = given ? *given : load_display_config();
+    open_display(config);
+    timer = al_create_timer(double(timer_period));
+    if (!display)
+        exit_with_message("Could not init display.", 1);
+    create_event_queue();
+    prepare_gl(config);
+    create_game_objects();
     std::cout << std::boolalpha;
 }
 
@@ -103,6 +124,7 @@ void shutdown() {
     event_queue = nullptr;
     delete models;
     models = nullptr;
+    world_resources = draw_resources();
     delete wireframe_shader;
     wireframe_shader = nullptr;
     if (shaders)

@@ -3,6 +3,7 @@
 
 #include <allegro5/allegro_native_dialog.h>
 #include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <cerrno>
@@ -28,8 +29,12 @@ void aiAssertViolation(const char* expression, const char* file, int line) {
 
 namespace {
 
-// CalcTangentSpace | JoinIdenticalVertices | Triangulate | GenSmoothNormals | ConvertToLeftHanded.
-constexpr unsigned int import_flags = 0x0180004F;
+// Tangents, shared vertices, triangles only, smooth normals, and the left-handed conversion that also turns
+// the winding to the clockwise fronts the game culls by.
+constexpr unsigned int import_flags = aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
+                                      aiProcess_Triangulate | aiProcess_GenSmoothNormals |
+                                      aiProcess_ConvertToLeftHanded;
+static_assert(import_flags == 0x0180004F, "the import's post-processing steps");
 constexpr const char* import_failed_caption = "import failed";
 
 // Shows the text in a modal box; falls back to standard error where no box can be shown.
@@ -89,12 +94,17 @@ std::string trial_read(const std::string& path) {
     return path + ": the model importer crashed on this file";
 }
 
+// The attribute locations that every mesh program reads.
+constexpr GLuint position_location = 0;
+constexpr GLuint texcoord_location = 1;
+constexpr GLuint normal_location = 2;
+
 // Fills a new array buffer and points the bound vertex array's attribute location at it (floats, packed).
-void attribute_buffer(GLuint location, GLint components, GLsizeiptr size, const void* data) {
+void attribute_buffer(GLuint location, GLint components, size_t bytes, const void* data) {
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, size, data, GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(bytes), data, GL_STATIC_DRAW);
     glEnableVertexAttribArray(location);
     glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, 0, nullptr);
 }
@@ -198,6 +208,29 @@ void compute_face_normals(solid_arrays& s) {
     }
 }
 
+// Writes the text of a failed import and hands it to the reporter; the mesh stays empty.
+void report_import_failure(const std::string& text) {
+    std::cout << text << std::endl;
+    failure_reporter(text);
+}
+
+// The index list of the triangles to draw: only faces of three indices that name existing vertices;
+// points and lines that the triangulation leaves alone, and corrupt faces, are skipped.
+std::vector<uint32_t> drawable_triangles(const aiMesh& m) {
+    std::vector<uint32_t> indices;
+    indices.reserve(size_t(m.mNumFaces) * 3);
+    for (unsigned int f = 0; f < m.mNumFaces; ++f) {
+        const aiFace& face = m.mFaces[f];
+        if (face.mNumIndices != 3 || !face.mIndices)
+            continue;
+        if (face.mIndices[0] >= m.mNumVertices || face.mIndices[1] >= m.mNumVertices ||
+            face.mIndices[2] >= m.mNumVertices)
+            continue;
+        indices.insert(indices.end(), {face.mIndices[0], face.mIndices[1], face.mIndices[2]});
+    }
+    return indices;
+}
+
 } // namespace
 
 void set_import_failure_reporter(import_failure_reporter reporter) {
@@ -246,6 +279,12 @@ mesh::mesh(std::string path) {
 
 mesh::~mesh() = default;
 
+void mesh::draw() const {
+    glBindVertexArray(vao);
+    glDrawElements(mode, count, index_type, nullptr);
+    glBindVertexArray(0);
+}
+
 void mesh::upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr indices_size,
                   const void* indices, GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords,
                   GLsizeiptr normals_size, const void* normals) {
@@ -275,8 +314,7 @@ void mesh::upload(GLsizeiptr positions_size, const void* positions, GLsizeiptr i
 void mesh::import_model(std::string path) {
     const std::string trial_failure = trial_read(path);
     if (!trial_failure.empty()) {
-        std::cout << trial_failure << std::endl;
-        failure_reporter(trial_failure);
+        report_import_failure(trial_failure);
         return;
     }
     Assimp::Importer importer;
@@ -285,30 +323,16 @@ void mesh::import_model(std::string path) {
         (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
         // A scene without meshes has nothing to draw: treat it as a failed import. Assimp marks such a
         // scene incomplete and may hand back a placeholder mesh in it.
-        const std::string text =
-            scene ? path + " contains no meshes" : std::string(importer.GetErrorString());
-        std::cout << text << std::endl;
-        failure_reporter(text);
+        report_import_failure(scene ? path + " contains no meshes" : std::string(importer.GetErrorString()));
         return;
     }
     std::cout << "num meshes " << scene->mNumMeshes << std::endl;
-    const aiMesh* m = scene->mMeshes[0];
+    const aiMesh& first = *scene->mMeshes[0];
+    upload_imported(path, first, drawable_triangles(first));
+}
 
-    // Only triangles whose indices name existing vertices are drawn; points and lines that the
-    // triangulation leaves alone, and corrupt faces, are skipped.
-    std::vector<uint32_t> indices;
-    indices.reserve(size_t(m->mNumFaces) * 3);
-    for (unsigned int f = 0; f < m->mNumFaces; ++f) {
-        const aiFace& face = m->mFaces[f];
-        if (face.mNumIndices != 3 || !face.mIndices)
-            continue;
-        if (face.mIndices[0] >= m->mNumVertices || face.mIndices[1] >= m->mNumVertices ||
-            face.mIndices[2] >= m->mNumVertices)
-            continue;
-        indices.insert(indices.end(), {face.mIndices[0], face.mIndices[1], face.mIndices[2]});
-    }
+void mesh::upload_imported(const std::string& path, const aiMesh& m, const std::vector<uint32_t>& indices) {
     count = GLsizei(indices.size());
-
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     GLuint index_buffer = 0;
@@ -317,29 +341,25 @@ void mesh::import_model(std::string path) {
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(uint32_t)), indices.data(),
                  GL_STATIC_DRAW);
 
-    const GLsizeiptr vertex_count = GLsizeiptr(m->mNumVertices);
-    if (m->HasPositions()) {
+    const size_t vertex_count = m.mNumVertices;
+    if (m.HasPositions()) {
         std::cout << path << " has positions!" << std::endl;
-        attribute_buffer(0, 3, vertex_count * 12, m->mVertices);
+        attribute_buffer(position_location, 3, vertex_count * sizeof(aiVector3D), m.mVertices);
     } else {
         std::cout << path << " has no positions!" << std::endl;
     }
-
-    if (m->HasTextureCoords(0)) {
+    if (m.HasTextureCoords(0)) {
         std::cout << path << " has texture coords!" << std::endl;
-        std::vector<float> uvs(size_t(m->mNumVertices) * 2);
-        for (unsigned int v = 0; v < m->mNumVertices; ++v) {
-            uvs[2 * v] = m->mTextureCoords[0][v].x;
-            uvs[2 * v + 1] = m->mTextureCoords[0][v].y;
-        }
-        attribute_buffer(1, 2, vertex_count * 8, uvs.data());
+        std::vector<glm::vec2> uvs(vertex_count);
+        for (size_t v = 0; v < vertex_count; ++v)
+            uvs[v] = glm::vec2(m.mTextureCoords[0][v].x, m.mTextureCoords[0][v].y);
+        attribute_buffer(texcoord_location, 2, vertex_count * sizeof(glm::vec2), uvs.data());
     } else {
         std::cout << path << "has no texture coords!" << std::endl;
     }
-
-    if (m->HasNormals()) {
+    if (m.HasNormals()) {
         std::cout << path << " has vertex normals!" << std::endl;
-        attribute_buffer(2, 3, vertex_count * 12, m->mNormals);
+        attribute_buffer(normal_location, 3, vertex_count * sizeof(aiVector3D), m.mNormals);
     } else {
         std::cout << path << " has no vertex normals!" << std::endl;
     }

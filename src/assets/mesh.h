@@ -9,6 +9,13 @@
 #include <string>
 #include <vector>
 
+struct aiMesh;
+
+// Kinds 0-3 are the built-in solids.
+constexpr int built_in_solid_kinds = 4;
+// A kind beyond the built-in solids: the mesh comes out empty for its creator to fill in.
+constexpr int empty_mesh_kind = 57005;
+
 class mesh {
   public:
     // Built-in solid of the given kind (0 cube, 1 triangular pyramid, 2 octahedron, 3 square pyramid);
@@ -20,6 +27,9 @@ class mesh {
     mesh(const mesh&) = delete;
     mesh& operator=(const mesh&) = delete;
 
+    // Binds the vertex array, draws its elements and unbinds it; the program and uniforms are the caller's.
+    void draw() const;
+
     GLuint vao = 0;
     GLenum mode = GL_TRIANGLES;
     GLsizei count = 0;
@@ -30,6 +40,8 @@ class mesh {
                 const void* indices, GLsizei index_count, GLsizeiptr texcoords_size, const void* texcoords,
                 GLsizeiptr normals_size, const void* normals);
     void import_model(std::string path);
+    // Uploads the imported mesh m with the chosen triangle indices, logging which channels it has.
+    void upload_imported(const std::string& path, const aiMesh& m, const std::vector<uint32_t>& indices);
 };
 
 // Receives the text of a failed model import. The game shows a modal box captioned "import failed";

@@ -6,12 +6,11 @@
 model_store* models = nullptr;
 
 namespace {
-constexpr int built_in_kinds = 4;
 const char* const boss_path = "meshes/boss.dae";
 } // namespace
 
 model_store::model_store() {
-    for (int kind = 0; kind < built_in_kinds; ++kind)
+    for (int kind = 0; kind < built_in_solid_kinds; ++kind)
         meshes.push_back(new mesh(kind));
     boss = new mesh(std::string(boss_path));
 }
@@ -25,6 +24,6 @@ model_store::~model_store() {
 }
 
 mesh* model_store::get(int i) const {
-    assert(i >= 0 && i < built_in_kinds);
+    assert(i >= 0 && i < built_in_solid_kinds);
     return meshes[size_t(i)];
 }

@@ -1,8 +1,7 @@
 // Enemy motion, the dissolve after a hit, the bounding sphere and the enemy's draw.
 #include "enemy.h"
 
-#include "assets/texture_store.h"
-#include "render/shader_set.h"
+#include "draw_resources.h"
 
 #include <cassert>
 #include <cmath>
@@ -16,11 +15,10 @@ constexpr float dissolve_factor_scale = 255.0f;
 } // namespace
 
 enemy::enemy(glm::vec3 position) : position(position) {
-    // Without the stores (simulation-only runs) the enemy gets no program, texture or colour uniform.
-    dissolve_shader = shaders ? shaders->dissolver : nullptr;
-    dissolve_texture = textures ? textures->clouds : 0;
+    dissolve_shader = world_resources.dissolver;
+    dissolve_texture = world_resources.dissolve_texture;
     update_model_matrix();
-    color_location = (shaders && shaders->baerentzen) ? shaders->baerentzen->wire_color_location : -1;
+    color_location = world_resources.wire_color_location;
 }
 
 enemy::~enemy() = default;
@@ -97,11 +95,9 @@ void enemy::draw() {
     if (translucent)
         glDisable(GL_CULL_FACE);
     glUniformMatrix4fv(model_matrix_location, 1, GL_FALSE, glm::value_ptr(model_matrix));
-    glBindVertexArray(mesh->vao);
-    glDrawElements(mesh->mode, mesh->count, mesh->index_type, nullptr);
+    mesh->draw();
     if (!intact)
         glBindTexture(GL_TEXTURE_2D, 0);
-    glBindVertexArray(0);
     glUseProgram(0);
     if (translucent)
         glEnable(GL_CULL_FACE);

@@ -10,9 +10,7 @@ void entity::draw() {
     assert(mesh);
     glUseProgram(program);
     glUniformMatrix4fv(model_matrix_location, 1, GL_FALSE, glm::value_ptr(model_matrix));
-    glBindVertexArray(mesh->vao);
-    glDrawElements(mesh->mode, mesh->count, mesh->index_type, nullptr);
-    glBindVertexArray(0);
+    mesh->draw();
     glUseProgram(0);
 }
 

@@ -26,10 +26,10 @@ double scatter() { return (std::rand() % scatter_range - scatter_offset) / scatt
 bool is_finite(glm::vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 } // namespace
 
-machine_gun::machine_gun() : machine_gun(al_get_time, mouse_position_ndc) {}
+machine_gun::machine_gun(shot_mode mode) : machine_gun(mode, al_get_time, mouse_position_ndc) {}
 
-machine_gun::machine_gun(clock_function clock, aim_function aim)
-    : shot_list(get_shots()), clock(clock), aim(aim) {}
+machine_gun::machine_gun(shot_mode mode, clock_function clock, aim_function aim)
+    : shot_list(get_shots()), mode(mode), clock(clock), aim(aim) {}
 
 machine_gun::~machine_gun() = default;
 
@@ -56,7 +56,7 @@ void machine_gun::fire_at(glm::vec2 ndc) {
     if (!is_finite(origin) || !is_finite(velocity))
         return;
     print(origin);
-    shot_list->push_back(std::make_shared<shot>(origin, velocity));
+    shot_list->push_back(std::make_shared<shot>(origin, velocity, mode));
 }
 
 void machine_gun::update(float dt) {

@@ -15,8 +15,9 @@ class machine_gun : public weapon {
     // Where to aim, in normalized device coordinates; the mouse cursor by default.
     using aim_function = glm::vec2 (*)();
 
-    machine_gun();
-    machine_gun(clock_function clock, aim_function aim);
+    // Fires shots of the given mode, timed by Allegro's clock and aimed at the mouse cursor.
+    explicit machine_gun(shot_mode mode);
+    machine_gun(shot_mode mode, clock_function clock, aim_function aim);
     ~machine_gun() override;
 
     // Fires a volley when strictly more than interval seconds passed since the last one.
@@ -39,6 +40,8 @@ class machine_gun : public weapon {
     // Appends one shot aimed through ndc, starting one unit in front of the camera.
     void fire_at(glm::vec2 ndc);
 
+    // Whether the shots it fires are drawn: the game's gun draws, a gun in a world without GL does not.
+    shot_mode mode;
     clock_function clock;
     aim_function aim;
 };

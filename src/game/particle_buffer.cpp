@@ -54,9 +54,14 @@ void particle_buffer::upload(const std::vector<particle_struct>& particles) cons
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
+void particle_buffer::draw(GLsizei count) const {
+    glBindVertexArray(vao_name);
+    glDrawArrays(GL_POINTS, 0, count);
+    glBindVertexArray(0);
+}
+
 void particle_buffer::release() {
-    // Objects outliving their context died with it; a GL call now would have no context to go to.
-    if (!empty() && al_get_current_display()) {
+    if (!empty()) {
         glDeleteVertexArrays(1, &vao_name);
         glDeleteBuffers(1, &buffer_name);
     }

@@ -1,4 +1,5 @@
-// Owns a shot's vertex array and particle buffer: move-only, deletes both when it goes.
+// Owns a shot's vertex array and particle buffer: move-only, deletes both when it goes. The one place
+// that describes particle_struct records as vertices.
 #pragma once
 
 #include "app/shell/gl.h"
@@ -20,7 +21,9 @@ class particle_buffer {
 
     // Specifies the whole buffer anew with particles.
     void upload(const std::vector<particle_struct>& particles) const;
-    // Deletes the GL objects now (skipped when the context is already gone) and leaves the handle empty.
+    // Draws the first count particles as points with the current program.
+    void draw(GLsizei count) const;
+    // Deletes the GL objects now, while their context is current, and leaves the handle empty.
     void release();
 
     GLuint vao() const { return vao_name; }

@@ -21,17 +21,17 @@ double unit_random() { return std::rand() / double(RAND_MAX); }
 bool is_finite(glm::vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 } // namespace
 
-shot::shot(glm::vec3 position, glm::vec3 velocity) : position(position), velocity(velocity) {
+shot::shot(glm::vec3 position, glm::vec3 velocity, shot_mode mode) : position(position), velocity(velocity) {
     particles.reserve(particles_per_shot);
     for (int i = 0; i < particles_per_shot; ++i) {
         particle_struct p;
         emit(p);
         particles.push_back(p);
     }
-    // Simulation-only runs have no context; such a shot simply owns no GL objects.
-    if (al_get_current_display())
+    if (mode == shot_mode::drawn) {
         gl_objects = particle_buffer(particles);
-    particle_program = (shaders && shaders->particle) ? shaders->particle->program : 0;
+        particle_program = shaders->particle->program;
+    }
     std::cout << "vao: " << vao() << " posBuf: " << posBuf() << std::endl;
 }
 
@@ -59,9 +59,7 @@ void shot::draw() {
         return;
     glUseProgram(particle_program);
     gl_objects.upload(particles);
-    glBindVertexArray(gl_objects.vao());
-    glDrawArrays(GL_POINTS, 0, GLsizei(particles.size()));
-    glBindVertexArray(0);
+    gl_objects.draw(GLsizei(particles.size()));
     glUseProgram(0);
 }
 

@@ -16,10 +16,14 @@ constexpr float shot_z_limit = 15.0f;
 // ...or farther than this from the origin (the far plane), which also ends shots fired sideways.
 constexpr float shot_distance_limit = 30.0f;
 
+// Whether a shot gets GL objects: drawn shots need a current context and the shader set; a
+// simulation-only shot owns none and reports its names as 0.
+enum class shot_mode { drawn, simulation_only };
+
 class shot {
   public:
-    // Emits the five particles at position and, when a GL context is current, creates the GL objects.
-    shot(glm::vec3 position, glm::vec3 velocity);
+    // Emits the five particles at position and, for a drawn shot, creates the GL objects.
+    shot(glm::vec3 position, glm::vec3 velocity, shot_mode mode);
 
     // Moves the head and every particle; particles whose life fell below 0 are reborn at the head.
     void update(float dt);
@@ -45,7 +49,7 @@ class shot {
 
 using shot_container = std::list<std::shared_ptr<shot>>;
 
-// The program every shot draws with: the shader set's particle program (0 before there is one).
+// The program every drawn shot draws with: the shader set's particle program (0 before the first one).
 extern GLuint particle_program;
 // Every live shot, oldest first.
 extern shot_container shots;

@@ -1,13 +1,13 @@
 // The per-frame rules of the game and the spawning of its enemies.
 #include "world.h"
 
-#include "assets/model_store.h"
-#include "render/camera.h"
-#include "render/shader_set.h"
-#include "shot.h"
 #include "app/shell/shell.h"
+#include "draw_resources.h"
+#include "render/camera.h"
+#include "shot.h"
 #include "weapon.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <iostream>
 #include <vector>
@@ -34,26 +34,18 @@ constexpr int wave_x_lowest = -8;
 constexpr int wave_height_choices = 3;
 constexpr float wave_spacing = 2.0f;
 constexpr float wave_depth = 10.0f;
-constexpr int enemy_kinds = 4;
 constexpr int satellite_kind = 1;
 constexpr int bonus_kind = 0;
 
 const glm::vec4 boss_color(1.0f, 0.5f, 0.5f, 0.5f);
 const glm::vec4 bonus_color(0.5f, 1.0f, 1.0f, 0.8f);
 
-// The stores may be absent in simulation-only runs: no program, no mesh, no colour uniform.
-baerentzen_shader* wire_program() { return shaders ? shaders->baerentzen : nullptr; }
-phong_shader* lit_program() { return shaders ? shaders->phong : nullptr; }
-GLint lit_color_location() { return lit_program() ? lit_program()->diffuse_color_location : -1; }
-const mesh* solid(int kind) { return models ? models->get(kind) : nullptr; }
-const mesh* boss_mesh() { return models ? models->boss : nullptr; }
-
 glm::vec3 toward_origin(glm::vec3 position) {
     return glm::normalize(glm::vec3(0.0f) - position) * enemy_speed;
 }
 
 bool is_bonus(const enemy& e) {
-    return e.velocity == glm::vec3(0.0f) && e.color_location == lit_color_location();
+    return e.velocity == glm::vec3(0.0f) && e.color_location == world_resources.lit_color_location;
 }
 
 // Every new wave holds a single enemy: both counters are set to 1, neither is incremented.
@@ -65,7 +57,7 @@ void start_wave() {
     float sign = 1.0f;
     for (int i = 0; i < wave_size; ++i) {
         const glm::vec3 position(float(base) + wave_spacing * float(i), float(k) * sign - 1.0f, wave_depth);
-        spawn_enemy(position, std::rand() % enemy_kinds);
+        spawn_enemy(position, std::rand() % built_in_solid_kinds);
         sign = -sign;
     }
 }
@@ -93,7 +85,7 @@ void test_shots(enemy& e, glm::vec3 centre, float radius, std::vector<enemy*>& h
     for (auto p = shots.begin(); p != shots.end(); ++p) {
         if (radius > glm::length(centre - (*p)->position) && e.health == intact_health) {
             e.hit();
-            if (e.mesh == boss_mesh())
+            if (e.mesh == world_resources.boss)
                 hit_bosses.push_back(&e);
             shots.erase(p);
             return;
@@ -148,10 +140,11 @@ void draw_world() {
 }
 
 void spawn_enemy(glm::vec3 position, int type) {
+    assert(type >= 0 && type < built_in_solid_kinds);
     enemy* e = new enemy(position);
-    e->set_shader(wire_program());
+    e->set_shader(world_resources.wire_program);
     e->type = type;
-    e->mesh = solid(type);
+    e->mesh = world_resources.solids[type];
     e->velocity = toward_origin(position);
     e->angular_velocity = glm::vec3(enemy_spin, 0.0f, 0.0f);
     enemies.push_back(e);
@@ -163,11 +156,11 @@ void spawn_boss(glm::vec3 position) {
         {0.0f, 0.0f, -satellite_spacing}, {0.0f, satellite_spacing, 0.0f},  {0.0f, -satellite_spacing, 0.0f}};
 
     enemy* boss = new enemy(position);
-    boss->set_shader(lit_program());
+    boss->set_shader(world_resources.lit_program);
     boss->type = 0;
-    boss->color_location = lit_color_location();
+    boss->color_location = world_resources.lit_color_location;
     boss->color = boss_color;
-    boss->mesh = boss_mesh();
+    boss->mesh = world_resources.boss;
     boss->velocity = toward_origin(position);
     boss->angular_velocity = glm::vec3(enemy_spin, 0.0f, 0.0f);
     enemies.push_back(boss);
@@ -176,9 +169,9 @@ void spawn_boss(glm::vec3 position) {
         enemy* s = new enemy(position + offset);
         s->velocity = offset;
         s->angular_velocity = glm::vec3(satellite_spin, 0.0f, 0.0f);
-        s->set_shader(wire_program());
+        s->set_shader(world_resources.wire_program);
         s->type = satellite_kind;
-        s->mesh = solid(satellite_kind);
+        s->mesh = world_resources.solids[satellite_kind];
         s->parent = boss;
         enemies.push_back(s);
     }
@@ -186,11 +179,11 @@ void spawn_boss(glm::vec3 position) {
 
 void spawn_bonus(glm::vec3 position) {
     enemy* e = new enemy(position);
-    e->set_shader(lit_program());
+    e->set_shader(world_resources.lit_program);
     e->scale = glm::vec3(bonus_scale);
     e->type = bonus_kind;
-    e->mesh = solid(bonus_kind);
-    e->color_location = lit_color_location();
+    e->mesh = world_resources.solids[bonus_kind];
+    e->color_location = world_resources.lit_color_location;
     e->color = bonus_color;
     e->angular_velocity.x = enemy_spin;
     enemies.push_back(e);

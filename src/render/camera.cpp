@@ -42,13 +42,14 @@ void set_projection(glm::mat4 m) {
 
 void update_global_matrices() {
     view_projection = projection * view;
-    glBufferSubData(GL_UNIFORM_BUFFER, 0, 64, glm::value_ptr(view_projection));
+    glBufferSubData(GL_UNIFORM_BUFFER, view_projection_offset, view_projection_bytes,
+                    glm::value_ptr(view_projection));
     inverse_view_projection = glm::inverse(view) * glm::inverse(projection);
 }
 
 void set_viewport_size(float width, float height) {
-    const float size[2] = {width, height};
-    glBufferSubData(GL_UNIFORM_BUFFER, 64, 8, size);
+    const glm::vec2 size(width, height);
+    glBufferSubData(GL_UNIFORM_BUFFER, viewport_size_offset, viewport_size_bytes, glm::value_ptr(size));
 }
 
 glm::vec2 get_display_size() {

@@ -11,8 +11,13 @@ constexpr float far_plane = 30.0f;
 constexpr float camera_pi = 3.1415927f;
 constexpr float min_camera_pitch = -camera_pi / 4.0f;
 constexpr float max_camera_pitch = camera_pi / 4.0f;
-// Bytes of the matrix buffer: projection x view, then the viewport size.
-constexpr GLsizeiptr global_matrices_size = 72;
+// Layout of the matrix buffer: projection x view, then the viewport size (width, height).
+constexpr GLintptr view_projection_offset = 0;
+constexpr GLsizeiptr view_projection_bytes = sizeof(glm::mat4);
+constexpr GLintptr viewport_size_offset = view_projection_offset + view_projection_bytes;
+constexpr GLsizeiptr viewport_size_bytes = sizeof(glm::vec2);
+constexpr GLsizeiptr global_matrices_size = viewport_size_offset + viewport_size_bytes;
+static_assert(global_matrices_size == 72, "the GlobalMatrices block's std140 size");
 
 extern glm::mat4 projection;
 extern glm::mat4 view;

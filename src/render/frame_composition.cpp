@@ -8,11 +8,6 @@
 
 mesh* screen = nullptr;
 
-namespace {
-// Any kind beyond the built-in solids yields an empty mesh for us to fill.
-constexpr int empty_mesh_kind = 57005;
-} // namespace
-
 void create_screen_quad() {
     screen = new mesh(empty_mesh_kind);
     screen->mode = GL_TRIANGLES;
@@ -72,9 +67,7 @@ void compose_frame() {
 
     glDisable(GL_DEPTH_TEST);
     motion->apply();
-    glBindVertexArray(screen->vao);
-    glDrawElements(screen->mode, screen->count, screen->index_type, nullptr);
-    glBindVertexArray(0);
+    screen->draw();
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
 }

@@ -1,7 +1,7 @@
 // The "GlobalMatrices" buffer as the GPU holds it, after start-up and after resizes.
 #include "app/startup.h"
 #include "render/camera.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>

@@ -5,6 +5,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -65,6 +66,39 @@ TEST(scene, camera_keys_turn_and_pitch_passes_its_limit_by_one_step_at_most) {
     scene.apply_held_keys(held, 1.0f);
     EXPECT_EQ(scene.yaw, 0.0f);
     EXPECT_EQ(scene.pitch, 0.0f);
+}
+
+// Keys held together act in the polling order; the update then wraps and places the selected model.
+TEST(scene, held_keys_act_in_polling_order_and_the_update_places_the_model) {
+    const struct {
+        std::set<int> keys;
+        float pitch_before;
+        glm::vec3 position; // of the selected model 0, from its start place (-3, 0, 10)
+        float yaw, pitch;
+    } rows[] = {
+        {{ALLEGRO_KEY_L, ALLEGRO_KEY_P}, 0.0f, {-3, 0, 10}, 0.0f, 0.0f},
+        {{ALLEGRO_KEY_P, ALLEGRO_KEY_M}, 0.0f, {0, 0, 0}, 0.0f, 0.0f},
+        {{ALLEGRO_KEY_A, ALLEGRO_KEY_TILDE}, 0.5f, {-3, 0, 10}, 0.0f, 0.0f},
+        {{ALLEGRO_KEY_W, ALLEGRO_KEY_S}, 0.8f, {-3, 0, 10}, 0.0f, -0.2f}, // W sees the limit first
+    };
+    for (const auto& r : rows) {
+        main_scene scene;
+        scene.placements[0].position = inspection_start_position(0);
+        scene.pitch = r.pitch_before;
+        held_keys = r.keys;
+        scene.apply_held_keys(held, 0.5f);
+        EXPECT_EQ(scene.placements[0].position, r.position) << *r.keys.begin();
+        EXPECT_EQ(scene.yaw, r.yaw) << *r.keys.begin();
+        EXPECT_NEAR(scene.pitch, r.pitch, 1e-6f) << *r.keys.begin();
+    }
+    main_scene scene;
+    scene.placements[0].position = inspection_start_position(0);
+    held_keys = {ALLEGRO_KEY_R};
+    scene.apply_held_keys(held, 3.5f);
+    scene.update(0.0f, false);
+    EXPECT_EQ(scene.placements[0].rotation.x, 60.0f) << "420 degrees wrapped";
+    const glm::vec4 x = scene.inspection_models[0].get_model_matrix() * glm::vec4(1, 0, 0, 1);
+    EXPECT_NEAR(glm::distance(glm::vec3(x), glm::vec3(-2.5f, 0.0f, 10.0f - std::sqrt(0.75f))), 0.0f, 1e-5f);
 }
 
 TEST(scene, toggle_keys_print_their_lines) {

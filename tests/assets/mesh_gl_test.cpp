@@ -1,7 +1,7 @@
 // GPU meshes under a real context: built-in solids as uploaded, empty kinds, model import and the shipped
 // boss model, which must have the intended size and show its outside.
 #include "assets/mesh.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 #include "temp_workdir.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -217,9 +217,7 @@ coverage draw_from(const mesh& m, glm::vec3 eye) {
     glViewport(0, 0, 800, 600);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindVertexArray(m.vao);
-    glDrawElements(m.mode, m.count, m.index_type, nullptr);
-    glBindVertexArray(0);
+    m.draw();
     glUseProgram(0);
     const std::vector<uint8_t> pixels = read_back_rgb(0, 0, 800, 600);
     coverage c;

@@ -3,7 +3,7 @@
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
 #include "bmp_bytes.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 #include "temp_workdir.h"
 
 #include <algorithm>

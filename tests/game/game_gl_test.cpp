@@ -1,13 +1,14 @@
 // GL objects of shots and the GL state that enemy draws leave behind, on a real context.
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
+#include "game/draw_resources.h"
 #include "game/enemy.h"
 #include "game/machine_gun.h"
 #include "game/shot.h"
 #include "game/world.h"
 #include "render/camera.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <algorithm>
 #include <glm/gtc/matrix_transform.hpp>
@@ -18,7 +19,7 @@
 
 namespace {
 
-// The stores as start-up makes them, once per process.
+// The stores and the world's drawing resources as start-up makes them, once per process.
 void make_stores() {
     if (!models)
         models = new model_store;
@@ -28,6 +29,7 @@ void make_stores() {
     }
     if (!textures)
         textures = new texture_store;
+    world_resources = resources_from_stores();
 }
 
 GLint get_integer(GLenum name) {
@@ -40,9 +42,10 @@ GLint get_integer(GLenum name) {
 // which shutdown clears while the context exists.
 TEST(shot_gl, gl_objects_live_and_die_with_the_shot) {
     REQUIRE_GL_CONTEXT();
+    make_stores();
     testing::internal::CaptureStdout();
-    auto own = std::make_unique<shot>(glm::vec3(0, 0, 1), glm::vec3(0, 0, 10));
-    shots.push_back(std::make_shared<shot>(glm::vec3(0, 0, 1), glm::vec3(0, 0, 10)));
+    auto own = std::make_unique<shot>(glm::vec3(0, 0, 1), glm::vec3(0, 0, 10), shot_mode::drawn);
+    shots.push_back(std::make_shared<shot>(glm::vec3(0, 0, 1), glm::vec3(0, 0, 10), shot_mode::drawn));
     const std::string out = testing::internal::GetCapturedStdout();
     const std::pair<GLuint, GLuint> names[2] = {{own->vao(), own->posBuf()},
                                                 {shots.front()->vao(), shots.front()->posBuf()}};
@@ -128,7 +131,7 @@ int count_pixels_dominated_by(int channel) {
 TEST(world_gl, draw_world_shows_enemies_and_shots) {
     REQUIRE_GL_CONTEXT();
     make_stores();
-    machine_gun gun;
+    machine_gun gun(shot_mode::drawn);
     weapon = &gun;
     set_view(glm::lookAt(glm::vec3(0), camera_direction(0.0f, 0.0f), glm::vec3(0, 1, 0)));
     glClearColor(0, 0, 0, 1);
@@ -143,7 +146,7 @@ TEST(world_gl, draw_world_shows_enemies_and_shots) {
 
     clear_enemies();
     testing::internal::CaptureStdout();
-    shots.push_back(std::make_shared<shot>(glm::vec3(0, 0, 4), glm::vec3(0, 0, 10)));
+    shots.push_back(std::make_shared<shot>(glm::vec3(0, 0, 4), glm::vec3(0, 0, 10), shot_mode::drawn));
     testing::internal::GetCapturedStdout();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     draw_world();

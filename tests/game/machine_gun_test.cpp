@@ -36,7 +36,7 @@ class machine_gun_suite : public ::testing::Test {
     void TearDown() override { SetUp(); }
     // A gun with power_ups applied.
     static machine_gun gun_at(int power_ups) {
-        machine_gun gun(test_clock, test_aim);
+        machine_gun gun(shot_mode::simulation_only, test_clock, test_aim);
         for (int i = 0; i < power_ups; ++i)
             gun.power_up();
         return gun;
@@ -138,7 +138,7 @@ TEST_F(machine_gun_suite, degenerate_aim_creates_no_shot) {
     const float inf = std::numeric_limits<float>::infinity();
     for (const glm::mat4& m : {glm::mat4(nan), glm::mat4(inf), glm::mat4(0.0f)}) {
         inverse_view_projection = m;
-        machine_gun gun(test_clock, test_aim);
+        machine_gun gun(shot_mode::simulation_only, test_clock, test_aim);
         EXPECT_EQ(fire_at_time(gun, 1.0), "");
         EXPECT_TRUE(shots.empty());
         EXPECT_DOUBLE_EQ(gun.last_shot_time, 1.0) << "the volley still counts for the rate limit";

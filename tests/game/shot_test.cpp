@@ -14,7 +14,7 @@ double zero_clock() { return 0.0; }
 
 std::shared_ptr<shot> quiet_shot(glm::vec3 position, glm::vec3 velocity) {
     testing::internal::CaptureStdout();
-    auto s = std::make_shared<shot>(position, velocity);
+    auto s = std::make_shared<shot>(position, velocity, shot_mode::simulation_only);
     testing::internal::GetCapturedStdout();
     return s;
 }
@@ -34,9 +34,9 @@ TEST_F(shot_suite, five_particles_start_at_the_head_with_their_spread) {
     for (int i = 0; i < 600; ++i) {
         const glm::vec3 position = heads[i % 3][0], velocity = heads[i % 3][1];
         testing::internal::CaptureStdout();
-        const shot s(position, velocity);
+        const shot s(position, velocity, shot_mode::simulation_only);
         ASSERT_EQ(testing::internal::GetCapturedStdout(), "vao: 0 posBuf: 0\n")
-            << "no context, no GL objects";
+            << "a simulation-only shot has no GL objects";
         EXPECT_EQ(s.position, position);
         EXPECT_EQ(s.velocity, velocity);
         ASSERT_EQ(s.particles.size(), 5u);
@@ -101,7 +101,7 @@ TEST_F(shot_suite, weapon_update_drops_shots_out_of_play_and_keeps_the_order) {
         {{0, 20, 14}, {0, 1, 0}, 10.0f, false},    // |z| within 15 but far away
         {{0, 0, 0}, {nan, nan, nan}, 0.1f, false}, // NaN never compares beyond 15
     };
-    machine_gun gun(zero_clock, centre_aim);
+    machine_gun gun(shot_mode::simulation_only, zero_clock, centre_aim);
     for (const auto& r : rows) {
         shots.push_back(quiet_shot(r.position, r.velocity));
         gun.update(r.dt);

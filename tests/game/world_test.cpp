@@ -42,7 +42,7 @@ class world_suite : public ::testing::Test {
     }
     void add_shot(glm::vec3 position) {
         testing::internal::CaptureStdout();
-        shots.push_back(std::make_shared<shot>(position, glm::vec3(0.0f)));
+        shots.push_back(std::make_shared<shot>(position, glm::vec3(0.0f), shot_mode::simulation_only));
         testing::internal::GetCapturedStdout();
     }
     // A still enemy of the given type placed directly in the world.
@@ -57,7 +57,7 @@ class world_suite : public ::testing::Test {
         e->update(2.5f);
         ASSERT_TRUE(e->is_dead());
     }
-    machine_gun gun{test_clock, test_aim};
+    machine_gun gun{shot_mode::simulation_only, test_clock, test_aim};
 };
 
 TEST_F(world_suite, counters_line_and_one_enemy_waves) {

@@ -1,10 +1,10 @@
 // Motion-blur composition on a real context: the quad, the ring's contents, the blended frame, resizes.
 #include "app/shell/shell.h"
-#include "probe_mesh.h"
+#include "support/probe_mesh.h"
 #include "render/camera.h"
 #include "render/frame_composition.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
@@ -132,9 +132,7 @@ TEST(frame_composition, six_identical_ring_frames_give_back_that_frame) {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     shaders->motion->apply();
-    glBindVertexArray(screen->vao);
-    glDrawElements(screen->mode, screen->count, screen->index_type, nullptr);
-    glBindVertexArray(0);
+    screen->draw();
     glUseProgram(0);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);

@@ -1,7 +1,7 @@
 // The fatal paths of building a program: each ends the process with status 1 and its exact message.
 #include "render/shader.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <cstdlib>
 #include <filesystem>

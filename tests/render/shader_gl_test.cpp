@@ -1,9 +1,10 @@
 // The ten programs under Mesa: linking, uniform interface, the shared block, and what each effect draws.
 #include "assets/texture_store.h"
-#include "probe_mesh.h"
+#include "game/particle_buffer.h"
+#include "support/probe_mesh.h"
 #include "render/camera.h"
 #include "render/shader_set.h"
-#include "support/gl_context.h"
+#include "gl_test.h"
 
 #include <functional>
 #include <glm/gtc/type_ptr.hpp>
@@ -375,22 +376,13 @@ TEST(shader_effects, particles_draw_round_sprites_only_while_alive_and_in_front)
         {{0, 0, 5}, 0.0f, false}, {{0, 0, 5}, -0.2f, false},     {{0, 0, -5}, 0.5f, false},
         {{0, 0, 0}, 0.5f, false},
     };
-    GLuint vao = 0, buffer = 0;
-    glGenVertexArrays(1, &vao);
-    glGenBuffers(1, &buffer);
-    glBindVertexArray(vao);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 28, nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, 28, reinterpret_cast<void*>(12));
+    particle_buffer points(std::vector<particle_struct>(1));
     glUseProgram(shaders->particle->program);
     glDisable(GL_DEPTH_TEST);
     for (const row& r : table) {
         clear_to(0, 0, 0);
-        const float record[7] = {r.position.x, r.position.y, r.position.z, r.life, 0, 0, -1};
-        glBufferData(GL_ARRAY_BUFFER, sizeof record, record, GL_DYNAMIC_DRAW);
-        glDrawArrays(GL_POINTS, 0, 1);
+        points.upload({particle_struct{r.position, r.life, glm::vec3(0, 0, -1)}});
+        points.draw(1);
         const std::vector<uint8_t> p = read_back_rgb(0, 0, width, height);
         int count = 0, x0 = width, x1 = -1, y0 = height, y1 = -1;
         for (int i = 0; i < width * height; ++i) {
@@ -415,9 +407,7 @@ TEST(shader_effects, particles_draw_round_sprites_only_while_alive_and_in_front)
         EXPECT_NEAR((y0 + y1) / 2, centre.y, 1);
     }
     glEnable(GL_DEPTH_TEST);
-    glBindVertexArray(0);
-    glDeleteVertexArrays(1, &vao);
-    glDeleteBuffers(1, &buffer);
+    glUseProgram(0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 } // namespace

@@ -6,11 +6,13 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 probe_mesh::probe_mesh(const std::vector<glm::vec4>& positions, const std::vector<glm::vec2>& texcoords,
-                       const std::vector<glm::vec3>& normals, const std::vector<GLubyte>& indices)
-    : count(GLsizei(indices.size())) {
-    glGenVertexArrays(1, &vao);
+                       const std::vector<glm::vec3>& normals, const std::vector<GLubyte>& indices) {
+    shape.mode = GL_TRIANGLES;
+    shape.index_type = GL_UNSIGNED_BYTE;
+    shape.count = GLsizei(indices.size());
+    glGenVertexArrays(1, &shape.vao);
     glGenBuffers(4, buffers);
-    glBindVertexArray(vao);
+    glBindVertexArray(shape.vao);
     const struct {
         GLsizeiptr bytes;
         const void* data;
@@ -31,14 +33,8 @@ probe_mesh::probe_mesh(const std::vector<glm::vec4>& positions, const std::vecto
 }
 
 probe_mesh::~probe_mesh() {
-    glDeleteVertexArrays(1, &vao);
+    glDeleteVertexArrays(1, &shape.vao);
     glDeleteBuffers(4, buffers);
-}
-
-void probe_mesh::draw() const {
-    glBindVertexArray(vao);
-    glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_BYTE, nullptr);
-    glBindVertexArray(0);
 }
 
 probe_mesh* make_facing_quad(glm::vec3 c, float s, glm::vec3 normal) {

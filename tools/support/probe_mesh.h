@@ -1,7 +1,8 @@
-// Small hand-made geometry for render probes: a vertex array in the meshes' attribute layout.
+// Small hand-made geometry for render probes and pictures: a vertex array in the meshes' attribute layout.
 #pragma once
 
 #include "app/shell/gl.h"
+#include "assets/mesh.h"
 
 #include <glm/glm.hpp>
 #include <vector>
@@ -14,12 +15,12 @@ class probe_mesh {
     ~probe_mesh();
     probe_mesh(const probe_mesh&) = delete;
     probe_mesh& operator=(const probe_mesh&) = delete;
-    void draw() const;
+    void draw() const { shape.draw(); }
 
   private:
-    GLuint vao = 0;
+    // Filled in here like the screen quad; its vertex array and buffers are deleted with the probe.
+    mesh shape{empty_mesh_kind};
     GLuint buffers[4] = {};
-    GLsizei count = 0;
 };
 
 // A square facing the camera at the origin (which looks along +z, so world +x is screen left), wound

@@ -1,4 +1,4 @@
-// A real Mesa OpenGL context for the GL suites: one Allegro display per test process.
+// A real OpenGL context for the tools, the bench and the GL test suites: one Allegro display per process.
 #pragma once
 
 #include "app/shell/gl.h"
@@ -16,10 +16,3 @@ std::vector<uint8_t> read_back_rgb(int x, int y, int width, int height);
 
 // Writes the back buffer to a binary PPM file (top row first) for looking at.
 void save_back_buffer_ppm(const std::string& path);
-
-// Skips the current test when no display could be opened (gl suites run under Xvfb).
-#define REQUIRE_GL_CONTEXT()                                                                                 \
-    do {                                                                                                     \
-        if (!open_gl_context())                                                                              \
-            GTEST_SKIP() << "no X display";                                                                  \
-    } while (0)

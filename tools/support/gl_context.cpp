@@ -1,4 +1,4 @@
-// One Allegro OpenGL display shared by every test of a GL suite.
+// One Allegro OpenGL display per process, set up the way start-up leaves it, and back-buffer read-back.
 #include "gl_context.h"
 
 #include "app/shell/shell.h"
@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 bool open_gl_context(int width, int height) {
     static int state = 0; // 0 untried, 1 open, 2 failed
