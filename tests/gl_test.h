@@ -11,3 +11,15 @@
         if (!open_gl_context())                                                                              \
             GTEST_SKIP() << "no X display";                                                                  \
     } while (0)
+
+// The model store, the shader set (with wireframe_shader) and the texture store as start-up makes them, once
+// per process, with the camera's start-up view; the test's standard output during their making is returned
+// the first time and empty afterwards. Needs the context.
+std::string make_game_stores();
+
+// The context and the stores, or a skip.
+#define REQUIRE_GAME_STORES()                                                                                \
+    do {                                                                                                     \
+        REQUIRE_GL_CONTEXT();                                                                                \
+        make_game_stores();                                                                                  \
+    } while (0)
