@@ -32,6 +32,22 @@ copy_data() {
 
 # Starts the game in $work/data; its output goes to $work/out and $work/err.
 start_game() {
+    launch_game
+    # A loaded X server now and then refuses a connection (Allegro then finds no mouse): that start says nothing
+    # about the game, so it gets one retry. A start that got past its drivers has printed its first lines.
+    local i
+    for ((i = 0; i < 50; i++)); do
+        [ -s "$work/out" ] && return
+        kill -0 "$game_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ "$(cat "$work/err" 2>/dev/null)" = "Could not install mouse." ]; then
+        echo "note: the X server refused the game's connection; starting it once more"
+        launch_game
+    fi
+}
+
+launch_game() {
     (cd "$work/data" && exec env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BIN" >"$work/out" 2>"$work/err" </dev/null) &
     game_pid=$!
 }
@@ -106,3 +122,17 @@ finish() {
 
 # The sanitizer runtime reports into stderr; any report fails a test.
 no_sanitizer_report() { ! grep -qE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:" "$work/err"; }
+
+# Asks window $1 to close as a window manager's close button does (a WM_DELETE_WINDOW message). Debian's own
+# Python, where python3-xlib is installed.
+close_window() {
+    /usr/bin/python3 - "$1" <<'PY'
+import sys
+from Xlib import X, display, protocol
+d = display.Display()
+w = d.create_resource_object("window", int(sys.argv[1]))
+message = [d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]
+w.send_event(protocol.event.ClientMessage(window=w, client_type=d.intern_atom("WM_PROTOCOLS"), data=(32, message)))
+d.flush()
+PY
+}
