@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The function keys print their lines in order; Escape ends the game with status 1 and a silent stderr.
+# The function keys print their lines in order; Escape ends the game with status 1 and a silent stderr, and so
+# does the window's close button.
 source "$(dirname "$0")/lib.sh"
 copy_data
 start_game
@@ -21,4 +22,11 @@ check "toggle lines in order" [ "$actual" = "$expected" ] || echo "got: $actual"
 check "exit status 1 after Escape (was $status)" [ "$status" -eq 1 ]
 check "nothing on standard error" [ ! -s "$work/err" ]
 check "start-up printed the shader and quad lines" grep -qE '^screen->vao[0-9]+$' "$work/out"
+
+start_game
+find_window || finish
+close_window "$win"
+wait_game 30
+check "the close button ends it with status 1 (was $status)" [ "$status" -eq 1 ]
+check "nothing on standard error after closing" [ ! -s "$work/err" ]
 finish
