@@ -12,6 +12,7 @@ xdotool keydown a
 sleep 1.5
 import -window "$win" "$work/sharp.png"
 xdotool key F12
+wait_for_output '^motion blur :true$' 10 || fail "F12 was not handled"
 sleep 1.5
 import -window "$win" "$work/blurred.png"
 xdotool keyup a
