@@ -1,15 +1,10 @@
 // The benchmark's command line: scenes with their settings, run lengths, seed, outputs. No GL here.
 #pragma once
 
-#include <string>
-#include <utility>
-#include <vector>
+#include "scene_catalogue.h"
 
-// A scene named on the command line with its key=value settings, in the order given.
-struct scene_request {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> settings;
-};
+#include <string>
+#include <vector>
 
 // Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
 struct screenshot_request {
@@ -38,32 +33,12 @@ struct bench_options {
 struct parse_result {
     bool ok = false;
     bench_options options;
-    // What was wrong, for the user, without a trailing line end.
+    // What was wrong, for the user, on one line.
     std::string error;
 };
 
-// A whole-number setting of a scene, its accepted range and its value when not given.
-struct scene_key {
-    const char* name;
-    int lowest;
-    int highest;
-    int fallback;
-};
-
-// A scene the bench knows, the settings it takes and what it measures.
-struct scene_info {
-    const char* name;
-    std::vector<scene_key> keys;
-    const char* description;
-};
-
-const std::vector<scene_info>& scene_catalogue();
-// The catalogue entry of name, or null.
-const scene_info* find_scene(const std::string& name);
-// The setting key of scene, or null.
-const scene_key* find_key(const scene_info& scene, const std::string& key);
-
-// Parses the arguments after the program name. Accepts "--opt value" and "--opt=value".
+// Parses the arguments after the program name. Accepts "--opt value" and "--opt=value"; a repeated
+// single-valued option keeps its last value.
 parse_result parse_bench_options(const std::vector<std::string>& args);
 
 // The usage text printed by --help.

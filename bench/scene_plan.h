@@ -1,7 +1,7 @@
 // Turns the requested scenes into the list of measured runs (filters and culling make several).
 #pragma once
 
-#include "bench_options.h"
+#include "scene_catalogue.h"
 
 #include <string>
 #include <vector>
