@@ -11,6 +11,8 @@ namespace {
 constexpr int max_side = 16384;
 constexpr int max_frames = 10000000;
 constexpr double max_fixed_dt = 1.0;
+constexpr int max_repeat = 1000;
+constexpr int max_channel = 255;
 constexpr int help_column = 26;
 
 // The texts whose grammar is ours, turned into options once CLI11 has checked them.
@@ -89,10 +91,8 @@ class usage_formatter : public CLI::Formatter {
     }
 };
 
-void declare_options(CLI::App& app, bench_options& o, option_texts& texts) {
-    app.formatter(std::make_shared<usage_formatter>());
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.set_help_flag();
+// What to run: the display, the run lengths, the simulation, the scenes.
+void declare_run_options(CLI::App& app, bench_options& o, option_texts& texts) {
     app.add_option("--size", texts.size, "display size (default 800x600)")
         ->option_text("WxH")
         ->check(size_grammar);
@@ -113,7 +113,23 @@ void declare_options(CLI::App& app, bench_options& o, option_texts& texts) {
         ->check(scene_grammar)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--csv", o.csv, "also write the results as CSV")->option_text("FILE")->check(file_name);
+    app.add_option("--repeat", o.repeat,
+                   "run each scene N times, each with its own warm-up and the same\n"
+                   "seed (default 1); the CSV files keep every run")
+        ->option_text("N")
+        ->check(CLI::Range(1, max_repeat));
+}
+
+// What to write and check besides the table.
+void declare_output_options(CLI::App& app, bench_options& o, option_texts& texts) {
+    app.add_option("--csv", o.csv, "also write the results as CSV, one row per run")
+        ->option_text("FILE")
+        ->check(file_name);
+    app.add_option("--frames-csv", o.frames_csv,
+                   "write every measured frame as CSV: scene, run, frame, frame ms,\n"
+                   "CPU ms (scripts/plot-bench draws it)")
+        ->option_text("FILE")
+        ->check(file_name);
     app.add_option("--screenshot", texts.screenshots,
                    "save frame F (counted from 1 over the run, warm-up included)\n"
                    "as it is before presentation; repeatable")
@@ -121,6 +137,47 @@ void declare_options(CLI::App& app, bench_options& o, option_texts& texts) {
         ->check(screenshot_grammar)
         ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    CLI::Option* check = app.add_option("--reference", o.reference_dir,
+                                        "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
+                                        "the table's label with '_' for ':'); a failing scene leaves\n"
+                                        "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
+                                        "red). Without --fixed-dt the simulation steps 1/60 s a frame")
+                             ->option_text("DIR");
+    app.add_option("--update-reference", o.update_reference_dir,
+                   "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
+                   "it resizes the window)")
+        ->option_text("DIR")
+        ->excludes(check);
+    app.add_option("--tolerance", o.tolerance,
+                   "a pixel differs when a channel differs by more than N (default 8)")
+        ->option_text("N")
+        ->check(CLI::Range(0, max_channel))
+        ->needs(check);
+    app.add_option("--max-differing", o.max_differing,
+                   "a scene fails when more than P percent of its pixels differ\n"
+                   "(default 0.1)")
+        ->option_text("P")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(check);
+}
+
+// Comparing two results files, and the rest.
+void declare_other_options(CLI::App& app, bench_options& o) {
+    CLI::Option* compare = app.add_option("--compare", o.compare,
+                                          "compare two --csv files scene by scene instead of running:\n"
+                                          "mean FPS and spread over the runs, their ratio and a verdict\n"
+                                          "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
+                                          "95%; needs no display")
+                               ->option_text("BASE NEW")
+                               ->expected(2)
+                               ->allow_extra_args(false)
+                               ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_option("--fail-slower", o.fail_slower,
+                   "with --compare, exit with status 4 when a scene is slower beyond\n"
+                   "noise by more than PCT percent of its base FPS")
+        ->option_text("PCT")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(compare);
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
                  "and exit right after presenting it");
@@ -134,14 +191,22 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o, option_texts& text
         "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
         "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).",
         "tarnwick-bench");
-    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or an output file\n"
-                "failed, 2 bad options.\n");
-    declare_options(*app, o, texts);
+    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or a file that\n"
+                "could not be read or written, 2 bad options, 3 a scene's frame differs from its\n"
+                "reference (or it has none), 4 a scene slower than --fail-slower allows.\n");
+    app->formatter(std::make_shared<usage_formatter>());
+    app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app->set_help_flag();
+    declare_run_options(*app, o, texts);
+    declare_output_options(*app, o, texts);
+    declare_other_options(*app, o);
     return app;
 }
 
-// The checked texts of our own grammars into the options.
+// The checked texts of our own grammars into the options, and the step of a reference run.
 void apply_texts(const option_texts& texts, bench_options& o) {
+    if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
+        o.fixed_dt = reference_dt;
     if (!texts.size.empty())
         parse_size(texts.size, o.width, o.height);
     for (const std::string& text : texts.scenes) {

@@ -24,6 +24,22 @@ struct bench_options {
     std::vector<scene_request> scenes;
     std::string csv;
     std::vector<screenshot_request> screenshots;
+    // Runs of each scene, each with its own warm-up.
+    int repeat = 1;
+    // Every measured frame's time, one CSV row each.
+    std::string frames_csv;
+    // Each scene's reference frame is compared with the PNG file of its name in reference_dir, or written
+    // into update_reference_dir.
+    std::string reference_dir;
+    std::string update_reference_dir;
+    // A pixel differs when a channel differs by more than tolerance; a scene fails when more than
+    // max_differing percent of its pixels differ.
+    int tolerance = 8;
+    double max_differing = 0.1;
+    // Two results files to compare instead of running scenes, and the slowdown in percent beyond noise
+    // that fails the comparison (negative: none does).
+    std::vector<std::string> compare;
+    double fail_slower = -1.0;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;
@@ -37,8 +53,11 @@ struct parse_result {
     std::string error;
 };
 
+// Seconds per frame of the simulation when references are made or checked and no --fixed-dt is given.
+constexpr double reference_dt = 1.0 / 60.0;
+
 // Parses the arguments after the program name. Accepts "--opt value" and "--opt=value"; a repeated
-// single-valued option keeps its last value.
+// single-valued option keeps its last value. References without --fixed-dt get reference_dt.
 parse_result parse_bench_options(const std::vector<std::string>& args);
 
 // The usage text printed by --help.

@@ -1,4 +1,4 @@
-// The bench's results as they come: one table row per run on the report stream, and the CSV file.
+// The bench's results as they come: one table row per run on the report stream, and the CSV files.
 #pragma once
 
 #include "bench_options.h"
@@ -11,15 +11,17 @@
 class bench_report {
   public:
     bench_report(const bench_options& options, std::ostream& table);
-    // Opens the CSV file if one was asked for; false, after saying so on standard error, when it cannot.
+    // Opens the CSV files that were asked for; false, after saying so on standard error, when one cannot be.
     bool open();
-    // A measured run: its table row, then note (a line of the stage's, when not empty), then its CSV row.
-    void add_run(const std::string& label, const frame_summary& summary, const std::string& note);
-    // Closes the CSV file; false, after saying so on standard error, when writing it failed.
+    // The run-th run (from 1) of a scene: its table row, then note (a line of the stage's, when not empty),
+    // then its CSV row and its frames' rows.
+    void add_run(const std::string& label, int run, const run_samples& samples, const std::string& note);
+    // Closes the CSV files; false, after saying so on standard error, when writing one failed.
     bool close();
 
   private:
     const bench_options& options;
     std::ostream& table;
     std::ofstream csv;
+    std::ofstream frames_csv;
 };

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "screenshot.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -61,15 +62,16 @@ void print_progress(const std::string& label, int done, int total, bool last) {
 frame_loop::frame_loop(const bench_options& options, bench_stage& stage, std::ostream& report)
     : options(options), stage(stage), report(report), previous_clock(al_get_time()) {}
 
-run_samples frame_loop::measure(const scene_run& run) {
-    const int total = options.warmup + options.frames;
-    run_samples samples;
-    samples.frame_seconds.reserve(size_t(options.frames));
-    samples.cpu_seconds.reserve(size_t(options.frames));
+measured_run frame_loop::measure(const scene_run& run, int keep) {
+    const int measured_end = options.warmup + options.frames;
+    const int total = std::max(measured_end, keep);
+    measured_run result;
+    result.samples.frame_seconds.reserve(size_t(options.frames));
+    result.samples.cpu_seconds.reserve(size_t(options.frames));
     bench_clock::time_point last_progress = bench_clock::now();
     bool showed_progress = false;
     for (int i = 0; i < total; ++i) {
-        step(run, i, i >= options.warmup, samples);
+        step(run, i, i >= options.warmup && i < measured_end, i + 1 == keep, result);
         const bench_clock::time_point now = bench_clock::now();
         if (seconds_between(last_progress, now) > progress_interval) {
             print_progress(run.label, i + 1, total, false);
@@ -79,10 +81,10 @@ run_samples frame_loop::measure(const scene_run& run) {
     }
     if (showed_progress)
         print_progress(run.label, total, total, true);
-    return samples;
+    return result;
 }
 
-void frame_loop::step(const scene_run& run, int index, bool measured, run_samples& samples) {
+void frame_loop::step(const scene_run& run, int index, bool measured, bool keep, measured_run& result) {
     ++frame_number;
     // The bench takes no input; the queue is only kept from growing.
     ALLEGRO_EVENT event;
@@ -94,7 +96,7 @@ void frame_loop::step(const scene_run& run, int index, bool measured, run_sample
 
     const bench_clock::time_point t0 = bench_clock::now();
     stage.step(options.fixed_dt > 0.0 ? float(options.fixed_dt) : measured_dt);
-    save_screenshots();
+    const double reading = read_back(keep, result);
     const bench_clock::time_point t1 = bench_clock::now();
     al_flip_display();
     const bench_clock::time_point t2 = bench_clock::now();
@@ -103,18 +105,29 @@ void frame_loop::step(const scene_run& run, int index, bool measured, run_sample
     count_gl_errors(run, index);
     const bench_clock::time_point t3 = bench_clock::now();
     if (measured) {
-        samples.frame_seconds.push_back(seconds_between(t0, t3));
-        samples.cpu_seconds.push_back(seconds_between(t0, t1) + seconds_between(t2, t3));
+        result.samples.frame_seconds.push_back(seconds_between(t0, t3) - reading);
+        result.samples.cpu_seconds.push_back(seconds_between(t0, t1) - reading + seconds_between(t2, t3));
     }
 }
 
-void frame_loop::save_screenshots() {
+double frame_loop::read_back(bool keep, measured_run& result) {
+    const bool screenshot =
+        std::any_of(options.screenshots.begin(), options.screenshots.end(),
+                    [this](const screenshot_request& s) { return s.frame == frame_number; });
+    if (!keep && !screenshot)
+        return 0.0;
+    // The frame is drawn to the end first, so that only the read-back itself is left out of its time.
+    glFinish();
+    const bench_clock::time_point start = bench_clock::now();
     for (const screenshot_request& s : options.screenshots) {
         if (s.frame == frame_number && !save_back_buffer_png(s.file, options.width, options.height)) {
             std::cerr << "tarnwick-bench: cannot write " << s.file << std::endl;
             screenshots_ok = false;
         }
     }
+    if (keep)
+        result.picture = read_back_buffer(options.width, options.height);
+    return seconds_between(start, bench_clock::now());
 }
 
 void frame_loop::after_first_frame() {

@@ -7,9 +7,12 @@
 #include "bench_stage.h"
 #include "frame_loop.h"
 #include "frame_summary.h"
+#include "reference_check.h"
+#include "run_comparison.h"
 #include "scene_plan.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <streambuf>
 
@@ -27,8 +30,6 @@ void start_display(const bench_options& options) {
     config.height = options.height;
     config.fullscreen = false;
     init(&config);
-    // Start-up seeded from the clock; the bench's runs are reproducible from its own seed.
-    std::srand(options.seed);
 }
 
 void print_banner(const bench_options& options, std::ostream& report) {
@@ -39,6 +40,34 @@ void print_banner(const bench_options& options, std::ostream& report) {
            << "\nGL_RENDERER: " << reinterpret_cast<const char*>(glGetString(GL_RENDERER))
            << "\nGL_VERSION:  " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << "\n"
            << summary_header() << std::endl;
+}
+
+// The reference outcome of the scene under way, and the failures over the whole bench.
+struct reference_tally {
+    reference_outcome scene;
+    bool failed = false;
+    bool unwritable = false;
+};
+
+// Checks or writes the picture of a scene's run-th run against its reference; prints the line after the
+// scene's last run (on the first failure, later runs are not checked).
+void handle_reference(const bench_options& options, const scene_run& run, int number,
+                      const rgb_image& picture, reference_tally& tally, std::ostream& report) {
+    const bool checking = !options.reference_dir.empty();
+    if (!checking && options.update_reference_dir.empty())
+        return;
+    reference_outcome& scene = tally.scene;
+    if (number == 1)
+        scene = reference_outcome{true, ""};
+    if (run.reference_frame <= 0)
+        scene.line = "reference " + run.label + ": none (the window changes size)";
+    else if (scene.ok && (checking || number == 1))
+        scene = checking ? check_reference(options, run.label, picture)
+                         : update_reference(options, run.label, picture);
+    if (number < options.repeat)
+        return;
+    report << scene.line << std::endl;
+    (checking ? tally.failed : tally.unwritable) |= !scene.ok;
 }
 
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
@@ -54,16 +83,24 @@ int run_bench(const bench_options& options, std::ostream& report) {
     stage.setup();
     frame_loop loop(options, stage, report);
     bool shots_left = false;
+    reference_tally references;
     for (const scene_run& run : plan_runs(options.scenes)) {
-        stage.begin(run);
-        const run_samples samples = loop.measure(run);
-        int left_over = 0;
-        const std::string note = stage.finish(left_over);
-        outputs.add_run(run.label, summarize(samples.frame_seconds, samples.cpu_seconds), note);
-        if (left_over > 0) {
-            std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
-                      << " shots or shot GL objects behind" << std::endl;
-            shots_left = true;
+        for (int number = 1; number <= options.repeat; ++number) {
+            // Start-up seeded from the clock; every run starts from the bench's seed instead, so that its
+            // frames are the same each time, whichever scenes ran before.
+            std::srand(options.seed);
+            stage.begin(run);
+            const bool picture = !options.reference_dir.empty() || !options.update_reference_dir.empty();
+            const measured_run measured = loop.measure(run, picture ? run.reference_frame : 0);
+            int left_over = 0;
+            const std::string note = stage.finish(left_over);
+            outputs.add_run(run.label, number, measured.samples, note);
+            handle_reference(options, run, number, measured.picture, references, report);
+            if (left_over > 0) {
+                std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
+                          << " shots or shot GL objects behind" << std::endl;
+                shots_left = true;
+            }
         }
     }
     report << "start-up: first frame presented " << long(loop.first_frame_ms()) << " ms after process start"
@@ -73,7 +110,24 @@ int run_bench(const bench_options& options, std::ostream& report) {
     const bool written = outputs.close();
     stage.release();
     shutdown();
-    return loop.gl_errors() > 0 || shots_left || !written || !loop.outputs_ok() ? 1 : 0;
+    if (loop.gl_errors() > 0 || shots_left || !written || !loop.outputs_ok() || references.unwritable)
+        return 1;
+    return references.failed ? 3 : 0;
+}
+
+// --compare: both files read, the comparison printed. Returns the exit status.
+int run_compare(const bench_options& options) {
+    run_table tables[2];
+    for (int i = 0; i < 2; ++i) {
+        std::ifstream in(options.compare[size_t(i)]);
+        const std::string error = in ? read_run_table(in, tables[i]) : "cannot be read";
+        if (!error.empty()) {
+            std::cerr << "tarnwick-bench: " << options.compare[size_t(i)] << ": " << error << std::endl;
+            return 1;
+        }
+    }
+    return print_comparison(tables[0], tables[1], options.compare[0], options.compare[1], options.fail_slower,
+                            std::cout);
 }
 } // namespace
 
@@ -88,6 +142,8 @@ int main(int argc, char** argv) {
         std::cout << bench_usage();
         return 0;
     }
+    if (!options.compare.empty())
+        return run_compare(options);
     if (options.list) {
         for (const scene_info& s : scene_catalogue()) {
             std::cout << s.name;

@@ -63,25 +63,29 @@ std::string parse_setting(const scene_info& scene, const std::string& part, scen
 
 const std::vector<scene_info>& scene_catalogue() {
     static const std::vector<scene_info> catalogue = {
-        {"empty", {}, "clear and present only: the presentation limit"},
-        {"default", {}, "the game's start scene (backdrop, boss and satellites), paused"},
+        {"empty", {}, "clear and present only: the presentation limit", 2},
+        {"default", {}, "the game's start scene (backdrop, boss and satellites), paused", 2},
         {"combat",
          {{"enemies", 0, max_objects, 50}, {"shots", 0, max_objects, 100}},
-         "the game running with enemies and shots held constant by respawning"},
-        {"blur", {}, "the start scene with the six-frame motion blur"},
-        {"inspect", {}, "the start scene with the five inspection models shown"},
+         "the game running with enemies and shots held constant by respawning",
+         120},
+        {"blur", {}, "the start scene with the six-frame motion blur, the camera turning sideways", 10},
+        {"inspect", {}, "the start scene with the five inspection models shown", 2},
         {"filters",
          {{"texture", -1, 1, -1}, {"mipmap", -1, 2, -1}},
-         "the start scene under each of the six backdrop filter combinations (-1: all)"},
+         "the start scene under each of the six backdrop filter combinations (-1: all)",
+         2},
         {"culling",
          {{"enemies", 0, max_objects, 50}, {"shots", 0, max_objects, 100}},
-         "combat with frustum culling on, then off"},
+         "combat with frustum culling on, then off",
+         120},
         {"barrage",
          {{"level", 1, 4, 4}, {"enemies", 0, max_objects, 50}, {"cycle", 1, max_cycle, 60}},
          "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"
          "    frames the window is resized (up to 2560x1600, down to 1x1, and a zero-area resize) and\n"
          "    motion blur and culling are toggled; afterwards the shots fly out unfired and none of them,\n"
-         "    nor any of their GL objects, may be left (else status 1)"},
+         "    nor any of their GL objects, may be left (else status 1)",
+         0},
     };
     return catalogue;
 }

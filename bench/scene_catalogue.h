@@ -24,6 +24,9 @@ struct scene_info {
     const char* name;
     std::vector<scene_key> keys;
     const char* description;
+    // The frame of each run (counted from 1, warm-up included) compared with its reference picture, chosen
+    // where the scene shows what it is about; 0: none.
+    int reference_frame;
 };
 
 const std::vector<scene_info>& scene_catalogue();
