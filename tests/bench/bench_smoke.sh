@@ -33,6 +33,8 @@ env -u DISPLAY "$TARNWICK_BENCH_BIN" --compare "$work/all.csv" "$work/all.csv" -
 status=$?
 check "--compare runs without a display, status 0 (was $status)" [ "$status" -eq 0 ]
 check "a file compared with itself: no change in all 14 scenes" [ "$(grep -c " no change$" "$work/out")" -eq 14 ]
+"$(dirname "$0")/../../scripts/plot-bench" "$work/frames.csv" "$work/plot.png" >/dev/null 2>&1
+check "scripts/plot-bench draws the frames CSV" [ "$(identify -format "%m %w" "$work/plot.png" 2>/dev/null)" = "PNG 1000" ]
 
 # A barrage at the highest level through every window change: its shots and their GL objects go with
 # them once it stops firing. 12 frames a cycle let a volley (one in 0.1 s) out at the bench's frame rate.
