@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 std::string size_text(const rgb_image& image) {
@@ -56,6 +57,8 @@ reference_outcome check_reference(const bench_options& options, const std::strin
 reference_outcome update_reference(const bench_options& options, const std::string& label,
                                    const rgb_image& picture) {
     const std::string file = reference_file(options.update_reference_dir, label);
+    std::error_code ignored;
+    std::filesystem::create_directories(options.update_reference_dir, ignored);
     if (!write_png(file, picture))
         return {false, "reference " + label + ": cannot write " + file};
     return {true, "reference " + label + ": wrote " + file};

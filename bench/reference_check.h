@@ -20,6 +20,6 @@ struct reference_outcome {
 // SCENE-actual.png and the diff as SCENE-diff.png beside it; a match removes those left from before.
 reference_outcome check_reference(const bench_options& options, const std::string& label,
                                   const rgb_image& picture);
-// Writes picture as the label's reference in options.update_reference_dir.
+// Writes picture as the label's reference in options.update_reference_dir, made when missing.
 reference_outcome update_reference(const bench_options& options, const std::string& label,
                                    const rgb_image& picture);

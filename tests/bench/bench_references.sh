@@ -18,9 +18,8 @@ check "barrage has no reference" grep -q "^reference barrage:.*: none" "$work/ou
 check "a match leaves no actual or diff picture" [ "$(ls "$work/refs" | grep -cE -- "-(actual|diff)\.png$")" -eq 0 ]
 
 # A reference made under the nearest filter, checked against the frame drawn with linear mipmaps.
-mkdir "$work/wrong"
 small --scene filters:texture=0:mipmap=0 --update-reference "$work/wrong" >"$work/out" 2>&1
-check "--update-reference writes the reference" [ -s "$work/wrong/filters_texture=0_mipmap=0.png" ]
+check "--update-reference makes the folder and writes the reference" [ -s "$work/wrong/filters_texture=0_mipmap=0.png" ]
 mv "$work/wrong/filters_texture=0_mipmap=0.png" "$work/wrong/filters_texture=1_mipmap=2.png"
 small --scene filters:texture=1:mipmap=2 --scene default --reference "$work/wrong" >"$work/out" 2>"$work/err"
 status=$?
