@@ -15,23 +15,6 @@ constexpr int max_repeat = 1000;
 constexpr int max_channel = 255;
 constexpr int help_column = 26;
 
-// The texts whose grammar is ours, turned into options once CLI11 has checked them.
-struct option_texts {
-    std::string size;
-    std::vector<std::string> scenes;
-    std::vector<std::string> screenshots;
-};
-
-// Decimal digits only, in [lowest, highest].
-bool whole_number(const std::string& digits, int lowest, int highest, int& value) {
-    constexpr size_t max_digits = 9;
-    if (digits.empty() || digits.size() > max_digits ||
-        digits.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    value = std::stoi(digits);
-    return value >= lowest && value <= highest;
-}
-
 // WxH with both sides from 1 to max_side; false for anything else.
 bool parse_size(const std::string& text, int& width, int& height) {
     const size_t x = text.find('x');
@@ -49,31 +32,46 @@ bool parse_screenshot(const std::string& text, screenshot_request& request) {
            request.file.compare(request.file.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// A CLI11 check from a grammar of ours: the grammar's message, or none when the text is good.
-CLI::Validator grammar(std::function<std::string(const std::string&)> check) {
-    return CLI::Validator([check](std::string& text) { return check(text); }, "");
+// A grammar of ours as a CLI11 check: read stores the value and returns nothing, or returns what is wrong.
+CLI::Validator ours(std::function<std::string(const std::string&)> read) {
+    return CLI::Validator([read](std::string& text) { return read(text); }, "");
 }
 
-const CLI::Validator size_grammar = grammar([](const std::string& text) {
-    int w = 0, h = 0;
-    return parse_size(text, w, h) ? "" : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
-});
-const CLI::Validator scene_grammar = grammar([](const std::string& text) {
-    scene_request request;
-    return parse_scene(text, request);
-});
-const CLI::Validator screenshot_grammar = grammar([](const std::string& text) {
-    screenshot_request request;
-    return parse_screenshot(text, request) ? ""
-                                           : "needs FRAME:FILE.png with a frame from 1, not '" + text + "'";
-});
-const CLI::Validator seconds = grammar([](const std::string& text) {
+CLI::Validator size_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        return parse_size(text, o.width, o.height)
+                   ? ""
+                   : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
+    });
+}
+
+CLI::Validator scene_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        scene_request request;
+        const std::string error = parse_scene(text, request);
+        if (error.empty())
+            o.scenes.push_back(request);
+        return error;
+    });
+}
+
+CLI::Validator screenshot_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        screenshot_request request;
+        if (!parse_screenshot(text, request))
+            return "needs FRAME:FILE.png with a frame from 1, not '" + text + "'";
+        o.screenshots.push_back(request);
+        return std::string();
+    });
+}
+
+const CLI::Validator seconds = ours([](const std::string& text) {
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
     const bool good = !text.empty() && *end == '\0' && std::isfinite(v) && v > 0.0 && v <= max_fixed_dt;
     return good ? "" : "needs seconds above 0 and at most 1, not '" + text + "'";
 });
-const CLI::Validator file_name = grammar(
+const CLI::Validator file_name = ours(
     [](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
 
 // Prints the options in the order declared, each under its long name, between the description and footer.
@@ -92,10 +90,8 @@ class usage_formatter : public CLI::Formatter {
 };
 
 // What to run: the display, the run lengths, the simulation, the scenes.
-void declare_run_options(CLI::App& app, bench_options& o, option_texts& texts) {
-    app.add_option("--size", texts.size, "display size (default 800x600)")
-        ->option_text("WxH")
-        ->check(size_grammar);
+void declare_run_options(CLI::App& app, bench_options& o) {
+    app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
     app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
         ->option_text("N")
         ->check(CLI::Range(1, max_frames));
@@ -108,11 +104,10 @@ void declare_run_options(CLI::App& app, bench_options& o, option_texts& texts) {
                    "measured frame time; with --seed the run is reproducible")
         ->option_text("S")
         ->check(seconds);
-    app.add_option("--scene", texts.scenes, "a scene to run, repeatable (default: every scene)")
-        ->option_text("NAME[:k=v...]")
-        ->check(scene_grammar)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--scene", "a scene to run, repeatable (default: every scene)")
+        ->type_name("NAME[:k=v...]")
+        ->check(scene_into(o))
+        ->allow_extra_args(false);
     app.add_option("--repeat", o.repeat,
                    "run each scene N times, each with its own warm-up and the same\n"
                    "seed (default 1); the CSV files keep every run")
@@ -121,7 +116,7 @@ void declare_run_options(CLI::App& app, bench_options& o, option_texts& texts) {
 }
 
 // What to write and check besides the table.
-void declare_output_options(CLI::App& app, bench_options& o, option_texts& texts) {
+void declare_output_options(CLI::App& app, bench_options& o) {
     app.add_option("--csv", o.csv, "also write the results as CSV, one row per run")
         ->option_text("FILE")
         ->check(file_name);
@@ -130,13 +125,11 @@ void declare_output_options(CLI::App& app, bench_options& o, option_texts& texts
                    "CPU ms (scripts/plot-bench draws it)")
         ->option_text("FILE")
         ->check(file_name);
-    app.add_option("--screenshot", texts.screenshots,
-                   "save frame F (counted from 1 over the run, warm-up included)\n"
-                   "as it is before presentation; repeatable")
-        ->option_text("F:FILE.png")
-        ->check(screenshot_grammar)
-        ->allow_extra_args(false)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--screenshot", "save frame F (counted from 1 over the run, warm-up included)\n"
+                                   "as it is before presentation; repeatable")
+        ->type_name("F:FILE.png")
+        ->check(screenshot_into(o))
+        ->allow_extra_args(false);
     CLI::Option* check = app.add_option("--reference", o.reference_dir,
                                         "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
                                         "the table's label with '_' for ':'); a failing scene leaves\n"
@@ -186,7 +179,7 @@ void declare_other_options(CLI::App& app, bench_options& o) {
 }
 
 // The command line with every option declared and bound to o and texts.
-std::unique_ptr<CLI::App> make_command_line(bench_options& o, option_texts& texts) {
+std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     auto app = std::make_unique<CLI::App>(
         "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
         "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).",
@@ -197,33 +190,17 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o, option_texts& text
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();
-    declare_run_options(*app, o, texts);
-    declare_output_options(*app, o, texts);
+    declare_run_options(*app, o);
+    declare_output_options(*app, o);
     declare_other_options(*app, o);
     return app;
 }
 
-// The checked texts of our own grammars into the options, and the step of a reference run.
-void apply_texts(const option_texts& texts, bench_options& o) {
-    if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
-        o.fixed_dt = reference_dt;
-    if (!texts.size.empty())
-        parse_size(texts.size, o.width, o.height);
-    for (const std::string& text : texts.scenes) {
-        o.scenes.emplace_back();
-        parse_scene(text, o.scenes.back());
-    }
-    for (const std::string& text : texts.screenshots) {
-        o.screenshots.emplace_back();
-        parse_screenshot(text, o.screenshots.back());
-    }
-}
 } // namespace
 
 parse_result parse_bench_options(const std::vector<std::string>& args) {
     parse_result result;
-    option_texts texts;
-    const std::unique_ptr<CLI::App> app = make_command_line(result.options, texts);
+    const std::unique_ptr<CLI::App> app = make_command_line(result.options);
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -234,13 +211,14 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         result.error = e.what();
         return result;
     }
-    apply_texts(texts, result.options);
+    bench_options& o = result.options;
+    if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
+        o.fixed_dt = reference_dt;
     result.ok = true;
     return result;
 }
 
 std::string bench_usage() {
     bench_options unused;
-    option_texts texts;
-    return make_command_line(unused, texts)->help();
+    return make_command_line(unused)->help();
 }

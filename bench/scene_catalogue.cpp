@@ -1,27 +1,11 @@
 // The scenes the bench knows, and the NAME[:key=value...] grammar that names one with its settings. No GL.
 #include "scene_catalogue.h"
 
-#include <cerrno>
-#include <cctype>
-#include <cstdlib>
 #include <sstream>
 
 namespace {
 constexpr int max_objects = 5000;
 constexpr int max_cycle = 10000000;
-
-// Whole decimal number in [lowest, highest]; nothing else in the text.
-bool parse_int(const std::string& text, long lowest, long highest, long& value) {
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-'))
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < lowest || v > highest)
-        return false;
-    value = v;
-    return true;
-}
 
 std::vector<std::string> split_at_colons(const std::string& text) {
     std::vector<std::string> parts;
@@ -51,9 +35,9 @@ std::string parse_setting(const scene_info& scene, const std::string& part, scen
     const scene_key* k = find_key(scene, key);
     if (eq == std::string::npos || !k)
         return unknown_setting(scene, part);
-    long value = 0;
+    int value = 0;
     const std::string text = part.substr(eq + 1);
-    if (!parse_int(text, k->lowest, k->highest, value))
+    if (!whole_number(text, k->lowest, k->highest, value))
         return std::string("scene ") + scene.name + ": " + key + " must be a whole number from " +
                std::to_string(k->lowest) + " to " + std::to_string(k->highest) + ", not '" + text + "'";
     request.settings.emplace_back(key, text);
@@ -104,6 +88,17 @@ const scene_key* find_key(const scene_info& scene, const std::string& key) {
             return &k;
     }
     return nullptr;
+}
+
+bool whole_number(const std::string& text, int lowest, int highest, int& value) {
+    constexpr size_t max_digits = 9;
+    const size_t sign = text.compare(0, 1, "-") == 0 ? 1 : 0;
+    const std::string digits = text.substr(sign);
+    if (digits.empty() || digits.size() > max_digits ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::stoi(text);
+    return value >= lowest && value <= highest;
 }
 
 std::string parse_scene(const std::string& text, scene_request& request) {

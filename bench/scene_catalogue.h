@@ -35,6 +35,9 @@ const scene_info* find_scene(const std::string& name);
 // The setting key of scene, or null.
 const scene_key* find_key(const scene_info& scene, const std::string& key);
 
+// A whole decimal number in [lowest, highest], an optional minus sign and digits only; false otherwise.
+bool whole_number(const std::string& text, int lowest, int highest, int& value);
+
 // Reads NAME[:key=value...] against the catalogue into request. Returns what is wrong for the user (the
 // first fault), or an empty text when the scene is good.
 std::string parse_scene(const std::string& text, scene_request& request);
