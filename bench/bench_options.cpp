@@ -1,258 +1,224 @@
-// The benchmark's command line: scenes with their settings, run lengths, seed, outputs. No GL here.
+// The benchmark's command line through CLI11; the scene and screenshot grammars are ours. No GL here.
 #include "bench_options.h"
 
-#include <cctype>
-#include <cerrno>
-#include <climits>
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <memory>
 #include <sstream>
 
 namespace {
 constexpr int max_side = 16384;
 constexpr int max_frames = 10000000;
-constexpr int max_objects = 5000;
 constexpr double max_fixed_dt = 1.0;
+constexpr int max_repeat = 1000;
+constexpr int max_channel = 255;
+constexpr int help_column = 26;
 
-// Whole decimal number in [lowest, highest]; nothing else in the text.
-bool parse_int(const std::string& text, long lowest, long highest, long& value) {
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-'))
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < lowest || v > highest)
-        return false;
-    value = v;
-    return true;
-}
-
+// WxH with both sides from 1 to max_side; false for anything else.
 bool parse_size(const std::string& text, int& width, int& height) {
     const size_t x = text.find('x');
-    long w = 0, h = 0;
-    if (x == std::string::npos || !parse_int(text.substr(0, x), 1, max_side, w) ||
-        !parse_int(text.substr(x + 1), 1, max_side, h))
-        return false;
-    width = int(w);
-    height = int(h);
-    return true;
+    return x != std::string::npos && whole_number(text.substr(0, x), 1, max_side, width) &&
+           whole_number(text.substr(x + 1), 1, max_side, height);
 }
 
-bool parse_seconds(const std::string& text, double& seconds) {
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0.0 || v > max_fixed_dt)
-        return false;
-    seconds = v;
-    return true;
-}
-
-// NAME[:key=value...], checked against the catalogue; error names the first fault.
-bool parse_scene(const std::string& text, scene_request& request, std::string& error) {
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, ':'))
-        parts.push_back(part);
-    if (text.empty() || text.back() == ':')
-        parts.push_back("");
-    const scene_info* scene = find_scene(parts[0]);
-    if (!scene) {
-        error = "unknown scene '" + parts[0] + "' (--list shows the scenes)";
-        return false;
-    }
-    request.name = parts[0];
-    for (size_t i = 1; i < parts.size(); ++i) {
-        const size_t eq = parts[i].find('=');
-        const std::string key = parts[i].substr(0, eq);
-        const scene_key* k = find_key(*scene, key);
-        if (eq == std::string::npos || !k) {
-            error = "scene " + request.name + " takes no setting '" + parts[i] + "'";
-            if (!scene->keys.empty()) {
-                error += " (it takes";
-                for (const scene_key& known : scene->keys)
-                    error += std::string(" ") + known.name + "=N";
-                error += ")";
-            }
-            return false;
-        }
-        long value = 0;
-        const std::string text_value = parts[i].substr(eq + 1);
-        if (!parse_int(text_value, k->lowest, k->highest, value)) {
-            error = "scene " + request.name + ": " + key + " must be a whole number from " +
-                    std::to_string(k->lowest) + " to " + std::to_string(k->highest) + ", not '" + text_value +
-                    "'";
-            return false;
-        }
-        request.settings.emplace_back(key, text_value);
-    }
-    return true;
-}
-
+// FRAME:FILE.png with a frame from 1; false for anything else.
 bool parse_screenshot(const std::string& text, screenshot_request& request) {
     const size_t colon = text.find(':');
-    long frame = 0;
-    if (colon == std::string::npos || !parse_int(text.substr(0, colon), 1, max_frames, frame))
-        return false;
-    request.frame = int(frame);
-    request.file = text.substr(colon + 1);
     const std::string suffix = ".png";
-    return request.file.size() > suffix.size() &&
+    request.file = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    return whole_number(text.substr(0, colon), 1, max_frames, request.frame) &&
+           request.file.size() > suffix.size() &&
            request.file.compare(request.file.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
+
+// A grammar of ours as a CLI11 check: read stores the value and returns nothing, or returns what is wrong.
+CLI::Validator ours(std::function<std::string(const std::string&)> read) {
+    return CLI::Validator([read](std::string& text) { return read(text); }, "");
+}
+
+CLI::Validator size_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        return parse_size(text, o.width, o.height)
+                   ? ""
+                   : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
+    });
+}
+
+CLI::Validator scene_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        scene_request request;
+        const std::string error = parse_scene(text, request);
+        if (error.empty())
+            o.scenes.push_back(request);
+        return error;
+    });
+}
+
+CLI::Validator screenshot_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        screenshot_request request;
+        if (!parse_screenshot(text, request))
+            return "needs FRAME:FILE.png with a frame from 1, not '" + text + "'";
+        o.screenshots.push_back(request);
+        return std::string();
+    });
+}
+
+const CLI::Validator seconds = ours([](const std::string& text) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    const bool good = !text.empty() && *end == '\0' && std::isfinite(v) && v > 0.0 && v <= max_fixed_dt;
+    return good ? "" : "needs seconds above 0 and at most 1, not '" + text + "'";
+});
+const CLI::Validator file_name = ours(
+    [](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
+
+// Prints the options in the order declared, each under its long name, between the description and footer.
+class usage_formatter : public CLI::Formatter {
+  public:
+    usage_formatter() { column_width(help_column); }
+    std::string make_option_name(const CLI::Option* opt, bool) const override {
+        return "--" + opt->get_lnames().front();
+    }
+    std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
+        std::string text = "Usage: " + app->get_name() + " [options]\n" + app->get_description() + "\n\n";
+        for (const CLI::Option* opt : app->get_options())
+            text += make_option(opt, false);
+        return text + "\n" + app->get_footer();
+    }
+};
+
+// What to run: the display, the run lengths, the simulation, the scenes.
+void declare_run_options(CLI::App& app, bench_options& o) {
+    app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
+    app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
+        ->option_text("N")
+        ->check(CLI::Range(1, max_frames));
+    app.add_option("--warmup", o.warmup, "unmeasured frames before each scene (default 30)")
+        ->option_text("N")
+        ->check(CLI::Range(0, max_frames));
+    app.add_option("--seed", o.seed, "random seed of the simulation (default 1)")->option_text("N");
+    app.add_option("--fixed-dt", o.fixed_dt,
+                   "advance the simulation S seconds per frame instead of the\n"
+                   "measured frame time; with --seed the run is reproducible")
+        ->option_text("S")
+        ->check(seconds);
+    app.add_option("--scene", "a scene to run, repeatable (default: every scene)")
+        ->type_name("NAME[:k=v...]")
+        ->check(scene_into(o))
+        ->allow_extra_args(false);
+    app.add_option("--repeat", o.repeat,
+                   "run each scene N times, each with its own warm-up and the same\n"
+                   "seed (default 1); the CSV files keep every run")
+        ->option_text("N")
+        ->check(CLI::Range(1, max_repeat));
+}
+
+// What to write and check besides the table.
+void declare_output_options(CLI::App& app, bench_options& o) {
+    app.add_option("--csv", o.csv, "also write the results as CSV, one row per run")
+        ->option_text("FILE")
+        ->check(file_name);
+    app.add_option("--frames-csv", o.frames_csv,
+                   "write every measured frame as CSV: scene, run, frame, frame ms,\n"
+                   "CPU ms (scripts/plot-bench draws it)")
+        ->option_text("FILE")
+        ->check(file_name);
+    app.add_option("--screenshot", "save frame F (counted from 1 over the run, warm-up included)\n"
+                                   "as it is before presentation; repeatable")
+        ->type_name("F:FILE.png")
+        ->check(screenshot_into(o))
+        ->allow_extra_args(false);
+    CLI::Option* check = app.add_option("--reference", o.reference_dir,
+                                        "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
+                                        "the table's label with '_' for ':'); a failing scene leaves\n"
+                                        "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
+                                        "red). Without --fixed-dt the simulation steps 1/60 s a frame")
+                             ->option_text("DIR");
+    app.add_option("--update-reference", o.update_reference_dir,
+                   "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
+                   "it resizes the window)")
+        ->option_text("DIR")
+        ->excludes(check);
+    app.add_option("--tolerance", o.tolerance,
+                   "a pixel differs when a channel differs by more than N (default 8)")
+        ->option_text("N")
+        ->check(CLI::Range(0, max_channel))
+        ->needs(check);
+    app.add_option("--max-differing", o.max_differing,
+                   "a scene fails when more than P percent of its pixels differ\n"
+                   "(default 0.1)")
+        ->option_text("P")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(check);
+}
+
+// Comparing two results files, and the rest.
+void declare_other_options(CLI::App& app, bench_options& o) {
+    CLI::Option* compare = app.add_option("--compare", o.compare,
+                                          "compare two --csv files scene by scene instead of running:\n"
+                                          "mean FPS and spread over the runs, their ratio and a verdict\n"
+                                          "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
+                                          "95%; needs no display")
+                               ->option_text("BASE NEW")
+                               ->expected(2)
+                               ->allow_extra_args(false)
+                               ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_option("--fail-slower", o.fail_slower,
+                   "with --compare, exit with status 4 when a scene is slower beyond\n"
+                   "noise by more than PCT percent of its base FPS")
+        ->option_text("PCT")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(compare);
+    app.add_flag("--startup", o.startup_only,
+                 "print the time from process start to the first presented frame\n"
+                 "and exit right after presenting it");
+    app.add_flag("--list", o.list, "list the scenes and their settings");
+    app.set_help_flag("-h,--help", "this text");
+}
+
+// The command line with every option declared and bound to o and texts.
+std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
+    auto app = std::make_unique<CLI::App>(
+        "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
+        "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).",
+        "tarnwick-bench");
+    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or a file that\n"
+                "could not be read or written, 2 bad options, 3 a scene's frame differs from its\n"
+                "reference (or it has none), 4 a scene slower than --fail-slower allows.\n");
+    app->formatter(std::make_shared<usage_formatter>());
+    app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app->set_help_flag();
+    declare_run_options(*app, o);
+    declare_output_options(*app, o);
+    declare_other_options(*app, o);
+    return app;
+}
+
 } // namespace
-
-const std::vector<scene_info>& scene_catalogue() {
-    static const std::vector<scene_info> catalogue = {
-        {"empty", {}, "clear and present only: the presentation limit"},
-        {"default", {}, "the game's start scene (backdrop, boss and satellites), paused"},
-        {"combat",
-         {{"enemies", 0, max_objects, 50}, {"shots", 0, max_objects, 100}},
-         "the game running with enemies and shots held constant by respawning"},
-        {"blur", {}, "the start scene with the six-frame motion blur"},
-        {"inspect", {}, "the start scene with the five inspection models shown"},
-        {"filters",
-         {{"texture", -1, 1, -1}, {"mipmap", -1, 2, -1}},
-         "the start scene under each of the six backdrop filter combinations (-1: all)"},
-        {"culling",
-         {{"enemies", 0, max_objects, 50}, {"shots", 0, max_objects, 100}},
-         "combat with frustum culling on, then off"},
-        {"barrage",
-         {{"level", 1, 4, 4}, {"enemies", 0, max_objects, 50}, {"cycle", 1, max_frames, 60}},
-         "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"
-         "    frames the window is resized (up to 2560x1600, down to 1x1, and a zero-area resize) and\n"
-         "    motion blur and culling are toggled; afterwards the shots fly out unfired and none of them,\n"
-         "    nor any of their GL objects, may be left (else status 1)"},
-    };
-    return catalogue;
-}
-
-const scene_info* find_scene(const std::string& name) {
-    for (const scene_info& s : scene_catalogue()) {
-        if (name == s.name)
-            return &s;
-    }
-    return nullptr;
-}
-
-const scene_key* find_key(const scene_info& scene, const std::string& key) {
-    for (const scene_key& k : scene.keys) {
-        if (key == k.name)
-            return &k;
-    }
-    return nullptr;
-}
 
 parse_result parse_bench_options(const std::vector<std::string>& args) {
     parse_result result;
-    bench_options& o = result.options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::string value;
-        bool has_value = false;
-        const size_t eq = name.find('=');
-        if (name.compare(0, 2, "--") == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name = name.substr(0, eq);
-            has_value = true;
-        }
-        if (name == "--help" || name == "-h" || name == "--list" || name == "--startup") {
-            if (has_value) {
-                result.error = name + " takes no value";
-                return result;
-            }
-            (name == "--list" ? o.list : name == "--startup" ? o.startup_only : o.help) = true;
-            continue;
-        }
-        static const char* const valued[] = {"--size",     "--frames", "--warmup", "--seed",
-                                             "--fixed-dt", "--scene",  "--csv",    "--screenshot"};
-        bool known = false;
-        for (const char* v : valued)
-            known = known || name == v;
-        if (!known) {
-            result.error = "unknown option '" + args[i] + "' (--help shows the options)";
-            return result;
-        }
-        if (!has_value) {
-            if (i + 1 >= args.size()) {
-                result.error = name + " needs a value";
-                return result;
-            }
-            value = args[++i];
-        }
-
-        long number = 0;
-        std::string bad;
-        if (name == "--size") {
-            if (!parse_size(value, o.width, o.height))
-                bad = "a size WxH from 1x1 to 16384x16384";
-        } else if (name == "--frames") {
-            if (parse_int(value, 1, max_frames, number))
-                o.frames = int(number);
-            else
-                bad = "a whole number of frames from 1 to " + std::to_string(max_frames);
-        } else if (name == "--warmup") {
-            if (parse_int(value, 0, max_frames, number))
-                o.warmup = int(number);
-            else
-                bad = "a whole number of frames from 0 to " + std::to_string(max_frames);
-        } else if (name == "--seed") {
-            if (parse_int(value, 0, long(UINT_MAX), number))
-                o.seed = unsigned(number);
-            else
-                bad = "a whole number from 0 to " + std::to_string(UINT_MAX);
-        } else if (name == "--fixed-dt") {
-            if (!parse_seconds(value, o.fixed_dt))
-                bad = "seconds above 0 and at most 1";
-        } else if (name == "--scene") {
-            scene_request request;
-            if (!parse_scene(value, request, result.error))
-                return result;
-            o.scenes.push_back(request);
-        } else if (name == "--csv") {
-            if (value.empty())
-                bad = "a file name";
-            else
-                o.csv = value;
-        } else if (name == "--screenshot") {
-            screenshot_request request;
-            if (parse_screenshot(value, request))
-                o.screenshots.push_back(request);
-            else
-                bad = "FRAME:FILE.png with a frame from 1";
-        }
-        if (!bad.empty()) {
-            result.error = name + " needs " + bad + ", not '" + value + "'";
-            return result;
-        }
+    const std::unique_ptr<CLI::App> app = make_command_line(result.options);
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        result.options.help = true;
+    } catch (const CLI::ParseError& e) {
+        result.error = e.what();
+        return result;
     }
+    bench_options& o = result.options;
+    if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
+        o.fixed_dt = reference_dt;
     result.ok = true;
     return result;
 }
 
 std::string bench_usage() {
-    std::ostringstream out;
-    out << "Usage: tarnwick-bench [options]\n"
-           "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
-           "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).\n\n"
-           "  --size WxH              display size (default 800x600)\n"
-           "  --frames N              measured frames per scene (default 300)\n"
-           "  --warmup N              unmeasured frames before each scene (default 30)\n"
-           "  --seed N                random seed of the simulation (default 1)\n"
-           "  --fixed-dt S            advance the simulation S seconds per frame instead of the\n"
-           "                          measured frame time; with --seed the run is reproducible\n"
-           "  --scene NAME[:k=v...]   a scene to run, repeatable (default: every scene)\n"
-           "  --csv FILE              also write the results as CSV\n"
-           "  --screenshot F:FILE.png save frame F (counted from 1 over the run, warm-up included)\n"
-           "                          as it is before presentation; repeatable\n"
-           "  --startup               print the time from process start to the first presented frame\n"
-           "                          and exit right after presenting it\n"
-           "  --list                  list the scenes and their settings\n"
-           "  --help                  this text\n\n"
-           "Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or an output file\n"
-           "failed, 2 bad options.\n";
-    return out.str();
+    bench_options unused;
+    return make_command_line(unused)->help();
 }

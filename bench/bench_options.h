@@ -1,15 +1,10 @@
 // The benchmark's command line: scenes with their settings, run lengths, seed, outputs. No GL here.
 #pragma once
 
-#include <string>
-#include <utility>
-#include <vector>
+#include "scene_catalogue.h"
 
-// A scene named on the command line with its key=value settings, in the order given.
-struct scene_request {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> settings;
-};
+#include <string>
+#include <vector>
 
 // Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
 struct screenshot_request {
@@ -29,6 +24,22 @@ struct bench_options {
     std::vector<scene_request> scenes;
     std::string csv;
     std::vector<screenshot_request> screenshots;
+    // Runs of each scene, each with its own warm-up.
+    int repeat = 1;
+    // Every measured frame's time, one CSV row each.
+    std::string frames_csv;
+    // Each scene's reference frame is compared with the PNG file of its name in reference_dir, or written
+    // into update_reference_dir.
+    std::string reference_dir;
+    std::string update_reference_dir;
+    // A pixel differs when a channel differs by more than tolerance; a scene fails when more than
+    // max_differing percent of its pixels differ.
+    int tolerance = 8;
+    double max_differing = 0.1;
+    // Two results files to compare instead of running scenes, and the slowdown in percent beyond noise
+    // that fails the comparison (negative: none does).
+    std::vector<std::string> compare;
+    double fail_slower = -1.0;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;
@@ -38,32 +49,15 @@ struct bench_options {
 struct parse_result {
     bool ok = false;
     bench_options options;
-    // What was wrong, for the user, without a trailing line end.
+    // What was wrong, for the user, on one line.
     std::string error;
 };
 
-// A whole-number setting of a scene, its accepted range and its value when not given.
-struct scene_key {
-    const char* name;
-    int lowest;
-    int highest;
-    int fallback;
-};
+// Seconds per frame of the simulation when references are made or checked and no --fixed-dt is given.
+constexpr double reference_dt = 1.0 / 60.0;
 
-// A scene the bench knows, the settings it takes and what it measures.
-struct scene_info {
-    const char* name;
-    std::vector<scene_key> keys;
-    const char* description;
-};
-
-const std::vector<scene_info>& scene_catalogue();
-// The catalogue entry of name, or null.
-const scene_info* find_scene(const std::string& name);
-// The setting key of scene, or null.
-const scene_key* find_key(const scene_info& scene, const std::string& key);
-
-// Parses the arguments after the program name. Accepts "--opt value" and "--opt=value".
+// Parses the arguments after the program name. Accepts "--opt value" and "--opt=value"; a repeated
+// single-valued option keeps its last value. References without --fixed-dt get reference_dt.
 parse_result parse_bench_options(const std::vector<std::string>& args);
 
 // The usage text printed by --help.

@@ -176,6 +176,9 @@ void bench_stage::step(float dt) {
         scene.draw();
         return;
     }
+    // The blur scene turns the camera, so that the blur leaves trails.
+    if (current.scene == "blur")
+        scene.yaw = std::fmod(scene.yaw + camera_turn_rate * dt, full_turn);
     if (!scene.paused)
         keep_combat_going(dt);
     scene.update(dt, false);

@@ -55,11 +55,11 @@ std::string summary_row(const std::string& label, const frame_summary& s) {
     return line;
 }
 
-std::string csv_header() { return "scene,frames,mean_fps,p50_ms,p95_ms,p99_ms,max_ms,cpu_ms"; }
+std::string csv_header() { return "scene,run,frames,mean_fps,p50_ms,p95_ms,p99_ms,max_ms,cpu_ms"; }
 
-std::string csv_row(const std::string& label, const frame_summary& s) {
+std::string csv_row(const std::string& label, int run, const frame_summary& s) {
     char line[512];
-    std::snprintf(line, sizeof line, "%s,%d,%.3f,%.4f,%.4f,%.4f,%.4f,%.4f", label.c_str(), s.frames,
+    std::snprintf(line, sizeof line, "%s,%d,%d,%.3f,%.4f,%.4f,%.4f,%.4f,%.4f", label.c_str(), run, s.frames,
                   s.mean_fps, s.p50_ms, s.p95_ms, s.p99_ms, s.max_ms, s.cpu_ms);
     return line;
 }

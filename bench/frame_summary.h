@@ -8,6 +8,12 @@
 // p percent of the samples at or below it. p <= 0 gives the smallest; no samples give 0.
 double percentile(std::vector<double> samples, double p);
 
+// Seconds per measured frame: the whole frame, and our own CPU part (presentation excluded).
+struct run_samples {
+    std::vector<double> frame_seconds;
+    std::vector<double> cpu_seconds;
+};
+
 struct frame_summary {
     int frames = 0;
     double mean_fps = 0.0;
@@ -25,6 +31,6 @@ frame_summary summarize(const std::vector<double>& frame_seconds, const std::vec
 // The table's header and one row (label first), fixed-width columns.
 std::string summary_header();
 std::string summary_row(const std::string& label, const frame_summary& s);
-// The CSV header and one row.
+// The CSV header and the row of the run-th run of a scene (counted from 1).
 std::string csv_header();
-std::string csv_row(const std::string& label, const frame_summary& s);
+std::string csv_row(const std::string& label, int run, const frame_summary& s);

@@ -25,6 +25,7 @@ void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
     scene_run run;
     run.scene = request.name;
     run.label = request.name;
+    run.reference_frame = scene->reference_frame;
     if (run.scene == "combat" || run.scene == "culling") {
         run.enemies = setting(request, *scene, "enemies");
         run.shots = setting(request, *scene, "shots");

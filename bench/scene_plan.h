@@ -1,7 +1,7 @@
 // Turns the requested scenes into the list of measured runs (filters and culling make several).
 #pragma once
 
-#include "bench_options.h"
+#include "scene_catalogue.h"
 
 #include <string>
 #include <vector>
@@ -19,6 +19,8 @@ struct scene_run {
     // barrage: the gun's power level and the frames between window changes.
     int level = 1;
     int cycle = 0;
+    // The frame compared with the run's reference picture; 0: none.
+    int reference_frame = 0;
 };
 
 // The runs of the requests in order; no requests means every scene with its defaults.

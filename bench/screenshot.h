@@ -1,8 +1,11 @@
-// Saving the back buffer as a PNG file.
+// Reading the back buffer into an image, and saving it as a PNG file.
 #pragma once
+
+#include "image_compare.h"
 
 #include <string>
 
-// Reads the whole back buffer of the current display (before it is presented) and writes it to file as
-// an RGB PNG, top row first. Returns false when the file could not be written.
+// The whole back buffer of the current display (before it is presented), top row first.
+rgb_image read_back_buffer(int width, int height);
+// The back buffer written to file as an RGB PNG. Returns false when the file could not be written.
 bool save_back_buffer_png(const std::string& file, int width, int height);

@@ -1,4 +1,4 @@
-// The benchmark's command line and the runs it plans: good and bad arguments, scene expansion.
+// The benchmark's own grammars (scenes, sizes, screenshots) and the runs a command line plans.
 #include "bench_options.h"
 #include "scene_plan.h"
 
@@ -12,118 +12,74 @@ std::vector<std::string> split(const std::string& line) {
     return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-// Every option in one line, for comparing a whole parse at once.
-std::string describe(const bench_options& o) {
-    std::ostringstream text;
-    text << o.width << "x" << o.height << " frames " << o.frames << " warmup " << o.warmup << " seed "
-         << o.seed << " dt " << o.fixed_dt;
-    for (const scene_request& r : o.scenes) {
-        text << " [" << r.name;
-        for (const auto& [key, value] : r.settings)
-            text << " " << key << "=" << value;
-        text << "]";
-    }
-    text << (o.list ? " list" : "") << (o.help ? " help" : "") << (o.startup_only ? " startup" : "");
-    if (!o.csv.empty())
-        text << " csv " << o.csv;
-    for (const auto& shot : o.screenshots)
-        text << " shot " << shot.frame << ":" << shot.file;
-    return text.str();
-}
-
-TEST(bench_options, good_command_lines_set_the_options) {
+TEST(scene_grammar, bad_scenes_name_their_first_fault) {
     const std::pair<const char*, const char*> table[] = {
-        {"", "800x600 frames 300 warmup 30 seed 1 dt 0"},
-        {"--size=1x1", "1x1 frames 300 warmup 30 seed 1 dt 0"},
-        {"--frames 600 --warmup 0", "800x600 frames 600 warmup 0 seed 1 dt 0"},
-        {"--frames=5 --warmup=7", "800x600 frames 5 warmup 7 seed 1 dt 0"},
-        {"--seed 4294967295 --fixed-dt 0.016", "800x600 frames 300 warmup 30 seed 4294967295 dt 0.016"},
-        {"--fixed-dt=1", "800x600 frames 300 warmup 30 seed 1 dt 1"},
-        {"--scene default --scene blur", "800x600 frames 300 warmup 30 seed 1 dt 0 [default] [blur]"},
-        {"--scene combat:enemies=200:shots=500",
-         "800x600 frames 300 warmup 30 seed 1 dt 0 [combat enemies=200 shots=500]"},
-        {"--scene=filters:mipmap=2", "800x600 frames 300 warmup 30 seed 1 dt 0 [filters mipmap=2]"},
-        {"--scene culling:shots=0 --size 640x480",
-         "640x480 frames 300 warmup 30 seed 1 dt 0 [culling shots=0]"},
-        {"--frames 2 --frames 9", "800x600 frames 9 warmup 30 seed 1 dt 0"},
-        {"--list --help --startup --csv out.csv --screenshot 10:a.png --screenshot=3:dir/b.png",
-         "800x600 frames 300 warmup 30 seed 1 dt 0 list help startup csv out.csv shot 10:a.png shot "
-         "3:dir/b.png"},
+        {"nosuch", "unknown scene 'nosuch' (--list shows the scenes)"},
+        {"", "unknown scene ''"},
+        {"combat:foo=1", "scene combat takes no setting 'foo=1' (it takes enemies=N shots=N)"},
+        {"combat:enemies", "scene combat takes no setting 'enemies' (it takes"},
+        {"combat:", "scene combat takes no setting ''"},
+        {"default:enemies=5", "scene default takes no setting 'enemies=5'"},
+        {"combat:enemies=5001", "scene combat: enemies must be a whole number from 0 to 5000, not '5001'"},
+        {"combat:shots=x", "shots must be a whole number from 0 to 5000, not 'x'"},
+        {"combat:shots=3:enemies=-1", "enemies must be a whole number from 0 to 5000, not '-1'"},
+        {"combat:shots=12abc", "not '12abc'"},
+        {"filters:texture=2", "texture must be a whole number from -1 to 1"},
+        {"barrage:cycle=0", "cycle must be a whole number from 1 to"},
     };
-    for (const auto& [args, expected] : table) {
-        const parse_result p = parse_bench_options(split(args));
-        ASSERT_TRUE(p.ok) << args << ": " << p.error;
-        EXPECT_EQ(describe(p.options), expected) << args;
+    for (const auto& [text, message] : table) {
+        scene_request request;
+        const std::string error = parse_scene(text, request);
+        EXPECT_NE(error.find(message), std::string::npos) << text << " gave '" << error << "'";
     }
-}
-
-TEST(bench_options, bad_command_lines_are_refused_with_the_reason) {
-    struct row {
-        const char* args;
-        const char* message_part;
-    };
-    const row table[] = {
-        {"--bogus", "unknown option '--bogus'"},
-        {"frames", "unknown option 'frames'"},
-        {"--frames", "--frames needs a value"},
-        {"--frames 0", "--frames needs a whole number"},
-        {"--frames -3", "not '-3'"},
-        {"--frames 12abc", "not '12abc'"},
-        {"--frames 99999999999999999999", "--frames needs"},
-        {"--warmup -1", "--warmup needs"},
-        {"--size 800", "--size needs a size WxH"},
-        {"--size 0x600", "--size needs"},
-        {"--size 800x", "--size needs"},
-        {"--size 20000x600", "--size needs"},
-        {"--size x", "--size needs"},
-        {"--seed -1", "--seed needs"},
-        {"--seed 4294967296", "--seed needs"},
-        {"--fixed-dt 0", "--fixed-dt needs seconds"},
-        {"--fixed-dt -0.1", "--fixed-dt needs"},
-        {"--fixed-dt nan", "--fixed-dt needs"},
-        {"--fixed-dt 2", "--fixed-dt needs"},
-        {"--fixed-dt 0.01s", "--fixed-dt needs"},
-        {"--scene", "--scene needs a value"},
-        {"--scene nosuch", "unknown scene 'nosuch'"},
-        {"--scene combat:foo=1", "takes no setting 'foo=1'"},
-        {"--scene combat:enemies", "takes no setting 'enemies'"},
-        {"--scene combat:enemies=-5", "enemies must be a whole number from 0 to 5000"},
-        {"--scene combat:enemies=5001", "from 0 to 5000"},
-        {"--scene combat:shots=x", "shots must be"},
-        {"--scene filters:texture=2", "texture must be a whole number from -1 to 1"},
-        {"--scene default:enemies=5", "scene default takes no setting"},
-        {"--scene barrage:level=5", "level must be a whole number from 1 to 4"},
-        {"--scene barrage:cycle=0", "cycle must be"},
-        {"--scene barrage:shots=9", "takes no setting 'shots=9'"},
-        {"--scene combat:", "takes no setting ''"},
-        {"--csv", "--csv needs a value"},
-        {"--csv=", "--csv needs a file name"},
-        {"--screenshot 10", "--screenshot needs FRAME:FILE.png"},
-        {"--screenshot 0:a.png", "--screenshot needs"},
-        {"--screenshot 5:a.ppm", "--screenshot needs"},
-        {"--screenshot x:a.png", "--screenshot needs"},
-        {"--list=yes", "--list takes no value"},
-    };
-    for (const row& r : table) {
-        const parse_result p = parse_bench_options(split(r.args));
-        EXPECT_FALSE(p.ok) << r.args;
-        EXPECT_NE(p.error.find(r.message_part), std::string::npos)
-            << r.args << " gave '" << p.error << "', expected it to contain '" << r.message_part << "'";
-    }
-}
-
-TEST(bench_options, every_catalogue_scene_parses_and_the_usage_names_every_option) {
+    // Each scene parses with every setting at its fallback, which must lie in its own range.
     for (const scene_info& s : scene_catalogue()) {
-        EXPECT_TRUE(parse_bench_options({"--scene", s.name}).ok) << s.name;
-        for (const scene_key& k : s.keys) {
-            EXPECT_LE(k.lowest, k.fallback) << s.name << ":" << k.name;
-            EXPECT_GE(k.highest, k.fallback) << s.name << ":" << k.name;
-        }
+        std::string text = s.name;
+        for (const scene_key& k : s.keys)
+            text += std::string(":") + k.name + "=" + std::to_string(k.fallback);
+        scene_request request;
+        EXPECT_EQ(parse_scene(text, request), "") << text;
+        EXPECT_EQ(request.settings.size(), s.keys.size()) << text;
     }
-    const std::string usage = bench_usage();
-    for (const char* option : {"--size", "--frames", "--warmup", "--seed", "--fixed-dt", "--scene", "--csv",
-                               "--screenshot", "--list", "--help", "--startup"})
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
+    const parse_result good = parse_bench_options(
+        split("--size=320x2 --size 1x16384 --scene combat:shots=7 --scene=blur --screenshot 10:a.png "
+              "--screenshot=3:dir/b.png --frames 2 --frames=9"));
+    ASSERT_TRUE(good.ok) << good.error;
+    EXPECT_EQ(good.options.width, 1);
+    EXPECT_EQ(good.options.height, 16384);
+    ASSERT_EQ(good.options.scenes.size(), 2u);
+    EXPECT_EQ(good.options.scenes[0].settings.at(0), std::make_pair(std::string("shots"), std::string("7")));
+    EXPECT_EQ(good.options.scenes[1].name, "blur");
+    ASSERT_EQ(good.options.screenshots.size(), 2u);
+    EXPECT_EQ(good.options.screenshots[1].frame, 3);
+    EXPECT_EQ(good.options.screenshots[1].file, "dir/b.png");
+    EXPECT_EQ(good.options.frames, 9);
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"--size 800", "--size: needs a size WxH"},
+        {"--size 0x600", "not '0x600'"},
+        {"--size 800x", "not '800x'"},
+        {"--size 16385x1", "not '16385x1'"},
+        {"--size -8x6", "not '-8x6'"},
+        {"--screenshot 10", "--screenshot: needs FRAME:FILE"},
+        {"--screenshot 0:a.png", "not '0:a.png'"},
+        {"--screenshot 5:a.ppm", "not '5:a.ppm'"},
+        {"--screenshot 5:.png", "not '5:.png'"},
+        {"--fixed-dt nan", "--fixed-dt: needs seconds"},
+        {"--fixed-dt 0", "not '0'"},
+        {"--fixed-dt 1.5", "not '1.5'"},
+        {"--scene combat:x=1", "--scene: scene combat"},
+        {"--scene blur b", "not expected: b"},
+    };
+    for (const auto& [args, message] : bad) {
+        const parse_result p = parse_bench_options(split(args));
+        EXPECT_FALSE(p.ok) << args;
+        EXPECT_NE(p.error.find(message), std::string::npos) << args << " gave '" << p.error << "'";
+        EXPECT_EQ(p.error.find('\n'), std::string::npos) << args;
+    }
 }
 
 // No request at all means every scene.

@@ -65,8 +65,8 @@ TEST(frame_summary, rows_line_up_with_the_header_and_csv_keeps_every_field) {
         EXPECT_TRUE(end == row.size() || row[end] == ' ') << title;
     }
     EXPECT_NE(row.find("123.5"), std::string::npos);
-    EXPECT_EQ(csv_row("blur", s), "blur,600,123.456,8.1250,9.5000,11.2500,40.0000,0.5000");
+    EXPECT_EQ(csv_row("blur", 2, s), "blur,2,600,123.456,8.1250,9.5000,11.2500,40.0000,0.5000");
     const std::string csv = csv_header();
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 7);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 8);
 }
 } // namespace

@@ -1,0 +1,27 @@
+// The bench's results as they come: one table row per run on the report stream, and the CSV files.
+#pragma once
+
+#include "bench_options.h"
+#include "frame_summary.h"
+
+#include <fstream>
+#include <ostream>
+#include <string>
+
+class bench_report {
+  public:
+    bench_report(const bench_options& options, std::ostream& table);
+    // Opens the CSV files that were asked for; false, after saying so on standard error, when one cannot be.
+    bool open();
+    // The run-th run (from 1) of a scene: its table row, then note (a line of the stage's, when not empty),
+    // then its CSV row and its frames' rows.
+    void add_run(const std::string& label, int run, const run_samples& samples, const std::string& note);
+    // Closes the CSV files; false, after saying so on standard error, when writing one failed.
+    bool close();
+
+  private:
+    const bench_options& options;
+    std::ostream& table;
+    std::ofstream csv;
+    std::ofstream frames_csv;
+};

@@ -1,0 +1,65 @@
+// A scene's reference frame against its PNG file: the verdict line, and the files a failure leaves. No GL.
+#include "reference_check.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+std::string size_text(const rgb_image& image) {
+    return std::to_string(image.width) + "x" + std::to_string(image.height);
+}
+
+// "N of M pixels differ (S%), largest difference D".
+std::string difference_text(const image_difference& d) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%ld of %ld pixels differ (%.3f%%), largest difference %d", d.differing,
+                  d.pixel_count, d.differing_percent(), d.largest);
+    return text;
+}
+
+// The picture kept as SCENE-actual.png for a failing scene; the line says where, or that it could not be.
+std::string keep_actual(const bench_options& options, const std::string& label, const rgb_image& picture) {
+    const std::string actual = reference_file(options.reference_dir, label, "-actual");
+    return write_png(actual, picture) ? actual : "cannot write " + actual;
+}
+} // namespace
+
+std::string reference_file(const std::string& dir, const std::string& label, const std::string& suffix) {
+    std::string name = label;
+    std::replace(name.begin(), name.end(), ':', '_');
+    return dir + (dir.empty() || dir.back() == '/' ? "" : "/") + name + suffix + ".png";
+}
+
+reference_outcome check_reference(const bench_options& options, const std::string& label,
+                                  const rgb_image& picture) {
+    const std::string prefix = "reference " + label + ": ";
+    const std::string file = reference_file(options.reference_dir, label);
+    rgb_image reference;
+    if (!read_png(file, reference))
+        return {false, prefix + "FAIL, no readable " + file + " (make it with --update-reference " +
+                           options.reference_dir + ")"};
+    if (reference.width != picture.width || reference.height != picture.height)
+        return {false, prefix + "FAIL, the frame is " + size_text(picture) + " but " + file + " is " +
+                           size_text(reference) + " (" + keep_actual(options, label, picture) + ")"};
+    const image_difference d = compare_images(reference, picture, options.tolerance);
+    if (d.differing_percent() <= options.max_differing) {
+        std::remove(reference_file(options.reference_dir, label, "-actual").c_str());
+        std::remove(reference_file(options.reference_dir, label, "-diff").c_str());
+        return {true, prefix + difference_text(d) + ": ok"};
+    }
+    const std::string diff = reference_file(options.reference_dir, label, "-diff");
+    const std::string kept = write_png(diff, d.picture) ? diff : "cannot write " + diff;
+    return {false, prefix + difference_text(d) + ": FAIL (" + keep_actual(options, label, picture) + ", " +
+                       kept + ")"};
+}
+
+reference_outcome update_reference(const bench_options& options, const std::string& label,
+                                   const rgb_image& picture) {
+    const std::string file = reference_file(options.update_reference_dir, label);
+    std::error_code ignored;
+    std::filesystem::create_directories(options.update_reference_dir, ignored);
+    if (!write_png(file, picture))
+        return {false, "reference " + label + ": cannot write " + file};
+    return {true, "reference " + label + ": wrote " + file};
+}

@@ -1,0 +1,25 @@
+// A scene's reference frame against its PNG file: the verdict line, and the files a failure leaves. No GL.
+#pragma once
+
+#include "bench_options.h"
+#include "image_compare.h"
+
+#include <string>
+
+// The file of a run's label in dir: ':' becomes '_' (the label "filters:texture=1:mipmap=2" gives
+// "dir/filters_texture=1_mipmap=2.png"); suffix goes before ".png".
+std::string reference_file(const std::string& dir, const std::string& label, const std::string& suffix = "");
+
+struct reference_outcome {
+    bool ok = false;
+    // For the report: label, what was found, ok or FAIL.
+    std::string line;
+};
+
+// Compares picture with the label's reference in options.reference_dir. A mismatch leaves the picture as
+// SCENE-actual.png and the diff as SCENE-diff.png beside it; a match removes those left from before.
+reference_outcome check_reference(const bench_options& options, const std::string& label,
+                                  const rgb_image& picture);
+// Writes picture as the label's reference in options.update_reference_dir, made when missing.
+reference_outcome update_reference(const bench_options& options, const std::string& label,
+                                   const rgb_image& picture);
