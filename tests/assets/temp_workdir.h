@@ -24,8 +24,6 @@ struct temp_workdir {
         if (!path.empty())
             std::filesystem::remove_all(path);
     }
-    // Absolute path of a file in the directory the test started in (the build directory).
-    std::string original(const std::string& relative) const { return (previous / relative).string(); }
     static void write(const std::string& name, const std::string& content) {
         std::ofstream(name, std::ios::binary) << content;
     }

@@ -1,20 +1,10 @@
 // The motion-blur ring's unit mapping and counter, without a GL context.
 #include "render/motion_shader.h"
 
-#include <array>
 #include <gtest/gtest.h>
 #include <set>
 
 namespace {
-TEST(motion_ring, slots_map_to_units_newest_first) {
-    const std::pair<uint32_t, std::array<unsigned, 6>> table[] = {
-        {0, {6, 5, 4, 3, 2, 1}}, {1, {1, 6, 5, 4, 3, 2}}, {2, {2, 1, 6, 5, 4, 3}}, {5, {5, 4, 3, 2, 1, 6}}};
-    for (const auto& [counter, units] : table)
-        for (unsigned k = 0; k < 6; ++k)
-            EXPECT_EQ(motion_shader::ring_unit(counter, k), units[k])
-                << "counter " << counter << " slot " << k;
-}
-
 // From every counter: the slots cover units 1-6 once, the unit written as the newest slot is read as slot k
 // after k advances, and the counter stays in 0-5 and comes back after six advances (never sooner).
 TEST(motion_ring, advancing_ages_every_slot_by_one_frame_and_wraps_after_six) {
