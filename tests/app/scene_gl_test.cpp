@@ -6,6 +6,7 @@
 #include "game/draw_resources.h"
 #include "game/world.h"
 #include "render/camera.h"
+#include "render/frame_composition.h"
 #include "render/shader_set.h"
 #include "gl_test.h"
 
@@ -13,15 +14,23 @@
 #include <glm/gtc/type_ptr.hpp>
 
 namespace {
+// The scene as set-up leaves it, made once per process as the game makes it (its quad and blur ring once).
+const main_scene& set_up_scene() {
+    static main_scene scene;
+    if (!screen) {
+        world_resources = resources_from_stores();
+        scene.setup();
+    }
+    return scene;
+}
+
 class scene_gl : public testing::Test {
   protected:
     void SetUp() override {
         REQUIRE_GAME_STORES();
-        world_resources = resources_from_stores();
-        scene.setup();
+        scene = set_up_scene();
     }
     void TearDown() override {
-        scene.release();
         release_game_objects();
         frustum_culling = true;
     }

@@ -19,6 +19,7 @@ void fail_the_run() { std::_Exit(1); }
 [[noreturn]] void one_update_then_exit() {
     set_shutdown_handler(nullptr);
     update_world(0.0f);
+    release_game_objects();
     std::exit(3);
 }
 
