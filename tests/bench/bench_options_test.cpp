@@ -15,17 +15,12 @@ std::vector<std::string> split(const std::string& line) {
 TEST(scene_grammar, bad_scenes_name_their_first_fault) {
     const std::pair<const char*, const char*> table[] = {
         {"nosuch", "unknown scene 'nosuch' (--list shows the scenes)"},
-        {"", "unknown scene ''"},
         {"combat:foo=1", "scene combat takes no setting 'foo=1' (it takes enemies=N shots=N)"},
-        {"combat:enemies", "scene combat takes no setting 'enemies' (it takes"},
         {"combat:", "scene combat takes no setting ''"},
         {"default:enemies=5", "scene default takes no setting 'enemies=5'"},
         {"combat:enemies=5001", "scene combat: enemies must be a whole number from 0 to 5000, not '5001'"},
-        {"combat:shots=x", "shots must be a whole number from 0 to 5000, not 'x'"},
         {"combat:shots=3:enemies=-1", "enemies must be a whole number from 0 to 5000, not '-1'"},
-        {"combat:shots=12abc", "not '12abc'"},
         {"filters:texture=2", "texture must be a whole number from -1 to 1"},
-        {"barrage:cycle=0", "cycle must be a whole number from 1 to"},
     };
     for (const auto& [text, message] : table) {
         scene_request request;
@@ -61,17 +56,12 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
     const std::pair<const char*, const char*> bad[] = {
         {"--size 800", "--size: needs a size WxH"},
         {"--size 0x600", "not '0x600'"},
-        {"--size 800x", "not '800x'"},
         {"--size 16385x1", "not '16385x1'"},
-        {"--size -8x6", "not '-8x6'"},
         {"--screenshot 10", "--screenshot: needs FRAME:FILE"},
         {"--screenshot 0:a.png", "not '0:a.png'"},
         {"--screenshot 5:a.ppm", "not '5:a.ppm'"},
-        {"--screenshot 5:.png", "not '5:.png'"},
         {"--fixed-dt nan", "--fixed-dt: needs seconds"},
-        {"--fixed-dt 0", "not '0'"},
         {"--fixed-dt 1.5", "not '1.5'"},
-        {"--scene combat:x=1", "--scene: scene combat"},
         {"--scene blur b", "not expected: b"},
     };
     for (const auto& [args, message] : bad) {
@@ -89,7 +79,6 @@ TEST(scene_plan, requests_become_labelled_runs) {
         std::vector<std::string> labels;
     };
     const row table[] = {
-        {"--scene default --scene blur", {"default", "blur"}},
         {"--scene combat", {"combat:enemies=50:shots=100"}},
         {"--scene combat:shots=7:enemies=3:shots=9", {"combat:enemies=3:shots=9"}},
         {"--scene culling:enemies=10",
@@ -101,8 +90,6 @@ TEST(scene_plan, requests_become_labelled_runs) {
           "culling:off:enemies=50:shots=100", "barrage:level=4:enemies=50:cycle=60"}},
         {"--scene barrage:cycle=5:level=2", {"barrage:level=2:enemies=50:cycle=5"}},
         {"--scene filters:mipmap=1", {"filters:texture=0:mipmap=1", "filters:texture=1:mipmap=1"}},
-        {"--scene filters:texture=1:mipmap=2", {"filters:texture=1:mipmap=2"}},
-        {"--scene empty --scene empty", {"empty", "empty"}},
     };
     for (const row& r : table) {
         const parse_result p = parse_bench_options(split(r.args));

