@@ -101,24 +101,4 @@ TEST(scene_plan, requests_become_labelled_runs) {
     }
 }
 
-TEST(scene_plan, runs_carry_their_settings) {
-    const parse_result p =
-        parse_bench_options(split("--scene culling:enemies=12:shots=34 --scene "
-                                  "filters:texture=1:mipmap=2 --scene barrage:level=3:cycle=7"));
-    ASSERT_TRUE(p.ok);
-    const std::vector<scene_run> runs = plan_runs(p.options.scenes);
-    ASSERT_EQ(runs.size(), 4u);
-    EXPECT_TRUE(runs[0].culling);
-    EXPECT_FALSE(runs[1].culling);
-    EXPECT_EQ(runs[1].enemies, 12);
-    EXPECT_EQ(runs[1].shots, 34);
-    EXPECT_EQ(runs[2].scene, "filters");
-    EXPECT_EQ(runs[2].texture_quality, 1);
-    EXPECT_EQ(runs[2].mipmap_quality, 2);
-    EXPECT_TRUE(runs[2].culling);
-    EXPECT_EQ(runs[3].level, 3);
-    EXPECT_EQ(runs[3].cycle, 7);
-    EXPECT_EQ(runs[3].enemies, 50);
-    EXPECT_EQ(runs[3].shots, 0);
-}
 } // namespace
