@@ -29,7 +29,7 @@ void put32(bytes& b, size_t at, uint32_t value) {
 // ImageMagick's reading of a corpus file, bottom row first like the reader's.
 bytes image_magick_rgb(const std::string& name) {
     bytes out;
-    FILE* pipe = popen(("convert " + corpus + name + " -flip -depth 8 rgb:-").c_str(), "r");
+    FILE* pipe = popen(("convert '" + corpus + name + "' -flip -depth 8 rgb:-").c_str(), "r");
     for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
         out.push_back(uint8_t(c));
     EXPECT_TRUE(pipe && pclose(pipe) == 0) << name;
