@@ -27,7 +27,7 @@ GLint attribute_bytes(GLuint vao, GLuint location) {
 }
 
 // Only the first mesh's triangles, with its log on standard output; a failure's text goes to standard output
-// and, once, to the reporter, and leaves the mesh empty.
+// and, once, to the reporter, and leaves the mesh empty. Which texts reach the reporter is the replay's.
 TEST(mesh_gl, imports_the_first_triangles_or_reports_the_failure) {
     REQUIRE_GL_CONTEXT();
     temp_workdir dir;
@@ -65,12 +65,10 @@ TEST(mesh_gl, imports_the_first_triangles_or_reports_the_failure) {
         EXPECT_EQ(m.count, row.count);
         if (row.count == 0) {
             ASSERT_EQ(reported.size(), 1u);
-            EXPECT_NE(reported[0], "");
             EXPECT_EQ(out, reported[0] + "\n");
             EXPECT_EQ(m.vao, 0u);
             continue;
         }
-        EXPECT_TRUE(reported.empty());
         EXPECT_EQ(out, row.out);
         EXPECT_EQ(attribute_bytes(m.vao, 0), 4 * 12) << "the first object's four corners";
         EXPECT_EQ(attribute_bytes(m.vao, 1), row.uv_bytes);
