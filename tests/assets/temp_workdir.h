@@ -1,12 +1,10 @@
 // A fresh temporary working directory for tests that need their own data folders; restores the old one.
 #pragma once
 
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 struct temp_workdir {
     const std::filesystem::path previous = std::filesystem::current_path();
@@ -26,8 +24,5 @@ struct temp_workdir {
     }
     static void write(const std::string& name, const std::string& content) {
         std::ofstream(name, std::ios::binary) << content;
-    }
-    static void write(const std::string& name, const std::vector<uint8_t>& content) {
-        write(name, std::string(content.begin(), content.end()));
     }
 };

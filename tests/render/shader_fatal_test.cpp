@@ -4,8 +4,8 @@
 #include "gl_test.h"
 
 #include <cstdlib>
+#include <gmock/gmock-matchers.h>
 #include <gtest/gtest.h>
-#include <regex>
 #include <string>
 
 namespace {
@@ -14,11 +14,6 @@ class bare_shader : public shader {
   protected:
     void init_uniforms() override {}
 };
-
-// Escapes a literal text for the death-test matcher (POSIX extended regular expressions).
-std::string literal(const std::string& text) {
-    return std::regex_replace(text, std::regex(R"([\\^$.|?*+()[\]{}])"), R"(\$&)");
-}
 
 // Runs in the death test's child (the parent never opens a display): opens a context, adds the stages and
 // compiles them the given number of times.
@@ -59,7 +54,8 @@ TEST(shader_fatal, each_failure_ends_with_its_message_and_status_one) {
         {"second compile", {vertex, fragment}, 2, "Tried to (re)compile shader program without shaders.\n"},
     };
     for (const row& r : table)
-        EXPECT_EXIT(build(r.stages, r.compiles), testing::ExitedWithCode(1), literal(r.message)) << r.what;
+        EXPECT_EXIT(build(r.stages, r.compiles), testing::ExitedWithCode(1), testing::HasSubstr(r.message))
+            << r.what;
     // The control: the same stages compile, link and return once.
     EXPECT_EXIT(build({vertex, fragment}, 1), testing::ExitedWithCode(0), "");
 }
