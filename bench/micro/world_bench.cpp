@@ -1,4 +1,5 @@
-// The cost of one update_world step with as many shots as enemies, none of them hitting.
+// The cost of one update_world step with as many shots as enemies, none of them hitting: shots far behind
+// the enemies, and shots among them just outside every enemy's sphere.
 #include "app/shell/shell.h"
 #include "app/startup.h"
 #include "game/shot.h"
@@ -12,12 +13,15 @@
 
 namespace {
 constexpr float frame_dt = 1.0f / 60.0f;
-// Enemies stand on a grid in front of the camera, shots hang behind it: every enemy tests every shot and
-// none hits, so the step's cost stays the same from one iteration to the next.
+// Enemies stand on a grid in front of the camera. Shots hang either behind the camera, where no enemy
+// looks for them, or on the same grid 1.5 units deeper than the enemies, beyond the largest radius of an
+// enemy at scale 1 (the square root of 2), where every enemy tests the shots around it. None hits, so the
+// step's cost stays the same from one iteration to the next.
 constexpr int grid_columns = 32;
 constexpr float grid_step = 0.5f;
 constexpr float enemy_depth = 10.0f;
-constexpr float shot_depth = -10.0f;
+constexpr float far_shot_depth = -10.0f;
+constexpr float near_shot_depth = enemy_depth + 1.5f;
 constexpr int enemy_kinds = 4;
 
 glm::vec3 grid_point(int i, float depth) {
@@ -25,7 +29,7 @@ glm::vec3 grid_point(int i, float depth) {
                      depth);
 }
 
-void bm_update_world(benchmark::State& state) {
+void run_update_world(benchmark::State& state, float shot_depth) {
     if (!open_game_context()) {
         state.SkipWithError("no X display (run under xvfb-run)");
         return;
@@ -49,9 +53,13 @@ void bm_update_world(benchmark::State& state) {
         state.SkipWithError("an enemy or a shot was lost during the run");
     state.counters["pairs"] = double(n) * double(n);
 }
+
+void bm_update_world(benchmark::State& state) { run_update_world(state, far_shot_depth); }
+void bm_update_world_near_misses(benchmark::State& state) { run_update_world(state, near_shot_depth); }
 } // namespace
 
 BENCHMARK(bm_update_world)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(bm_update_world_near_misses)->Arg(100)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
 bool open_game_context() {
     static int state = 0; // 0 untried, 1 open, 2 failed

@@ -5,6 +5,7 @@
 #include "draw_resources.h"
 #include "render/camera.h"
 #include "shot.h"
+#include "shot_grid.h"
 #include "weapon.h"
 
 #include <cassert>
@@ -80,17 +81,21 @@ std::list<enemy*>::iterator remove_enemy(std::list<enemy*>::iterator it) {
     return enemies.erase(it);
 }
 
-// The first intact-enemy hit of this update per shot; an enemy takes at most one shot per update.
+// Shots are moved before any enemy is tested and nothing in the walk fires, so one index per update
+// serves every enemy of the walk; its capacity stays from one update to the next.
+shot_grid shot_index;
+
+// An intact enemy takes the first shot in list order within its bounding sphere, at most one per update.
 void test_shots(enemy& e, glm::vec3 centre, float radius, std::vector<enemy*>& hit_bosses) {
-    for (auto p = shots.begin(); p != shots.end(); ++p) {
-        if (radius > glm::length(centre - (*p)->position) && e.health == intact_health) {
-            e.hit();
-            if (e.mesh == world_resources.boss)
-                hit_bosses.push_back(&e);
-            shots.erase(p);
-            return;
-        }
-    }
+    if (e.health != intact_health)
+        return;
+    const int first = shot_index.first_within(centre, radius);
+    if (first < 0)
+        return;
+    e.hit();
+    if (e.mesh == world_resources.boss)
+        hit_bosses.push_back(&e);
+    shot_index.take(first);
 }
 
 // Satellites of a boss hit in this update fly loose toward the origin from their unrotated place.
@@ -111,6 +116,7 @@ void update_world(float dt) {
     static std::vector<enemy*> hit_bosses;
     if (weapon)
         weapon->update(dt);
+    shot_index.rebuild(shots);
     // end() is re-read at every step, so enemies appended during the walk are visited in it.
     for (auto it = enemies.begin(); it != enemies.end();) {
         enemy* e = *it;
