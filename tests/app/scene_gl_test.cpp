@@ -68,6 +68,14 @@ TEST_F(scene_gl, culling_leaves_out_the_selected_model_behind_the_camera) {
     }
 }
 
+// A translucent enemy (the boss) is drawn with both faces, and face culling is on again for what follows.
+TEST_F(scene_gl, a_translucent_enemy_leaves_face_culling_on) {
+    release_game_objects();
+    spawn_boss({0, 0, 10});
+    enemies.front()->draw();
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+}
+
 // The viewport size as the shaders read it from the "GlobalMatrices" buffer, after the view-projection.
 glm::vec2 viewport_in_buffer() {
     glm::vec2 size(0.0f);
@@ -76,8 +84,8 @@ glm::vec2 viewport_in_buffer() {
     return size;
 }
 
-// A resize event sets the projection and the viewport size for the new size; a size without area keeps
-// the last ones. The bench draws at one size only.
+// A resize event sets the projection, its inverse for the aim and the viewport size for the new size; a
+// size without area keeps the last ones. The bench draws at one size only.
 TEST_F(scene_gl, resizes_reach_the_projection_and_the_matrix_buffer) {
     const struct {
         int width, height;
@@ -91,6 +99,9 @@ TEST_F(scene_gl, resizes_reach_the_projection_and_the_matrix_buffer) {
         scene.handle_event(event);
         EXPECT_EQ(projection, make_projection(r.kept.x, r.kept.y)) << r.height;
         EXPECT_EQ(viewport_in_buffer(), r.kept) << r.height;
+        // The aim's inverse follows: it undoes projection x view.
+        const glm::vec4 p(1.0f, 2.0f, 10.0f, 1.0f);
+        EXPECT_LT(glm::distance(get_inverse_view_projection() * (view_projection * p), p), 1e-4f) << r.height;
     }
 }
 } // namespace

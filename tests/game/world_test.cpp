@@ -1,4 +1,5 @@
 // Waves, bonuses, power-ups and freed satellites, with a seeded generator and no window.
+#include "game/draw_resources.h"
 #include "game/machine_gun.h"
 #include "game/shot.h"
 #include "game/world.h"
@@ -32,6 +33,9 @@ class world_suite : public ::testing::Test {
         wave_size = wave_kills = 0;
         weapon = nullptr;
         std::srand(1);
+        // Distinct colour uniforms, as in a drawn world: a bonus is told apart by its lit one.
+        world_resources.wire_color_location = 1;
+        world_resources.lit_color_location = 2;
     }
     // Runs one update and returns what it printed.
     std::string step(float dt) {
@@ -81,10 +85,9 @@ TEST_F(world_suite, power_up_only_when_a_bonus_is_removed) {
         reset();
         machine_gun gun(shot_mode::simulation_only);
         weapon = &gun;
-        if (bonus)
-            spawn_bonus({2, 1, 6});
-        else
-            spawn_enemy({2, 1, 6}, 1);
+        // A still wireframe enemy is no bonus.
+        bonus ? spawn_bonus({2, 1, 6}) : spawn_enemy({2, 1, 6}, 1);
+        enemies.front()->velocity = glm::vec3(0.0f);
         enemies.front()->hit();
         step(2.0f);
         EXPECT_EQ(gun.level, 1) << "nothing on the hit or while dissolving";

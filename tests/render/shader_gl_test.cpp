@@ -1,5 +1,6 @@
 // The ten programs under Mesa: linking and interface, what the wireframe and particle programs do where the
 // bench's reference pictures cannot look (the camera plane, behind the camera), and the blur's pixel buffer.
+#include "assets/texture_store.h"
 #include "game/particle_buffer.h"
 #include "support/probe_mesh.h"
 #include "render/camera.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <glm/gtc/type_ptr.hpp>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,37 @@ TEST(shader_effects, wireframe_survives_degenerate_triangles_and_the_camera_plan
         }
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << r.what;
     }
+}
+
+// The three dissolve programs burn the surface away as the factor falls, through the locations they hold. The
+// game draws with the first only, so no reference picture shows the other two.
+TEST(shader_effects, dissolves_burn_the_surface_away_as_the_factor_falls) {
+    REQUIRE_SHADERS();
+    const std::unique_ptr<probe_mesh> quad(make_facing_quad({0, 0, 3}, 1.0f, {0, 0, -1}));
+    const auto left = [] {
+        return count_pixels([](int r, int g, int b) { return r != 255 || g || b != 255; });
+    };
+    clear_to(1, 0, 1);
+    use(shaders->phong);
+    quad->draw();
+    const float area = float(left());
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, textures->clouds);
+    const auto share_left = [&](const auto* s, float factor) {
+        clear_to(1, 0, 1);
+        use(s);
+        glUniform1f(s->dissolve_factor_location, factor);
+        glUniform1i(s->cloud_texture_location, 0);
+        quad->draw();
+        return float(left()) / area;
+    };
+    EXPECT_GT(share_left(shaders->dissolver, 199.0f / 255.0f), 0.98f);
+    EXPECT_LT(share_left(shaders->dissolver, 0.05f), 0.12f);
+    EXPECT_GT(share_left(shaders->dissolveph, 199.0f / 255.0f), 0.98f);
+    EXPECT_LT(share_left(shaders->dissolveph, 0.05f), 0.12f);
+    EXPECT_GT(share_left(shaders->dissolvet, 199.0f / 255.0f), 0.98f);
+    EXPECT_LT(share_left(shaders->dissolvet, 0.05f), 0.12f);
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 // Drawn where alive and in front; nothing for a spent particle, or one behind or on the camera plane.
