@@ -1,13 +1,4 @@
-# Shared by the bench scripts: an X server of their own when the test gives none, a scratch folder, checks
-# that count failures, and `finish` to report them.
-set -u
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-: "${TARNWICK_BENCH_BIN:?}"
-: "${TARNWICK_PRELOAD:=}"
-work=$(mktemp -d /tmp/tarnwick-bench.XXXXXX)
-failures=0
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi; }
+# The bench scripts' start: the end-to-end helpers (an X server of its own, a scratch folder, check and finish)
+# and the real tarnwick-bench with the sanitizer preload.
+source "$(dirname "$0")/../e2e/lib.sh"
 bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" "$@" </dev/null; }
-finish() { if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "kept $work"; exit 1; fi; }

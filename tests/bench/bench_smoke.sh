@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A few frames of every scene of the real tarnwick-bench, twice: status 0, the banner, one table row per
+# A few frames of every scene of the real tarnwick-bench, twice: status 0, one table row per
 # run, the CSV files, and their comparison without a display; a bad option ends with status 2 and a
 # message. No timing is checked.
 . "$(dirname "$0")/bench_check.sh"
@@ -10,7 +10,6 @@ bench --frames 3 --warmup 1 --repeat 2 --csv "$work/all.csv" --frames-csv "$work
     2>"$work/err"
 status=$?
 check "every scene runs, status 0 (was $status)" [ "$status" -eq 0 ]
-check "banner names the renderer" grep -q "^GL_RENDERER: ." "$work/out"
 runs="empty default combat:enemies=50:shots=100 blur inspect filters:texture=0:mipmap=0 \
 filters:texture=1:mipmap=0 filters:texture=0:mipmap=1 filters:texture=1:mipmap=1 filters:texture=0:mipmap=2 \
 filters:texture=1:mipmap=2 culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100 \
@@ -23,7 +22,6 @@ for run in $runs; do
         [ "$(grep -cE "^$run,[12],[123],[0-9.]+,[0-9.]+$" "$work/frames.csv")" -eq 6 ]
 done
 check "the game's own chatter stays out of the table" absent "^(vao:|sizeof|screen->vao)" "$work/out"
-check "start-up time reported" grep -qE "^start-up: first frame presented [0-9]+ ms" "$work/out"
 check "nothing on standard error but progress lines" only_progress "$work/err"
 
 env -u DISPLAY "$TARNWICK_BENCH_BIN" --compare "$work/all.csv" "$work/all.csv" --fail-slower 0 >"$work/out" 2>&1
@@ -46,12 +44,6 @@ check "barrage went through every window change" grep -qE "\), 6 window changes;
 check "barrage left no shot and none of its ${made:-?} GL objects" \
     grep -qE "left 0 shots and 0 of their [1-9][0-9]* GL objects; resident memory [0-9]+ KiB$" <<<"$note"
 check "barrage: nothing on standard error but progress lines" only_progress "$work/err"
-
-bench --startup --scene empty >"$work/startup" 2>&1
-status=$?
-check "--startup exits 0 after the first frame (was $status)" [ "$status" -eq 0 ]
-check "--startup prints only the start-up line after the banner" \
-    [ "$(grep -c "^start-up:" "$work/startup")" -eq 1 -a "$(grep -c "^empty " "$work/startup")" -eq 0 ]
 
 # The options' messages are the unit test's; here only what main does with a bad one.
 bench --scene nosuch >"$work/out" 2>"$work/err"
