@@ -1,7 +1,7 @@
-// The ten programs under Mesa: linking and interface, what the wireframe and particle programs do where the
-// bench's reference pictures cannot look (the camera plane, behind the camera), and the blur's pixel buffer.
+// The ten programs under Mesa: linking and interface, what the wireframe and dissolve programs do where the
+// bench's reference pictures cannot look (the camera plane, the unused dissolves), and the blur's pixel
+// buffer.
 #include "assets/texture_store.h"
-#include "game/particle_buffer.h"
 #include "support/probe_mesh.h"
 #include "render/camera.h"
 #include "render/shader_set.h"
@@ -148,32 +148,6 @@ TEST(shader_effects, dissolves_burn_the_surface_away_as_the_factor_falls) {
     EXPECT_GT(share_left(shaders->dissolvet, 199.0f / 255.0f), 0.98f);
     EXPECT_LT(share_left(shaders->dissolvet, 0.05f), 0.12f);
     glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-// Drawn where alive and in front; nothing for a spent particle, or one behind or on the camera plane.
-TEST(shader_effects, particles_show_only_while_alive_and_in_front_of_the_camera_plane) {
-    REQUIRE_SHADERS();
-    const struct {
-        glm::vec3 position;
-        float life;
-        bool drawn;
-    } table[] = {{{0.5f, 0.3f, 8}, 0.5f, true},
-                 {{0, 0, 5}, 0.0f, false},
-                 {{0, 0, -5}, 0.5f, false},
-                 {{0, 0, 0}, 0.5f, false}};
-    particle_buffer points(std::vector<particle_struct>(1));
-    glUseProgram(shaders->particle->program);
-    glDisable(GL_DEPTH_TEST);
-    for (const auto& r : table) {
-        clear_to(0, 0, 0);
-        points.upload({particle_struct{r.position, r.life, glm::vec3(0, 0, -1)}});
-        points.draw(1);
-        const int drawn = count_pixels([](int r, int g, int b) { return r + g + b > 0; });
-        EXPECT_EQ(drawn > 0, r.drawn) << "life " << r.life << " z " << r.position.z;
-    }
-    glEnable(GL_DEPTH_TEST);
-    glUseProgram(0);
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 // A size without area is refused; past the start-up capacity (four frames' worth) the buffer grows to hold
