@@ -93,7 +93,6 @@ TEST_F(world_suite, power_up_only_when_a_bonus_is_removed) {
         EXPECT_EQ(gun.level, 1) << "nothing on the hit or while dissolving";
         step(0.5f);
         EXPECT_EQ(gun.level, bonus ? 2 : 1);
-        weapon = nullptr;
     }
 }
 
