@@ -125,7 +125,6 @@ display_config load_display_config() {
     std::stringstream text;
     text << in.rdbuf();
     if (!is_valid_utf8(text.str()))
-        std::cout << "tarnwick.cfg held bytes that are not UTF-8; they were replaced by \"?\""
-                  << std::endl;
+        std::cout << "tarnwick.cfg held bytes that are not UTF-8; they were replaced by \"?\"" << std::endl;
     return parse_config_text(text.str());
 }
