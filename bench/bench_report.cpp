@@ -1,6 +1,8 @@
 // The bench's results as they come: one table row per run on the report stream, and the CSV files.
 #include "bench_report.h"
 
+#include "csv_fields.h"
+
 #include <cstdio>
 #include <iostream>
 
@@ -30,11 +32,17 @@ bool close_csv(std::ofstream& out, const std::string& file) {
 }
 } // namespace
 
-bench_report::bench_report(const bench_options& options, std::ostream& table)
-    : options(options), table(table) {}
+bench_report::bench_report(const bench_options& options, const provenance& origin, std::ostream& table)
+    : options(options), table(table) {
+    for (const auto& field : provenance_fields(origin))
+        origin_values.push_back(field.second);
+}
 
 bool bench_report::open() {
-    return open_csv(csv, options.csv, csv_header()) &&
+    std::vector<std::string> names;
+    for (const auto& field : provenance_fields(provenance()))
+        names.push_back(field.first);
+    return open_csv(csv, options.csv, csv_header() + "," + csv_join(names)) &&
            open_csv(frames_csv, options.frames_csv, "scene,run,frame,frame_ms,cpu_ms");
 }
 
@@ -45,7 +53,7 @@ void bench_report::add_run(const std::string& label, int run, const run_samples&
     if (!note.empty())
         table << note << std::endl;
     if (csv.is_open())
-        csv << csv_row(label, run, summary) << "\n";
+        csv << csv_row(label, run, summary) << "," << csv_join(origin_values) << "\n";
     if (!frames_csv.is_open())
         return;
     char row[64];

@@ -3,6 +3,7 @@
 
 #include "bench_options.h"
 #include "frame_summary.h"
+#include "provenance.h"
 
 #include <fstream>
 #include <ostream>
@@ -10,7 +11,8 @@
 
 class bench_report {
   public:
-    bench_report(const bench_options& options, std::ostream& table);
+    // Every CSV row ends with origin's fields.
+    bench_report(const bench_options& options, const provenance& origin, std::ostream& table);
     // Opens the CSV files that were asked for; false, after saying so on standard error, when one cannot be.
     bool open();
     // The run-th run (from 1) of a scene: its table row, then note (a line of the stage's, when not empty),
@@ -21,6 +23,7 @@ class bench_report {
 
   private:
     const bench_options& options;
+    std::vector<std::string> origin_values;
     std::ostream& table;
     std::ofstream csv;
     std::ofstream frames_csv;

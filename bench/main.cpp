@@ -74,7 +74,9 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 int run_bench(const bench_options& options, std::ostream& report) {
     start_display(options);
     print_banner(options, report);
-    bench_report outputs(options, report);
+    const provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                                                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    bench_report outputs(options, origin, report);
     if (!outputs.open()) {
         shutdown();
         return 1;

@@ -2,6 +2,8 @@
 // whether the difference lies beyond the runs' noise (Welch's t-test, two-sided, at 95%). No GL here.
 #include "run_comparison.h"
 
+#include "csv_fields.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,15 +17,6 @@ constexpr int label_width = 34;
 constexpr int max_fraction_steps = 300;
 constexpr double fraction_epsilon = 1e-14;
 constexpr double tiny = 1e-300;
-
-std::vector<std::string> split_csv_line(const std::string& line) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, ','))
-        fields.push_back(field);
-    return fields;
-}
 
 // The runs of scene in table, added at the end when it is new.
 std::vector<double>& runs_for(run_table& table, const std::string& scene) {
@@ -117,7 +110,7 @@ std::string read_run_table(std::istream& in, run_table& table) {
     std::string line;
     if (!std::getline(in, line))
         return "no header line";
-    const std::vector<std::string> header = split_csv_line(line);
+    const std::vector<std::string> header = csv_split(line);
     const size_t scene = size_t(std::find(header.begin(), header.end(), "scene") - header.begin());
     const size_t fps = size_t(std::find(header.begin(), header.end(), "mean_fps") - header.begin());
     if (scene == header.size() || fps == header.size())
@@ -125,7 +118,7 @@ std::string read_run_table(std::istream& in, run_table& table) {
     for (int number = 2; std::getline(in, line); ++number) {
         if (line.empty())
             continue;
-        const std::vector<std::string> fields = split_csv_line(line);
+        const std::vector<std::string> fields = csv_split(line);
         char* end = nullptr;
         const bool complete = fields.size() > std::max(scene, fps) && !fields[fps].empty();
         const double value = complete ? std::strtod(fields[fps].c_str(), &end) : 0.0;
