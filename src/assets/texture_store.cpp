@@ -3,6 +3,8 @@
 
 #include "bitmap.h"
 
+#include <iostream>
+
 texture_store* textures = nullptr;
 
 namespace {
@@ -11,7 +13,8 @@ constexpr int texture_count = 4;
 constexpr GLint rgb_components = 3;
 constexpr GLint default_unpack_alignment = 4;
 
-// Returns the new texture's name, or 0 when the image did not load.
+// Returns the new texture's name, or 0 when the image did not load; a refused image says why on standard
+// output, since the game goes on without it.
 GLuint load_texture(const char* file_name) {
     Bitmap* bitmap = new Bitmap();
     GLuint name = 0;
@@ -27,6 +30,8 @@ GLuint load_texture(const char* file_name) {
         glPixelStorei(GL_UNPACK_ALIGNMENT, default_unpack_alignment);
         glGenerateMipmap(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, 0);
+    } else {
+        std::cout << "texture " << file_name << " not loaded: " << bitmap->error << std::endl;
     }
     delete bitmap;
     return name;
