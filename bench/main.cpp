@@ -5,6 +5,7 @@
 #include "bench_options.h"
 #include "bench_report.h"
 #include "bench_stage.h"
+#include "data_folder.h"
 #include "frame_loop.h"
 #include "frame_summary.h"
 #include "reference_check.h"
@@ -73,7 +74,9 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
 int run_bench(const bench_options& options, std::ostream& report) {
     start_display(options);
-    print_banner(options, report);
+    // --startup is timed from outside: its one line is all it prints.
+    if (!options.startup_only)
+        print_banner(options, report);
     const provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                                                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     bench_report outputs(options, origin, report);
@@ -142,6 +145,9 @@ int main(int argc, char** argv) {
     const bench_options& options = parsed.options;
     if (options.help) {
         std::cout << bench_usage();
+        const std::string data = data_folder_for(own_executable());
+        if (!data.empty())
+            std::cout << "The data for this tarnwick-bench is in " << data << "\n";
         return 0;
     }
     if (!options.compare.empty())

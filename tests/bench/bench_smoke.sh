@@ -52,6 +52,12 @@ check "a bad option exits 2 (was $status)" [ "$status" -eq 2 ]
 check "a bad option explains itself in one line on standard error" \
     [ "$(grep -c "^tarnwick-bench: --scene: unknown scene 'nosuch'" "$work/err")" -eq 1 -a "$(wc -l <"$work/err")" -eq 1 ]
 
+bench --startup --scene default >"$work/out" 2>"$work/err"
+status=$?
+check "--startup prints its one line and nothing else, status 0 (was $status)" \
+    [ "$status" -eq 0 -a "$(grep -cvE "^start-up: first frame presented [0-9]+ ms after process start$" "$work/out")" -eq 0 \
+    -a "$(wc -l <"$work/out")" -eq 1 ]
+
 bench --list >"$work/out" 2>&1
 check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling|barrage)" "$work/out")" -eq 8 ]
 
