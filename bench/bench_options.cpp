@@ -182,7 +182,9 @@ void declare_other_options(CLI::App& app, bench_options& o) {
 std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     auto app = std::make_unique<CLI::App>(
         "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
-        "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).",
+        "It reads shaders/, textures/ and meshes/ from the working directory: run it in a folder that\n"
+        "holds them, such as the build directory, the game's installed data (PREFIX/share/tarnwick)\n"
+        "or the player's folder that the tarnwick launcher makes (~/.local/share/tarnwick).",
         "tarnwick-bench");
     app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or a file that\n"
                 "could not be read or written, 2 bad options, 3 a scene's frame differs from its\n"

@@ -56,6 +56,10 @@ for place in "HOME=$work/plain-file" "XDG_DATA_HOME=$work/plain-file/data"; do
     check "$place: says which folder" grep -q "^tarnwick: cannot create the folder $work/plain-file" "$work/err"
 done
 
+help=$("$prefix/bin/tarnwick-bench" --help)
+check "the installed bench's help says where its data is" \
+    grep -qx "The data for this tarnwick-bench is in $(readlink -f "$prefix/share/tarnwick")" <<<"$help"
+
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || fail "cpack failed: $(tail -5 "$work/cpack.log")"
 listing=$(dpkg-deb -c "$work"/deb/tarnwick_*.deb | awk '{print $6}')
 for path in ./usr/bin/tarnwick ./usr/bin/tarnwick-bench ./usr/libexec/tarnwick/tarnwick \
