@@ -328,7 +328,7 @@ void ab_session::print_intro() const {
     const auto side = [](const ab_side& s) {
         return (s.bench.empty() ? std::string("this bench") : s.bench) + joined(s.env) + joined(s.args);
     };
-    out << "A/B comparison in rounds of A B B A, each a process measuring the open scenes once ("
+    out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
         << options.frames << " frames after " << options.warmup << " warm-up, " << options.width << "x"
         << options.height << ")\nA: " << side(options.a_side) << "\nB: " << side(options.b_side)
         << "\nper scene: B's median frame time over A's, its 95% interval over the rounds (from "

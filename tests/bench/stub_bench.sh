@@ -1,9 +1,7 @@
 #!/bin/sh
-# A stand-in for tarnwick-bench in the A/B runner's tests: no frames, a results file with chosen medians.
-# It logs "SIDE scenes... | other options" to $STUB_DIR/log and writes one --csv row per --scene with
-#   p50_ms = 10 * STUB_SCALE_<scene> * (the side's n-th call picks the n-th of STUB_NOISE_<scene>'s
-#            comma-separated factors, wrapping) * STUB_DRIFT ^ (calls on both sides before this one)
-# STUB_STATUS ends it with that status instead; STUB_RENDERER names its renderer.
+# A stand-in for tarnwick-bench in the A/B runner's tests. It logs "SIDE scenes | other options" to
+# $STUB_DIR/log and writes a --csv row per --scene with p50_ms = 10 * STUB_SCALE_<scene> * the n-th of the
+# comma-separated STUB_NOISE_<scene> on the side's n-th call * STUB_DRIFT ^ (calls before, both sides).
 set -eu
 scenes="" csv="" rest=""
 while [ $# -gt 0 ]; do
@@ -19,10 +17,7 @@ echo $((before + 1)) >"$STUB_DIR/calls"
 mine=$(($(cat "$STUB_DIR/calls.$STUB_SIDE" 2>/dev/null || echo 0) + 1))
 echo $mine >"$STUB_DIR/calls.$STUB_SIDE"
 echo "$STUB_SIDE$scenes |$rest" >>"$STUB_DIR/log"
-if [ -n "${STUB_STATUS:-}" ]; then
-    echo "stub: failing on purpose" >&2
-    exit "$STUB_STATUS"
-fi
+[ -z "${STUB_STATUS:-}" ] || { echo "stub: failing on purpose" >&2; exit "$STUB_STATUS"; }
 echo "scene,run,frames,mean_fps,p50_ms,p95_ms,p99_ms,max_ms,cpu_ms,renderer,gl_version,cpu,kernel,driver_env,build,date" >"$csv"
 for s in $scenes; do
     eval "scale=\${STUB_SCALE_$s:-1} noise=\${STUB_NOISE_$s:-1}"
