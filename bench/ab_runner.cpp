@@ -11,11 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <limits.h>
 #include <map>
 #include <unistd.h>
 
@@ -142,9 +142,7 @@ std::string read_process_csv(const std::string& file, process_result& result) {
     }
     return std::string();
 }
-} // namespace
 
-namespace {
 class ab_session {
   public:
     ab_session(const bench_options& options, std::ostream& out);
