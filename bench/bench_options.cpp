@@ -1,6 +1,8 @@
 // The benchmark's command line through CLI11; the scene and screenshot grammars are ours. No GL here.
 #include "bench_options.h"
 
+#include "child_process.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
@@ -14,6 +16,7 @@ constexpr double max_fixed_dt = 1.0;
 constexpr int max_repeat = 1000;
 constexpr int max_channel = 255;
 constexpr int help_column = 26;
+constexpr int most_rounds = 1000;
 
 // WxH with both sides from 1 to max_side; false for anything else.
 bool parse_size(const std::string& text, int& width, int& height) {
@@ -80,6 +83,12 @@ class usage_formatter : public CLI::Formatter {
     usage_formatter() { column_width(help_column); }
     std::string make_option_name(const CLI::Option* opt, bool) const override {
         return "--" + opt->get_lnames().front();
+    }
+    // The value's form only: the descriptions say what an option needs or excludes.
+    std::string make_option_opts(const CLI::Option* opt) const override {
+        if (!opt->get_option_text().empty())
+            return " " + opt->get_option_text();
+        return opt->get_type_size() != 0 ? " " + opt->get_type_name() : "";
     }
     std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
         std::string text = "Usage: " + app->get_name() + " [options]\n" + app->get_description() + "\n\n";
@@ -154,28 +163,116 @@ void declare_output_options(CLI::App& app, bench_options& o) {
         ->needs(check);
 }
 
-// Comparing two results files, and the rest.
-void declare_other_options(CLI::App& app, bench_options& o) {
+// Comparing two results files, and the rest. Returns --compare, which --ab excludes.
+CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
     CLI::Option* compare = app.add_option("--compare", o.compare,
                                           "compare two --csv files scene by scene instead of running:\n"
                                           "mean FPS and spread over the runs, their ratio and a verdict\n"
                                           "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
-                                          "95%; needs no display")
+                                          "95%, or unknown with fewer than 2 runs on a side; needs no\n"
+                                          "display. Warns when the files differ in where they were measured")
                                ->option_text("BASE NEW")
                                ->expected(2)
                                ->allow_extra_args(false)
                                ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     app.add_option("--fail-slower", o.fail_slower,
-                   "with --compare, exit with status 4 when a scene is slower beyond\n"
-                   "noise by more than PCT percent of its base FPS")
+                   "with --compare or --ab, exit with status 4 when a scene is slower\n"
+                   "by more than PCT percent (--compare: of its base FPS, beyond\n"
+                   "noise; --ab: of A's frame time, verdict slower), else with\n"
+                   "status 5 when a scene cannot be judged (unknown, inconclusive)")
         ->option_text("PCT")
-        ->check(CLI::Range(0.0, 100.0))
-        ->needs(compare);
+        ->check(CLI::Range(0.0, 100.0));
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
                  "and exit right after presenting it");
     app.add_flag("--list", o.list, "list the scenes and their settings");
     app.set_help_flag("-h,--help", "this text");
+    return compare;
+}
+
+CLI::Validator assignments_into(std::vector<std::string>& env) {
+    return ours([&env](const std::string& text) {
+        std::string error;
+        return parse_assignments(text, env, error) ? std::string() : error;
+    });
+}
+
+CLI::Validator words_into(std::vector<std::string>& words) {
+    return ours([&words](const std::string& text) {
+        std::istringstream in(text);
+        for (std::string word; in >> word;)
+            words.push_back(word);
+        return std::string();
+    });
+}
+
+// One side of --ab: --a-bench, --a-env, --a-args (or b).
+void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::string& name) {
+    const std::string upper(1, char(name[0] - 'a' + 'A'));
+    app.add_option("--" + name + "-bench", side.bench,
+                   "the bench program of " + upper + " (default: this one)")
+        ->option_text("PATH")
+        ->check(file_name)
+        ->needs(ab);
+    const std::string env_help = "environment of " + upper +
+                                 "'s processes on top of ours, e.g.\n"
+                                 "\"LP_NUM_THREADS=1 GALLIUM_DRIVER=softpipe\"; K= removes K";
+    app.add_option("--" + name + "-env", env_help)
+        ->type_name("\"K=V ...\"")
+        ->check(assignments_into(side.env))
+        ->needs(ab);
+    const std::string args_help =
+        "more options for " + upper + "'s bench, split at blanks, e.g.\n\"--size 848x636\"";
+    app.add_option("--" + name + "-args", args_help)
+        ->type_name("\"OPTIONS\"")
+        ->check(words_into(side.args))
+        ->needs(ab);
+}
+
+// The A/B comparison of two configurations in separate processes.
+void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
+    CLI::Option* ab = app.add_flag("--ab", o.ab,
+                                   "compare two configurations A and B (builds, drivers, settings)\n"
+                                   "as separate bench processes in rounds of A B B A; each measures\n"
+                                   "the scenes (--scene, --frames, --warmup, --size, --seed as given\n"
+                                   "here) once after its warm-up. Per scene: B's median frame time\n"
+                                   "over A's, its 95% interval over the rounds, and a verdict:\n"
+                                   "slower or faster (the interval wholly beyond --threshold), no\n"
+                                   "change (wholly within) or inconclusive. --csv gets one row per\n"
+                                   "scene with each side's provenance; needs no display itself");
+    for (const char* other : {"--repeat", "--frames-csv", "--screenshot", "--reference", "--update-reference",
+                              "--startup", "--list"})
+        ab->excludes(app.get_option(other));
+    ab->excludes(compare);
+    declare_side(app, ab, o.a_side, "a");
+    declare_side(app, ab, o.b_side, "b");
+    app.add_option("--threshold", o.threshold,
+                   "--ab: the change in percent of A's frame time below which B counts\n"
+                   "as no change (default 3)")
+        ->option_text("PCT")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(ab);
+    app.add_option("--min-rounds", o.min_rounds,
+                   "--ab: rounds before a scene may stop with a verdict (default 5)")
+        ->option_text("N")
+        ->check(CLI::Range(2, most_rounds))
+        ->needs(ab);
+    app.add_option("--max-rounds", o.max_rounds,
+                   "--ab: rounds after which a scene stops, inconclusive or not\n"
+                   "(default 20)")
+        ->option_text("N")
+        ->check(CLI::Range(2, most_rounds))
+        ->needs(ab);
+}
+
+// Rules across options that CLI11 does not express; the error for the user, or an empty text.
+std::string cross_check(const bench_options& o) {
+    if (o.fail_slower >= 0.0 && o.compare.empty() && !o.ab)
+        return "--fail-slower requires --compare or --ab";
+    if (o.ab && o.min_rounds > o.max_rounds)
+        return "--min-rounds " + std::to_string(o.min_rounds) + " is more than --max-rounds " +
+               std::to_string(o.max_rounds);
+    return std::string();
 }
 
 // The command line with every option declared and bound to o and texts.
@@ -186,15 +283,18 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
         "holds them, such as the build directory, the game's installed data (PREFIX/share/tarnwick)\n"
         "or the player's folder that the tarnwick launcher makes (~/.local/share/tarnwick).",
         "tarnwick-bench");
-    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or a file that\n"
-                "could not be read or written, 2 bad options, 3 a scene's frame differs from its\n"
-                "reference (or it has none), 4 a scene slower than --fail-slower allows.\n");
+    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
+                "could not be read or written or a bench of --ab that failed, 2 bad options (of --ab's\n"
+                "benches too), 3 a scene's frame differs from its reference (or it has none), 4 a scene\n"
+                "slower than --fail-slower allows, 5 with --fail-slower, a scene that cannot be judged\n"
+                "(unknown or inconclusive).\n");
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();
     declare_run_options(*app, o);
     declare_output_options(*app, o);
-    declare_other_options(*app, o);
+    CLI::Option* compare = declare_other_options(*app, o);
+    declare_ab_options(*app, o, compare);
     return app;
 }
 
@@ -214,6 +314,9 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         return result;
     }
     bench_options& o = result.options;
+    result.error = cross_check(o);
+    if (!result.error.empty())
+        return result;
     if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
         o.fixed_dt = reference_dt;
     result.ok = true;

@@ -12,6 +12,14 @@ struct screenshot_request {
     std::string file;
 };
 
+// One side of an A/B comparison: the bench program (empty: this one), the environment it gets on top of
+// ours, and the options it gets after the common ones.
+struct ab_side {
+    std::string bench;
+    std::vector<std::string> env;
+    std::vector<std::string> args;
+};
+
 struct bench_options {
     int width = 800;
     int height = 600;
@@ -40,6 +48,14 @@ struct bench_options {
     // that fails the comparison (negative: none does).
     std::vector<std::string> compare;
     double fail_slower = -1.0;
+    // Two configurations measured against each other as separate bench processes instead of running here:
+    // rounds of A B B A, a scene stops taking rounds after min_rounds once it has a verdict, at the latest
+    // after max_rounds. threshold: the percent of A's frame time within which B counts as no change.
+    bool ab = false;
+    ab_side a_side, b_side;
+    double threshold = 3.0;
+    int min_rounds = 5;
+    int max_rounds = 20;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

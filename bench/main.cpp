@@ -1,4 +1,5 @@
 // tarnwick-bench: runs the game's scenes for a fixed number of frames and prints frame-time statistics.
+#include "ab_runner.h"
 #include "app/startup.h"
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
@@ -152,6 +153,8 @@ int main(int argc, char** argv) {
     }
     if (!options.compare.empty())
         return run_compare(options);
+    if (options.ab)
+        return run_ab(options, std::cout);
     if (options.list) {
         for (const scene_info& s : scene_catalogue()) {
             std::cout << s.name;

@@ -104,3 +104,22 @@ std::vector<std::string> provenance_differences(const provenance& a, const prove
     }
     return names;
 }
+
+std::vector<std::string> describe_differences(const provenance& a, const provenance& b,
+                                              const std::string& a_name, const std::string& b_name) {
+    const std::vector<std::string> names = provenance_differences(a, b);
+    if (names.empty())
+        return {};
+    auto shown = [](const std::string& value) {
+        return value.empty() ? std::string("(none)") : "'" + value + "'";
+    };
+    std::vector<std::string> lines{a_name + " and " + b_name + " were measured under different conditions:"};
+    for (const std::string& name : names) {
+        for (const field& f : fields) {
+            if (name == f.name)
+                lines.push_back("  " + name + ": " + shown(a.*f.member) + " in " + a_name + ", " +
+                                shown(b.*f.member) + " in " + b_name);
+        }
+    }
+    return lines;
+}

@@ -31,5 +31,9 @@ std::vector<std::pair<std::string, std::string>> provenance_fields(const provena
 provenance provenance_from(const std::vector<std::pair<std::string, std::string>>& named_fields);
 // The names of the fields in which a and b differ, e.g. {"renderer", "driver_env"}.
 std::vector<std::string> provenance_differences(const provenance& a, const provenance& b);
+// Lines for the user naming what differs between a (from a_name) and b, each field with both values; none
+// when nothing but the date differs.
+std::vector<std::string> describe_differences(const provenance& a, const provenance& b,
+                                              const std::string& a_name, const std::string& b_name);
 // The build's git describe, written at build time.
 extern const char* const tarnwick_build_id;

@@ -3,6 +3,7 @@
 #include "run_comparison.h"
 
 #include "csv_fields.h"
+#include "t_distribution.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,9 +15,6 @@
 namespace {
 constexpr double significance = 0.05;
 constexpr int label_width = 34;
-constexpr int max_fraction_steps = 300;
-constexpr double fraction_epsilon = 1e-14;
-constexpr double tiny = 1e-300;
 
 // The runs of scene in table, added at the end when it is new.
 std::vector<double>& runs_for(run_table& table, const std::string& scene) {
@@ -43,38 +41,8 @@ double variance(const std::vector<double>& v) {
     return sum / double(v.size() - 1);
 }
 
-// The continued fraction of the incomplete beta function (modified Lentz), good for x < (a+1)/(a+b+2).
-double beta_fraction(double a, double b, double x) {
-    auto guard = [](double v) { return std::fabs(v) < tiny ? tiny : v; };
-    double c = 1.0, d = 1.0 / guard(1.0 - (a + b) * x / (a + 1.0));
-    double h = d;
-    for (int m = 1; m <= max_fraction_steps; ++m) {
-        const double even = m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m));
-        d = 1.0 / guard(1.0 + even * d);
-        c = guard(1.0 + even / c);
-        h *= d * c;
-        const double odd = -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1));
-        d = 1.0 / guard(1.0 + odd * d);
-        c = guard(1.0 + odd / c);
-        h *= d * c;
-        if (std::fabs(d * c - 1.0) < fraction_epsilon)
-            break;
-    }
-    return h;
-}
-
-// The regularised incomplete beta function I_x(a, b).
-double incomplete_beta(double a, double b, double x) {
-    if (x <= 0.0)
-        return 0.0;
-    if (x >= 1.0)
-        return 1.0;
-    const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) +
-                                  b * std::log(1.0 - x));
-    if (x < (a + 1.0) / (a + b + 2.0))
-        return front * beta_fraction(a, b, x) / a;
-    return 1.0 - front * beta_fraction(b, a, 1.0 - x) / b;
-}
+// A list of names for a closing line, joined by commas.
+void add_to(std::string& list, const std::string& name) { list += (list.empty() ? "" : ", ") + name; }
 
 const char* verdict_name(verdict v) {
     static const char* const names[] = {"no change", "faster", "slower", "unknown (needs 2 runs each)"};
@@ -119,6 +87,8 @@ std::string read_run_table(std::istream& in, run_table& table) {
         if (line.empty())
             continue;
         const std::vector<std::string> fields = csv_split(line);
+        if (table.scenes.empty())
+            table.origin = provenance_from(csv_named(header, fields));
         char* end = nullptr;
         const bool complete = fields.size() > std::max(scene, fps) && !fields[fps].empty();
         const double value = complete ? std::strtod(fields[fps].c_str(), &end) : 0.0;
@@ -139,8 +109,6 @@ double welch_p_value(const std::vector<double>& a, const std::vector<double>& b)
     const double df = se2 * se2 / (va * va / double(a.size() - 1) + vb * vb / double(b.size() - 1));
     return two_sided_t_p_value(t, df);
 }
-
-double two_sided_t_p_value(double t, double df) { return incomplete_beta(df / 2.0, 0.5, df / (df + t * t)); }
 
 scene_comparison compare_scene(const std::string& scene, const std::vector<double>& base,
                                const std::vector<double>& fresh) {
@@ -167,23 +135,30 @@ int print_comparison(const run_table& base, const run_table& fresh, const std::s
                   "sd", "new FPS", "sd", "ratio", "verdict");
     out << "comparing " << base_name << " (base) with " << new_name
         << ": mean FPS over the runs with their standard deviation (sd);\n"
-           "the verdict is Welch's t-test, two-sided, at 95%\n"
-        << header << "\n";
-    std::string too_slow;
+           "the verdict is Welch's t-test, two-sided, at 95%\n";
+    for (const std::string& line : describe_differences(base.origin, fresh.origin, base_name, new_name))
+        out << line << "\n";
+    out << header << "\n";
+    std::string too_slow, unjudged;
     for (const std::string& scene : base.scenes) {
         const std::vector<double>* fresh_runs = fresh.runs_of(scene);
         if (!fresh_runs)
             continue;
         const scene_comparison c = compare_scene(scene, *base.runs_of(scene), *fresh_runs);
         out << comparison_row(c) << "\n";
-        if (fail_slower_percent >= 0.0 && c.result == verdict::slower &&
-            (1.0 - c.ratio) * 100.0 > fail_slower_percent)
-            too_slow += (too_slow.empty() ? "" : ", ") + scene;
+        if (c.result == verdict::slower && (1.0 - c.ratio) * 100.0 > fail_slower_percent)
+            add_to(too_slow, scene);
+        if (c.result == verdict::unknown)
+            add_to(unjudged, scene);
     }
     print_missing(base, fresh, "only in " + base_name, out);
     print_missing(fresh, base, "only in " + new_name, out);
-    if (too_slow.empty())
+    if (fail_slower_percent < 0.0)
         return 0;
-    out << "slower by more than " << fail_slower_percent << "% beyond noise: " << too_slow << "\n";
-    return 4;
+    if (!too_slow.empty())
+        out << "slower by more than " << fail_slower_percent << "% beyond noise: " << too_slow << "\n";
+    if (!unjudged.empty())
+        out << "cannot judge with --fail-slower (fewer than 2 runs on a side; --repeat 2 or more): "
+            << unjudged << "\n";
+    return !too_slow.empty() ? 4 : !unjudged.empty() ? 5 : 0;
 }

@@ -2,6 +2,8 @@
 // whether the difference lies beyond the runs' noise (Welch's t-test, two-sided, at 95%). No GL here.
 #pragma once
 
+#include "provenance.h"
+
 #include <istream>
 #include <ostream>
 #include <string>
@@ -11,6 +13,8 @@
 struct run_table {
     std::vector<std::string> scenes;
     std::vector<std::vector<double>> fps;
+    // Where the first row was measured; empty fields in a file older than those columns.
+    provenance origin;
     // The runs of scene, or null when the file has none.
     const std::vector<double>* runs_of(const std::string& scene) const;
 };
@@ -18,9 +22,6 @@ struct run_table {
 // Reads a results CSV (the columns "scene" and "mean_fps" are needed, others ignored). Returns what is
 // wrong, with the line number, or an empty text.
 std::string read_run_table(std::istream& in, run_table& table);
-
-// The two-sided probability that Student's t with df degrees of freedom lies beyond +-t.
-double two_sided_t_p_value(double t, double df);
 
 // Welch's t-test of two samples: the two-sided probability of a difference of means at least as large
 // as theirs when the true means are equal. Needs two values in each sample.
@@ -42,8 +43,9 @@ struct scene_comparison {
 scene_comparison compare_scene(const std::string& scene, const std::vector<double>& base,
                                const std::vector<double>& fresh);
 
-// Prints the comparison of every scene of base found in fresh, then the scenes in only one of them.
-// Returns 4 when fail_slower_percent >= 0 and a scene is slower beyond noise by more than that percentage
-// of its base FPS, else 0.
+// Prints what differs in where the two files were measured, the comparison of every scene of base found in
+// fresh, then the scenes in only one of them. With fail_slower_percent >= 0, returns 4 when a scene is
+// slower beyond noise by more than that percentage of its base FPS, else 5 when a scene is unknown (a
+// gate must not pass what it cannot judge); 0 otherwise.
 int print_comparison(const run_table& base, const run_table& fresh, const std::string& base_name,
                      const std::string& new_name, double fail_slower_percent, std::ostream& out);

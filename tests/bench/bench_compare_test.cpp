@@ -2,6 +2,7 @@
 #include "frame_summary.h"
 #include "image_compare.h"
 #include "run_comparison.h"
+#include "t_distribution.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -31,46 +32,71 @@ TEST(run_comparison, t_test_matches_the_printed_critical_values) {
         EXPECT_NEAR(two_sided_t_p_value(row[0], row[1]), row[2], 2e-4) << "t " << row[0] << " df " << row[1];
 }
 
+// A gate passes only what it can judge: a scene with one run on a side (e) fails it, unless a scene slower
+// beyond the limit fails it first.
 TEST(run_comparison, verdicts_and_the_exit_status) {
-    const std::vector<double> steady = {400, 404, 398, 401, 397};
-    const std::vector<double> slower20 = {320, 323, 318, 321, 317};
-    const std::vector<double> noisy = {200, 520, 260, 480, 140};
-    const std::vector<double> faster = {440, 444, 438, 441, 437};
-    const std::string base =
-        results({{"a", steady}, {"b", steady}, {"c", steady}, {"d", steady}, {"gone", {1, 2}}});
+    const std::vector<double> steady = {400, 404, 398, 401, 397}, slower20 = {320, 323, 318, 321, 317};
+    const std::vector<double> noisy = {200, 520, 260, 480, 140}, faster = {440, 444, 438, 441, 437};
+    const std::string base = results(
+        {{"a", steady}, {"b", steady}, {"c", steady}, {"d", steady}, {"e", steady}, {"gone", {1, 2}}});
     const std::string fresh =
-        results({{"a", steady}, {"b", slower20}, {"c", noisy}, {"d", faster}, {"new", {3}}});
-    struct row {
-        const std::string& fresh;
-        double fail_slower;
-        int status;
-        std::vector<std::string> verdicts; // of a, b, c, d
+        results({{"a", steady}, {"b", slower20}, {"c", noisy}, {"d", faster}, {"e", {220}}, {"new", {3}}});
+    const std::string judged = results({{"b", slower20}, {"e", steady}});
+    const std::tuple<const std::string&, double, int, const char*> table[] = {
+        {base, 0.0, 0, "no change,no change,no change,no change,no change,"},
+        {fresh, 10.0, 4, "no change,slower,no change,faster,unknown (needs 2 runs each),"},
+        {fresh, 25.0, 5, "no change,slower,no change,faster,unknown (needs 2 runs each),"},
+        {fresh, -1.0, 0, "no change,slower,no change,faster,unknown (needs 2 runs each),"},
+        {judged, 25.0, 0, "slower,no change,"},
     };
-    const row table[] = {
-        {base, 0.0, 0, {"no change", "no change", "no change", "no change"}},
-        {fresh, 10.0, 4, {"no change", "slower", "no change", "faster"}},
-        {fresh, 25.0, 0, {"no change", "slower", "no change", "faster"}},
-    };
-    for (const row& r : table) {
+    for (const auto& [other, fail_slower, status, verdicts] : table) {
         std::ostringstream out;
-        EXPECT_EQ(
-            print_comparison(table_of(base), table_of(r.fresh), "base.csv", "new.csv", r.fail_slower, out),
-            r.status)
-            << out.str();
+        EXPECT_EQ(print_comparison(table_of(base), table_of(other), "base.csv", "new.csv", fail_slower, out),
+                  status);
         std::istringstream lines(out.str());
-        std::string line;
-        std::vector<std::string> verdicts;
-        while (std::getline(lines, line)) {
-            if (line.size() > 2 && line[1] == ' ' && line[0] >= 'a' && line[0] <= 'd')
-                verdicts.push_back(line.substr(line.rfind("  ") + 2));
+        std::string line, found;
+        for (size_t column = 0; std::getline(lines, line);) {
+            if (line.compare(0, 6, "scene ") == 0)
+                column = line.find("verdict");
+            else if (line.size() > 2 && line[1] == ' ' && line[0] >= 'a' && line[0] <= 'e')
+                found += line.substr(column) + ",";
         }
-        EXPECT_EQ(verdicts, r.verdicts) << out.str();
-        if (&r.fresh == &fresh) {
-            EXPECT_NE(out.str().find("only in base.csv: gone\nonly in new.csv: new\n"), std::string::npos);
-            EXPECT_EQ(out.str().find("slower by more than") != std::string::npos, r.status == 4);
-        }
+        const std::string text = out.str();
+        EXPECT_EQ(found, verdicts) << text;
+        EXPECT_EQ(text.find("slower by more than") != std::string::npos, status == 4) << text;
+        const bool unjudged = &other == &fresh && fail_slower >= 0.0;
+        EXPECT_EQ(
+            text.find(
+                "cannot judge with --fail-slower (fewer than 2 runs on a side; --repeat 2 or more): e\n") !=
+                std::string::npos,
+            unjudged)
+            << text;
     }
-    EXPECT_EQ(compare_scene("x", {400}, steady).result, verdict::unknown);
+    std::ostringstream out;
+    print_comparison(table_of(base), table_of(fresh), "base.csv", "new.csv", -1.0, out);
+    EXPECT_NE(out.str().find("only in base.csv: gone\nonly in new.csv: new\n"), std::string::npos);
+}
+
+// Files measured under different drivers or builds say so before the table, with both values; the date is
+// no difference.
+TEST(run_comparison, files_measured_differently_are_named_with_both_values) {
+    const std::string columns = csv_header() + ",renderer,gl_version,cpu,kernel,driver_env,build,date\n";
+    const std::string row =
+        "x,1,300,400.0,2.5,3,3.5,9,0.5,\"llvmpipe (LLVM 15, 256 bits)\",4.5,EPYC,Linux 6.1,";
+    const std::string base = columns + row + ",v1-2,2025-01-01T00:00:00Z";
+    const std::pair<std::string, std::string> table[] = {
+        {columns + row + ",v1-2,2025-03-01T00:00:00Z", ""},
+        {columns + row + "LP_NUM_THREADS=1,v1-3,2025-01-01T00:00:00Z",
+         "base.csv and new.csv were measured under different conditions:\n"
+         "  driver_env: (none) in base.csv, 'LP_NUM_THREADS=1' in new.csv\n"
+         "  build: 'v1-2' in base.csv, 'v1-3' in new.csv\n"},
+    };
+    for (const auto& [other, lines] : table) {
+        std::ostringstream out;
+        print_comparison(table_of(base), table_of(other), "base.csv", "new.csv", -1.0, out);
+        EXPECT_EQ(out.str().find("conditions:") != std::string::npos, !lines.empty()) << out.str();
+        EXPECT_NE(out.str().find(lines), std::string::npos) << out.str();
+    }
 }
 
 TEST(run_comparison, unreadable_files_say_where) {

@@ -52,6 +52,13 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
         {"--screenshot 5:a.ppm", "not '5:a.ppm'"},
         {"--fixed-dt nan", "--fixed-dt: needs seconds"},
         {"--scene blur b", "not expected: b"},
+        {"--fail-slower 3", "--fail-slower requires --compare or --ab"},
+        {"--ab --min-rounds 9 --max-rounds 8", "--min-rounds 9 is more than --max-rounds 8"},
+        {"--ab --min-rounds 1", "--min-rounds: Value 1 not in range"},
+        {"--ab --a-env LP_NUM_THREADS",
+         "--a-env: needs K=V assignments separated by blanks, not 'LP_NUM_THREADS'"},
+        {"--b-env X=1", "--b-env requires --ab"},
+        {"--ab --repeat 2", "--repeat excludes --ab"},
     };
     for (const auto& [args, message] : bad) {
         const parse_result p = parse_bench_options(split(args));

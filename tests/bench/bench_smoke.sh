@@ -45,6 +45,20 @@ check "barrage left no shot and none of its ${made:-?} GL objects" \
     grep -qE "left 0 shots and 0 of their [1-9][0-9]* GL objects; resident memory [0-9]+ KiB$" <<<"$note"
 check "barrage: nothing on standard error but progress lines" only_progress "$work/err"
 
+# --ab with this bench on both sides, B under one rasterizer thread: the output's form only (two rounds of
+# three frames judge nothing).
+bench --ab --scene empty --scene default --frames 3 --warmup 1 --min-rounds 2 --max-rounds 2 \
+    --b-env LP_NUM_THREADS=1 --csv "$work/ab.csv" >"$work/out" 2>"$work/err"
+status=$?
+check "--ab exits 0 and says nothing on standard error (was $status)" [ "$status" -eq 0 -a ! -s "$work/err" ]
+check "--ab: per scene its ratio, interval, rounds and verdict" [ "$(grep -cE \
+    "^(empty|default) +[0-9.]+ +[0-9.]+ +[0-9.]+ +2  (no change|faster|slower|inconclusive)$" "$work/out")" -eq 2 ]
+check "--ab names what B's processes ran under" grep -q "driver_env: (none) in A, 'LP_NUM_THREADS=1' in B" "$work/out"
+check "--ab CSV: its columns, then a row per scene with each side's driver" [ "$(head -1 "$work/ab.csv")" = \
+    "scene,ratio,low,high,rounds,verdict,threshold_pct,a_p50_ms,b_p50_ms,a_renderer,a_gl_version,a_cpu,a_kernel,\
+a_driver_env,a_build,a_date,b_renderer,b_gl_version,b_cpu,b_kernel,b_driver_env,b_build,b_date" -a \
+    "$(grep -cE "^(empty|default),([0-9.]+,){4}[a-z ]+,3.00,[0-9.]+,[0-9.]+,.*,,.*,LP_NUM_THREADS=1," "$work/ab.csv")" -eq 2 ]
+
 # The options' messages are the unit test's; here only what main does with a bad one.
 bench --scene nosuch >"$work/out" 2>"$work/err"
 status=$?

@@ -1,0 +1,130 @@
+// The A/B runner against a stand-in bench that writes chosen medians (stub_bench.sh): the A B B A order under
+// a strong drift, the stopping rule, the verdict lines and the exit statuses; no timing. (The smoke test runs
+// the real bench and checks the --csv file.)
+#include "ab_runner.h"
+#include "bench_options.h"
+
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+struct outcome {
+    int status = -1;
+    std::string out, err;
+    std::vector<std::string> calls; // each call's side and scenes, then " |" and its other options
+};
+
+// Runs --ab with the stand-in on both sides (without the sanitizer preload, which would judge sh and awk),
+// two scenes and 2 to 4 rounds; the stand-in keeps its call counts and log in a folder of its own.
+outcome run_stub(const std::string& a_env, const std::string& b_env, std::vector<std::string> more) {
+    char folder[] = "/tmp/tarnwick-stub.XXXXXX";
+    EXPECT_TRUE(mkdtemp(folder));
+    setenv("STUB_DIR", folder, 1);
+    const std::string dir = folder;
+    std::istringstream fixed("--ab --frames 3 --min-rounds 2 --max-rounds 4 --scene default --scene inspect");
+    std::vector<std::string> args{std::istream_iterator<std::string>(fixed),
+                                  std::istream_iterator<std::string>()};
+    for (const char* arg : {"--a-bench", TARNWICK_STUB_BENCH, "--b-bench", TARNWICK_STUB_BENCH})
+        args.push_back(arg);
+    args.push_back("--a-env=STUB_SIDE=A LD_PRELOAD= " + a_env);
+    args.push_back("--b-env=STUB_SIDE=B LD_PRELOAD= " + b_env);
+    args.insert(args.end(), more.begin(), more.end());
+    const parse_result parsed = parse_bench_options(args);
+    EXPECT_TRUE(parsed.ok) << parsed.error;
+    outcome o;
+    std::ostringstream out;
+    testing::internal::CaptureStderr();
+    o.status = run_ab(parsed.options, out);
+    o.err = testing::internal::GetCapturedStderr();
+    o.out = out.str();
+    std::ifstream log(dir + "/log");
+    for (std::string line; std::getline(log, line);)
+        o.calls.push_back(line);
+    for (const char* file : {"log", "calls", "calls.A", "calls.B"})
+        std::remove((dir + "/" + file).c_str());
+    rmdir(folder);
+    return o;
+}
+
+// The result line of a scene as printed (ratio, interval, rounds, verdict), blanks squeezed.
+std::string result_line(const std::string& out, const std::string& scene) {
+    std::smatch m;
+    const bool found = std::regex_search(out, m, std::regex("\n" + scene + " +(.*)\n"));
+    return found ? std::regex_replace(m[1].str(), std::regex(" +"), " ") : "";
+}
+
+TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
+    struct row {
+        const char* name;
+        std::string a_env, b_env, fail_slower;
+        int status;
+        std::string default_line, inspect_line;
+        int both_rounds, rounds; // rounds with both scenes, then with inspect alone up to all rounds
+        const char* closing;
+    };
+    const std::string noisy = "STUB_NOISE_inspect=1,1,1.08,1.08", same = "1.000 1.000 1.000 2 no change";
+    const std::string too_slow = "slower by more than ", unsettled = "1.039 0.968 1.115 4 inconclusive";
+    const row table[] = {
+        {"A/A on a machine 5% slower at every call", "", "", "5", 0, same, same, 2, 2, nullptr},
+        {"B 10% slower in a scene", "", "STUB_SCALE_inspect=1.1", "5", 4, same, "1.100 1.100 1.100 2 slower",
+         2, 2, "slower by more than 5% of A's frame time: inspect"},
+        {"the same within the limit", "", "STUB_SCALE_inspect=1.1", "20", 0, same,
+         "1.100 1.100 1.100 2 slower", 2, 2, nullptr},
+        {"A 3.02% slower: B faster, the bound being 1 / 1.03", "STUB_SCALE_default=1.0302", "", "", 0,
+         "0.971 0.971 0.971 2 faster", same, 2, 2, nullptr},
+        {"a scene that does not settle runs alone to the last round", "", noisy, "5", 5, same, unsettled, 2,
+         4,
+         "cannot judge with --fail-slower (the interval reaches across the threshold; more rounds may settle "
+         "it): "
+         "inspect"},
+        {"too slow wins over cannot judge", "", noisy + " STUB_SCALE_default=1.2", "10", 4,
+         "1.200 1.200 1.200 2 slower", unsettled, 2, 4, "slower by more than 10% of A's frame time: default"},
+    };
+    for (const row& r : table) {
+        const std::vector<std::string> gate = {"--fail-slower", r.fail_slower};
+        const outcome o =
+            run_stub(r.a_env, r.b_env, r.fail_slower.empty() ? std::vector<std::string>() : gate);
+        EXPECT_EQ(o.status, r.status) << r.name << "\n" << o.out << o.err;
+        EXPECT_EQ(result_line(o.out, "default"), r.default_line) << r.name << "\n" << o.out;
+        EXPECT_EQ(result_line(o.out, "inspect"), r.inspect_line) << r.name;
+        ASSERT_EQ(o.calls.size(), size_t(4 * r.rounds)) << r.name;
+        for (size_t i = 0; i < o.calls.size(); ++i) {
+            const std::string scenes = int(i / 4) < r.both_rounds ? " default inspect" : " inspect";
+            EXPECT_EQ(o.calls[i].substr(0, o.calls[i].find(" |")), "ABBA"[i % 4] + scenes) << r.name << i;
+        }
+        EXPECT_EQ(o.out.find(r.closing ? r.closing : too_slow) != std::string::npos, r.closing != nullptr)
+            << o.out;
+        EXPECT_EQ(o.err, "") << r.name;
+    }
+}
+
+// A side's options come after the common ones and win; a side that fails ends the comparison, with its status
+// passed on when it refused its options.
+TEST(ab_runner, each_side_gets_its_own_options_and_its_failures_end_the_run) {
+    const outcome o = run_stub("", "", {"--size", "640x480", "--a-args", "--size 848x636  --seed 5"});
+    ASSERT_EQ(o.calls.size(), 8u) << o.out << o.err;
+    EXPECT_EQ(o.calls[0],
+              "A default inspect | --frames 3 --warmup 30 --size 640x480 --seed 1 --size 848x636 --seed 5");
+    EXPECT_EQ(o.calls[1], "B default inspect | --frames 3 --warmup 30 --size 640x480 --seed 1");
+    const std::tuple<const char*, const char*, int, const char*> failing[] = {
+        {"STUB_STATUS=1", "", 1,
+         "B in round 1 (" TARNWICK_STUB_BENCH ") ended with status 1\n  stub: failing on purpose\n"},
+        {"STUB_STATUS=2", "", 2, "ended with status 2\n  stub: failing on purpose\n"},
+        {"", "/nonexistent/bench", 1, "B in round 1: cannot start /nonexistent/bench"},
+    };
+    for (const auto& [b_env, b_bench, status, message] : failing) {
+        const outcome f =
+            run_stub("", b_env,
+                     *b_bench ? std::vector<std::string>{"--b-bench", b_bench} : std::vector<std::string>());
+        EXPECT_EQ(f.status, status) << message;
+        EXPECT_NE(f.err.find(message), std::string::npos) << f.err;
+        EXPECT_EQ(f.out.find("\nscene "), std::string::npos) << f.out;
+    }
+}
+
+} // namespace
