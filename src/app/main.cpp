@@ -1,11 +1,15 @@
 // Tarnwick: a small 3D shooter and OpenGL test bench. Start-up, the free-running main loop, shutdown.
 #include "app/input/input.h"
 #include "app/main_scene.h"
+#include "app/shell/shell.h"
 #include "app/shell/switches.h"
 #include "app/startup.h"
 
+#include <cstdlib>
+
 int main() {
     // Initialization
+    show_messages_in_a_box(message_box_requested(std::getenv(message_box_variable)));
     init();
     ALLEGRO_EVENT_QUEUE* queue = get_event_queue();
     main_scene scene;
