@@ -52,9 +52,13 @@ launch_game() {
     game_pid=$!
 }
 
+# The game window's name: the binary's until the first pass, then "Tarnwick - ..." (xdotool matches without
+# case). A message box's "Tarnwick: ..." is not the window.
+game_window_name='^tarnwick( - .*)?$'
+
 # Waits for the game's window and focuses it; sets $win.
 find_window() {
-    win=$(timeout 60 xdotool search --sync --onlyvisible --name '^tarnwick$' 2>/dev/null | head -n 1)
+    win=$(timeout 60 xdotool search --sync --onlyvisible --name "$game_window_name" 2>/dev/null | head -n 1)
     if [ -z "$win" ]; then
         fail "no game window appeared"
         return 1
