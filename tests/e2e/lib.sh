@@ -68,6 +68,17 @@ find_window() {
     wait_for_output '^screen->vao[0-9]+$' 120 || fail "set-up did not finish"
 }
 
+# Waits up to $2 seconds for the name of window $win to match the regular expression $1; sets $title.
+wait_for_title() {
+    local pattern=$1 limit=$2 i
+    for ((i = 0; i < limit * 10; i++)); do
+        title=$(xdotool getwindowname "$win" 2>/dev/null)
+        [[ $title =~ $pattern ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits up to $1 seconds for the game to end; sets $status (124 on a time-out, after killing it).
 wait_game() {
     local limit=$1 i
