@@ -30,6 +30,20 @@ copy_data() {
     cp "$TARNWICK_SOURCE/tarnwick.cfg" "$work/data/"
 }
 
+# Installs the build into $prefix ($work/prefix), as a player's machine has it.
+install_game() {
+    prefix=$work/prefix
+    cmake --install "$(dirname "$TARNWICK_BIN")" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
+    if [ -n "$TARNWICK_PRELOAD" ]; then
+        # The sanitizer build's game needs its preload, which the shell tools of the launcher must not get. The
+        # real binary keeps its name: the window is named after it until the game sets its title.
+        local game=$prefix/libexec/tarnwick/tarnwick
+        mkdir "$game.d" && mv "$game" "$game.d/tarnwick"
+        printf '#!/bin/sh\nLD_PRELOAD=%s exec "$0.d/tarnwick"\n' "$TARNWICK_PRELOAD" >"$game"
+        chmod +x "$game"
+    fi
+}
+
 # Starts the game in $work/data; its output goes to $work/out and $work/err.
 start_game() {
     launch_game
