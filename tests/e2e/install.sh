@@ -33,14 +33,11 @@ check "the folder links to the installed data" \
 check "the folder holds its own copy of the configuration" \
     cmp -s "$folder/tarnwick.cfg" "$prefix/share/tarnwick/tarnwick.cfg"
 printf 'width=640\nheight=480\n' >"$folder/tarnwick.cfg"
-# A data folder of the player's own in place of a link.
-rm "$folder/textures" && cp -r "$prefix/share/tarnwick/textures" "$folder/textures"
 # Folders that cannot be made: under a regular file (permissions do not stop root).
 touch "$work/plain-file"
 play_and_quit 640x480 XDG_STATE_HOME="$work/plain-file/state"
 check "without a log folder the run says it keeps no log" grep -q "^tarnwick: this run keeps no log" "$work/out"
 check "the edited configuration is kept" [ "$(cat "$folder/tarnwick.cfg")" = "$(printf 'width=640\nheight=480')" ]
-check "the player's own textures folder is kept as it is" [ ! -L "$folder/textures" -a ! -e "$folder/textures/textures" ]
 
 for place in "HOME=$work/plain-file" "XDG_DATA_HOME=$work/plain-file/data"; do
     launch "$place"
