@@ -60,6 +60,7 @@ void install_drivers() {
         exit_with_message("Could not install joystick.", 1);
 }
 
+// An OpenGL display of the configured size with the given mode flag (0 for a window); null when it fails.
 ALLEGRO_DISPLAY* create_display(const display_config& config, int mode_flag) {
     al_set_new_display_flags(ALLEGRO_OPENGL | ALLEGRO_RESIZABLE | mode_flag);
     // Allegro may otherwise pick a visual without a depth buffer (Xvfb does), and the depth-tested scene

@@ -8,7 +8,7 @@
 std::string window_title_text(bool paused, int fps);
 
 // Keeps the window title in step with the game's state; builds and sets the text only when that state
-// changes, so a pass in which nothing changed costs two comparisons.
+// changes, so a pass in which nothing changed costs a few comparisons.
 class window_title {
   public:
     explicit window_title(void (*set_title)(const std::string& text)) : set_title(set_title) {}
