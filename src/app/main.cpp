@@ -1,15 +1,25 @@
 // Tarnwick: a small 3D shooter and OpenGL test bench. Start-up, the free-running main loop, shutdown.
 #include "app/input/input.h"
 #include "app/main_scene.h"
+#include "app/shell/shell.h"
 #include "app/shell/switches.h"
 #include "app/startup.h"
+#include "app/window_title.h"
+
+#include <cstdlib>
+
+namespace {
+void set_display_title(const std::string& text) { al_set_window_title(display, text.c_str()); }
+} // namespace
 
 int main() {
     // Initialization
+    show_messages_in_a_box(message_box_requested(std::getenv(message_box_variable)));
     init();
     ALLEGRO_EVENT_QUEUE* queue = get_event_queue();
     main_scene scene;
     scene.setup();
+    window_title title(set_display_title);
     float previous_frame_time = float(al_get_time());
     frame_statistics statistics;
     statistics.start(al_get_time());
@@ -31,6 +41,7 @@ int main() {
         al_flip_display();
         scene.end_frame();
         statistics.count_pass(al_get_time(), al_get_time);
+        title.show(scene.paused, statistics.latest_fps());
     }
 
     // De-initialization

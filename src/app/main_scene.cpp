@@ -248,7 +248,9 @@ void frame_statistics::start(double now) {
 
 void frame_statistics::count_pass(double now, double (*clock)()) {
     if (now - interval_start > statistics_interval) {
-        std::cout << frame_count << " frames in " << clock() - interval_start << " seconds" << std::endl;
+        const double seconds = clock() - interval_start;
+        std::cout << frame_count << " frames in " << seconds << " seconds" << std::endl;
+        fps = int(std::lround(frame_count / seconds));
         frame_count = 0;
         interval_start = clock();
     }

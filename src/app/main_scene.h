@@ -67,8 +67,11 @@ class frame_statistics {
     void start(double now);
     // Called once per pass with the clock; prints when the interval is over.
     void count_pass(double now, double (*clock)());
+    // Frames per second of the latest printed interval, rounded; -1 before the first line.
+    int latest_fps() const { return fps; }
 
   private:
     double interval_start = 0.0;
     int frame_count = 0;
+    int fps = -1;
 };

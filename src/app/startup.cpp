@@ -60,22 +60,48 @@ void install_drivers() {
         exit_with_message("Could not install joystick.", 1);
 }
 
-// Opens the OpenGL display of the configured size and mode; leaves display null when that fails.
-void open_display(const display_config& config) {
-    int flags = ALLEGRO_OPENGL | ALLEGRO_RESIZABLE;
-    if (config.fullscreen)
-        flags |= ALLEGRO_FULLSCREEN;
-    al_set_new_display_flags(flags);
+// An OpenGL display of the configured size with the given mode flag (0 for a window); null when it fails.
+ALLEGRO_DISPLAY* create_display(const display_config& config, int mode_flag) {
+    al_set_new_display_flags(ALLEGRO_OPENGL | ALLEGRO_RESIZABLE | mode_flag);
     // Allegro may otherwise pick a visual without a depth buffer (Xvfb does), and the depth-tested scene
     // then draws in submission order: the backdrop would cover the inspection models.
     al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
     // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
-    if (config.width > 0 && config.height > 0)
-        display = al_create_display(config.width, config.height);
-    if (display && !display_size_supported(config)) {
+    if (config.width <= 0 || config.height <= 0)
+        return nullptr;
+    return al_create_display(config.width, config.height);
+}
+
+// Opens the OpenGL display of the configured size and mode; leaves display null when that fails. Full screen
+// switches the screen's mode; where the configured size is not one of its modes (most desktops, Xvfb), a
+// full-screen window at the desktop's size takes its place. Returns the settings with the size opened.
+display_config open_display(const display_config& config) {
+    display = create_display(config, config.fullscreen ? ALLEGRO_FULLSCREEN : 0);
+    if (!display && config.fullscreen) {
+        // Without a window manager the window keeps the size it is made with, so it is made at the screen's.
+        ALLEGRO_MONITOR_INFO screen;
+        display_config whole_screen = config;
+        if (al_get_monitor_info(0, &screen)) {
+            whole_screen.width = screen.x2 - screen.x1;
+            whole_screen.height = screen.y2 - screen.y1;
+        }
+        display = create_display(whole_screen, ALLEGRO_FULLSCREEN_WINDOW);
+        if (display)
+            std::cout << "full screen at " << config.width << "x" << config.height
+                      << " is not a mode of this screen: a full-screen window at "
+                      << al_get_display_width(display) << "x" << al_get_display_height(display) << " instead"
+                      << std::endl;
+    }
+    display_config opened = config;
+    if (display) {
+        opened.width = al_get_display_width(display);
+        opened.height = al_get_display_height(display);
+    }
+    if (display && !display_size_supported(opened)) {
         al_destroy_display(display);
         display = nullptr;
     }
+    return opened;
 }
 
 void create_event_queue() {
@@ -87,7 +113,7 @@ void create_event_queue() {
     al_register_event_source(event_queue, al_get_timer_event_source(timer));
 }
 
-// The fixed drawing state, the matrix buffer and the first projection for the configured size.
+// The fixed drawing state, the matrix buffer and the first projection for the size opened.
 void prepare_gl(const display_config& config) {
     set_fixed_gl_state();
     create_global_matrices_buffer();
@@ -114,8 +140,7 @@ void init(const display_config* given) {
     keep_freed_heap();
     set_shutdown_handler(shutdown);
     install_drivers();
-    const display_config config = given ? *given : load_display_config();
-    open_display(config);
+    const display_config config = open_display(given ? *given : load_display_config());
     timer = al_create_timer(double(timer_period));
     if (!display)
         exit_with_message("Could not init display.", 1);

@@ -97,7 +97,8 @@ double fake_now = 0.0;
 double fake_clock() { return fake_now; }
 
 // At 32 passes a second (exact in binary) the line comes once the interval is past 5 s, with a fresh clock
-// reading, and the pass that prints is counted in the next interval.
+// reading, and the pass that prints is counted in the next interval. The frame rate the title shows is the
+// printed line's (160 / 5.03125 = 31.8, then 161 / 5.03125), none before the first.
 TEST(scene, statistics_print_once_per_interval_and_count_the_printing_pass_next) {
     frame_statistics stats;
     stats.start(0.0);
@@ -105,6 +106,7 @@ TEST(scene, statistics_print_once_per_interval_and_count_the_printing_pass_next)
     for (int pass = 1; pass <= 330; ++pass) {
         fake_now = pass / 32.0;
         stats.count_pass(fake_now, fake_clock);
+        EXPECT_EQ(stats.latest_fps(), pass <= 160 ? -1 : 32) << "after pass " << pass;
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "160 frames in 5.03125 seconds\n161 frames in 5.03125 seconds\n");

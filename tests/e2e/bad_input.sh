@@ -11,6 +11,8 @@ source "$(dirname "$0")/lib.sh"
 cases=(
     "configuration with a Latin-1 comment|printf '# caf\xe9\nwidth=1024\nheight=768\n' >tarnwick.cfg|window 1024x768|^tarnwick.cfg held bytes that are not UTF-8"
     "configuration missing|rm tarnwick.cfg|window 800x600"
+    "full screen at a size the screen has no mode for|echo window_mode=FULLSCREEN >tarnwick.cfg|window 1280x1024|^full screen at 800x600 is not a mode of this screen: a full-screen window at 1280x1024 instead$"
+    "window of the screen's size|printf 'width=1280\nheight=1024\n' >tarnwick.cfg|window 1280x1024"
     "negative display size|printf 'width=-640\nheight=-480\n' >tarnwick.cfg|fatal Could not init display."
     "display beyond the GL limits|printf 'width=100000\nheight=100000\n' >tarnwick.cfg|fatal Could not init display."
     "every image truncated|for f in textures/*.bmp; do head -c 100 \$f >p && mv p \$f; done|window 800x600"
@@ -21,8 +23,9 @@ cases=(
 window_size() { xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p'; }
 
 expect_window() { # case-name size
-    find_window || return
+    find_window && wait_until 30 title_matches paused || return
     check "$1: window $2 (was $(window_size))" [ "$(window_size)" = "$2" ]
+    import -window "$win" "$work/$2-$1.png"
     xdotool key Escape
     wait_game 60
     check "$1: Escape ends with status 1 (was $status)" [ "$status" -eq 1 ]
@@ -64,4 +67,7 @@ for row in "${cases[@]}"; do
     [ -z "$line" ] || check "$name: prints '$line'" grep -qE "$line" "$work/out"
     check "$name: no sanitizer report" no_sanitizer_report
 done
+# The projection and viewport follow the size opened: the paused start scene is the same in both.
+differing=$(compare -metric AE -fuzz 2% "$work"/1280x1024-*.png null: 2>&1)
+check "full screen draws as a window of its size ($differing pixels differ)" [ "${differing%%.*}" -le 1300 ]
 finish

@@ -30,31 +30,43 @@ copy_data() {
     cp "$TARNWICK_SOURCE/tarnwick.cfg" "$work/data/"
 }
 
+# Installs the build into $prefix ($work/prefix), as a player's machine has it.
+install_game() {
+    prefix=$work/prefix
+    cmake --install "$(dirname "$TARNWICK_BIN")" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
+    if [ -n "$TARNWICK_PRELOAD" ]; then
+        # The sanitizer build's game needs its preload, which the shell tools of the launcher must not get. The
+        # real binary keeps its name: the window is named after it until the game sets its title.
+        local game=$prefix/libexec/tarnwick/tarnwick
+        mkdir "$game.d" && mv "$game" "$game.d/tarnwick"
+        printf '#!/bin/sh\nLD_PRELOAD=%s exec "$0.d/tarnwick"\n' "$TARNWICK_PRELOAD" >"$game"
+        chmod +x "$game"
+    fi
+}
+
 # Starts the game in $work/data; its output goes to $work/out and $work/err.
 start_game() {
     launch_game
     # A loaded X server now and then refuses a connection (Allegro then finds no mouse): that start says nothing
     # about the game, so it gets one retry. A start that got past its drivers has printed its first lines.
-    local i
-    for ((i = 0; i < 50; i++)); do
-        [ -s "$work/out" ] && return
-        kill -0 "$game_pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    wait_until 5 started_or_ended
     if [ "$(cat "$work/err" 2>/dev/null)" = "Could not install mouse." ]; then
         echo "note: the X server refused the game's connection; starting it once more"
         launch_game
     fi
 }
 
+started_or_ended() { [ -s "$work/out" ] || game_ended; }
+
 launch_game() {
     (cd "$work/data" && exec env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BIN" >"$work/out" 2>"$work/err" </dev/null) &
     game_pid=$!
 }
 
-# Waits for the game's window and focuses it; sets $win.
+# Waits for the game's window and focuses it; sets $win. Its name is the binary's until the first pass, then
+# "Tarnwick - ..." (xdotool ignores case); a message box's "Tarnwick: ..." is not the window.
 find_window() {
-    win=$(timeout 60 xdotool search --sync --onlyvisible --name '^tarnwick$' 2>/dev/null | head -n 1)
+    win=$(timeout 60 xdotool search --sync --onlyvisible --name '^tarnwick( - .*)?$' 2>/dev/null | head -n 1)
     if [ -z "$win" ]; then
         fail "no game window appeared"
         return 1
@@ -64,33 +76,33 @@ find_window() {
     wait_for_output '^screen->vao[0-9]+$' 120 || fail "set-up did not finish"
 }
 
-# Waits up to $1 seconds for the game to end; sets $status (124 on a time-out, after killing it).
-wait_game() {
+# Runs the command every tenth of a second until it succeeds, for up to $1 seconds.
+wait_until() {
     local limit=$1 i
+    shift
     for ((i = 0; i < limit * 10; i++)); do
-        if ! kill -0 "$game_pid" 2>/dev/null; then
-            wait "$game_pid"
-            status=$?
-            game_pid=""
-            return 0
-        fi
-        sleep 0.1
-    done
-    kill -9 "$game_pid" 2>/dev/null
-    wait "$game_pid" 2>/dev/null
-    game_pid=""
-    status=124
-}
-
-# Waits up to $2 seconds for a line matching the regular expression $1 on the game's standard output.
-wait_for_output() {
-    local pattern=$1 limit=$2 i
-    for ((i = 0; i < limit * 10; i++)); do
-        grep -qE "$pattern" "$work/out" 2>/dev/null && return 0
+        "$@" && return 0
         sleep 0.1
     done
     return 1
 }
+
+game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }
+
+# Waits up to $1 seconds for the game to end; sets $status (124 on a time-out, after killing it).
+wait_game() {
+    wait_until "$1" game_ended || kill -9 "$game_pid" 2>/dev/null
+    wait "$game_pid" 2>/dev/null
+    status=$?
+    [ "$status" -eq 137 ] && status=124
+    game_pid=""
+}
+
+# Waits up to $2 seconds for a line matching the regular expression $1 on the game's standard output.
+wait_for_output() { wait_until "$2" grep -qE "$1" "$work/out" 2>/dev/null; }
+
+# Whether the name of window $win matches the regular expression $1; sets $title.
+title_matches() { title=$(xdotool getwindowname "$win" 2>/dev/null) && [[ $title =~ $1 ]]; }
 
 fail() {
     echo "FAIL: $*"

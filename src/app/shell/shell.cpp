@@ -1,8 +1,11 @@
 // The fatal exit path and the display handle shared by every subsystem.
 #include "shell.h"
 
+#include <allegro5/allegro_native_dialog.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <unistd.h>
 
@@ -10,6 +13,35 @@ ALLEGRO_DISPLAY* display = nullptr;
 
 namespace {
 void (*shutdown_handler)() = nullptr;
+bool message_box_on = false;
+constexpr const char* game_name = "Tarnwick";
+
+// Shows the message and waits until it is dismissed; false when no box could be shown (no X server, say).
+// The add-on needs no display of ours, so a start-up failure before the window still gets its box.
+bool show_message_box(const std::string& message, int status) {
+    if (al_is_system_installed())
+        al_init_native_dialog_addon();
+    const message_box_text box = box_text_for(message);
+    const int flags = status == 0 ? 0 : ALLEGRO_MESSAGEBOX_ERROR;
+    return al_show_native_message_box(display, box.title.c_str(), box.heading.c_str(), box.text.c_str(),
+                                      nullptr, flags) != 0;
+}
+} // namespace
+
+bool message_box_requested(const char* value) { return value && std::strcmp(value, "1") == 0; }
+
+void show_messages_in_a_box(bool on) { message_box_on = on; }
+
+message_box_text box_text_for(const std::string& message) {
+    const size_t end = message.find('\n');
+    message_box_text box;
+    box.heading = message.substr(0, end);
+    if (end != std::string::npos)
+        box.text = message.substr(end + 1);
+    while (!box.text.empty() && box.text.back() == '\n')
+        box.text.pop_back();
+    box.title = box.heading.empty() ? game_name : std::string(game_name) + ": " + box.heading;
+    return box;
 }
 
 void set_shutdown_handler(void (*handler)()) { shutdown_handler = handler; }
@@ -26,7 +58,9 @@ void wait_for_key() {
 
 void exit_with_message(const std::string& message, int status) {
     std::cerr << message << std::endl;
-    wait_for_key();
+    // The box holds the message until it is dismissed, as the Enter prompt does on a terminal.
+    if (!(message_box_on && show_message_box(message, status)))
+        wait_for_key();
     if (shutdown_handler)
         shutdown_handler();
     std::cout.flush();
