@@ -1,6 +1,7 @@
 // Tarnwick: a small 3D shooter and OpenGL test bench. Start-up, the free-running main loop, shutdown.
 #include "app/input/input.h"
 #include "app/main_scene.h"
+#include "app/shell/shell.h"
 #include "app/shell/switches.h"
 #include "app/startup.h"
 
@@ -28,7 +29,7 @@ int main() {
 
         // Draw
         scene.draw();
-        al_flip_display();
+        display->present();
         scene.end_frame();
         statistics.count_pass(al_get_time(), al_get_time);
     }

@@ -70,12 +70,15 @@ void open_display(const display_config& config) {
     // then draws in submission order: the backdrop would cover the inspection models.
     al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
     // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
+    ALLEGRO_DISPLAY* window = nullptr;
     if (config.width > 0 && config.height > 0)
-        display = al_create_display(config.width, config.height);
-    if (display && !display_size_supported(config)) {
-        al_destroy_display(display);
-        display = nullptr;
+        window = al_create_display(config.width, config.height);
+    if (window && !display_size_supported(config)) {
+        al_destroy_display(window);
+        window = nullptr;
     }
+    if (window)
+        display = new allegro_window(window);
 }
 
 void create_event_queue() {
@@ -83,7 +86,7 @@ void create_event_queue() {
     al_register_event_source(event_queue, al_get_keyboard_event_source());
     al_register_event_source(event_queue, al_get_mouse_event_source());
     al_register_event_source(event_queue, al_get_joystick_event_source());
-    al_register_event_source(event_queue, al_get_display_event_source(display));
+    al_register_event_source(event_queue, al_get_display_event_source(display->allegro_display()));
     al_register_event_source(event_queue, al_get_timer_event_source(timer));
 }
 
@@ -131,8 +134,7 @@ void shutdown() {
         release_game_objects();
     if (timer)
         al_destroy_timer(timer);
-    if (display)
-        al_destroy_display(display);
+    delete display;
     if (event_queue)
         al_destroy_event_queue(event_queue);
     timer = nullptr;
@@ -154,7 +156,7 @@ void resize_display(float width, float height) {
         set_projection(make_projection(width, height));
         set_viewport_size(width, height);
     }
-    al_acknowledge_resize(display);
+    display->acknowledge_resize();
 }
 
 ALLEGRO_EVENT_QUEUE* get_event_queue() { return event_queue; }

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <unistd.h>
 
-ALLEGRO_DISPLAY* display = nullptr;
+display_surface* display = nullptr;
 
 namespace {
 void (*shutdown_handler)() = nullptr;
