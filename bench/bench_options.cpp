@@ -92,6 +92,11 @@ class usage_formatter : public CLI::Formatter {
 // What to run: the display, the run lengths, the simulation, the scenes.
 void declare_run_options(CLI::App& app, bench_options& o) {
     app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
+    app.add_flag("--headless", o.headless,
+                 "draw into a framebuffer object of --size through EGL's surfaceless\n"
+                 "platform: no window, no X server. Each frame ends with a fence\n"
+                 "wait (glFenceSync, glClientWaitSync) instead of a flip, so its\n"
+                 "time is its GL work without the X server's copy");
     app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
         ->option_text("N")
         ->check(CLI::Range(1, max_frames));
@@ -184,9 +189,10 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
         "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
         "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).",
         "tarnwick-bench");
-    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or a file that\n"
-                "could not be read or written, 2 bad options, 3 a scene's frame differs from its\n"
-                "reference (or it has none), 4 a scene slower than --fail-slower allows.\n");
+    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
+                "could not be read or written or (--headless) no EGL context,\n"
+                "2 bad options, 3 a scene's frame differs from its reference (or it has none), 4 a scene\n"
+                "slower than --fail-slower allows.\n");
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();

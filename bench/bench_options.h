@@ -40,6 +40,9 @@ struct bench_options {
     // that fails the comparison (negative: none does).
     std::vector<std::string> compare;
     double fail_slower = -1.0;
+    // Draw into a framebuffer object of an EGL context without a window or X server; each frame ends with a
+    // fence wait instead of a flip.
+    bool headless = false;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

@@ -1,5 +1,6 @@
 // tarnwick-bench: runs the game's scenes for a fixed number of frames and prints frame-time statistics.
 #include "app/startup.h"
+#include "app/shell/egl_framebuffer.h"
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
 #include "bench_options.h"
@@ -24,17 +25,32 @@ class null_buffer : public std::streambuf {
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-void start_display(const bench_options& options) {
+// Starts the game in a window, or on a framebuffer of EGL's with --headless. False, with the reason on
+// standard error, when no headless context can be made.
+bool start_display(const bench_options& options) {
     display_config config;
     config.width = options.width;
     config.height = options.height;
     config.fullscreen = false;
-    init(&config);
+    if (!options.headless) {
+        init(&config);
+        return true;
+    }
+    std::string error;
+    std::unique_ptr<egl_framebuffer> framebuffer =
+        egl_framebuffer::open(options.width, options.height, error);
+    if (!framebuffer) {
+        std::cerr << "tarnwick-bench: no headless OpenGL context: " << error << std::endl;
+        return false;
+    }
+    init(config, framebuffer.release());
+    return true;
 }
 
 void print_banner(const bench_options& options, std::ostream& report) {
-    report << "tarnwick-bench " << options.width << "x" << options.height << ", " << options.frames
-           << " frames per scene after " << options.warmup << " warm-up, seed " << options.seed << ", dt "
+    report << "tarnwick-bench " << options.width << "x" << options.height
+           << (options.headless ? " headless" : "") << ", " << options.frames << " frames per scene after "
+           << options.warmup << " warm-up, seed " << options.seed << ", dt "
            << (options.fixed_dt > 0.0 ? std::to_string(options.fixed_dt) + " s fixed"
                                       : std::string("measured"))
            << "\nGL_RENDERER: " << reinterpret_cast<const char*>(glGetString(GL_RENDERER))
@@ -72,7 +88,8 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
 int run_bench(const bench_options& options, std::ostream& report) {
-    start_display(options);
+    if (!start_display(options))
+        return 1;
     print_banner(options, report);
     const provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                                                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));

@@ -48,10 +48,13 @@ bool display_size_supported(const display_config& config) {
            config.height <= max_viewport[1];
 }
 
-// Allegro itself and its keyboard, mouse and joystick drivers.
-void install_drivers() {
+// Allegro itself and, for a window, its keyboard, mouse and joystick drivers. A display without a window
+// takes no input, and without an X server the mouse driver could not be installed.
+void install_drivers(bool input) {
     if (!al_install_system(ALLEGRO_VERSION_INT, atexit))
         exit_with_message("Could not init Allegro.", 1);
+    if (!input)
+        return;
     if (!al_install_keyboard())
         exit_with_message("Could not install keyboard.", 1);
     if (!al_install_mouse())
@@ -60,8 +63,17 @@ void install_drivers() {
         exit_with_message("Could not install joystick.", 1);
 }
 
-// Opens the OpenGL display of the configured size and mode; leaves display null when that fails.
-void open_display(const display_config& config) {
+// Opens the OpenGL window of the configured size and mode, or takes the display the caller opened; leaves
+// display null when that fails.
+void open_display(const display_config& config, display_surface* opened) {
+    if (opened) {
+        display = opened;
+        if (!display_size_supported(config)) {
+            delete display;
+            display = nullptr;
+        }
+        return;
+    }
     int flags = ALLEGRO_OPENGL | ALLEGRO_RESIZABLE;
     if (config.fullscreen)
         flags |= ALLEGRO_FULLSCREEN;
@@ -81,12 +93,17 @@ void open_display(const display_config& config) {
         display = new allegro_window(window);
 }
 
+// The sources that exist: a display without a window has no input drivers and no events of its own.
 void create_event_queue() {
     event_queue = al_create_event_queue();
-    al_register_event_source(event_queue, al_get_keyboard_event_source());
-    al_register_event_source(event_queue, al_get_mouse_event_source());
-    al_register_event_source(event_queue, al_get_joystick_event_source());
-    al_register_event_source(event_queue, al_get_display_event_source(display->allegro_display()));
+    if (al_is_keyboard_installed())
+        al_register_event_source(event_queue, al_get_keyboard_event_source());
+    if (al_is_mouse_installed())
+        al_register_event_source(event_queue, al_get_mouse_event_source());
+    if (al_is_joystick_installed())
+        al_register_event_source(event_queue, al_get_joystick_event_source());
+    if (display->allegro_display())
+        al_register_event_source(event_queue, al_get_display_event_source(display->allegro_display()));
     al_register_event_source(event_queue, al_get_timer_event_source(timer));
 }
 
@@ -109,16 +126,14 @@ void create_game_objects() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     weapon = new machine_gun(shot_mode::drawn);
 }
-} // namespace
 
-void init() { init(nullptr); }
-
-void init(const display_config* given) {
+// init's steps in their order; opened is a display the caller made, or null for the game's window.
+void start(const display_config* given, display_surface* opened) {
     keep_freed_heap();
     set_shutdown_handler(shutdown);
-    install_drivers();
+    install_drivers(opened == nullptr);
     const display_config config = given ? *given : load_display_config();
-    open_display(config);
+    open_display(config, opened);
     timer = al_create_timer(double(timer_period));
     if (!display)
         exit_with_message("Could not init display.", 1);
@@ -127,6 +142,13 @@ void init(const display_config* given) {
     create_game_objects();
     std::cout << std::boolalpha;
 }
+} // namespace
+
+void init() { start(nullptr, nullptr); }
+
+void init(const display_config* given) { start(given, nullptr); }
+
+void init(const display_config& config, display_surface* opened) { start(&config, opened); }
 
 void shutdown() {
     // Shots and enemies hold GL objects: release them while the context still exists.
