@@ -190,7 +190,7 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
         "Run it in the build directory (it reads shaders/, textures/ and meshes/ from there).",
         "tarnwick-bench");
     app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
-                "could not be read or written or (--headless) no EGL context,\n"
+                "could not be read or written, a missing data folder or (--headless) no EGL context,\n"
                 "2 bad options, 3 a scene's frame differs from its reference (or it has none), 4 a scene\n"
                 "slower than --fail-slower allows.\n");
     app->formatter(std::make_shared<usage_formatter>());

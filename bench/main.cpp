@@ -3,9 +3,11 @@
 #include "app/shell/egl_framebuffer.h"
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
+#include "assets/mesh.h"
 #include "bench_options.h"
 #include "bench_report.h"
 #include "bench_stage.h"
+#include "data_folders.h"
 #include "frame_loop.h"
 #include "frame_summary.h"
 #include "reference_check.h"
@@ -13,6 +15,7 @@
 #include "scene_plan.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <streambuf>
@@ -24,6 +27,13 @@ class null_buffer : public std::streambuf {
     int overflow(int c) override { return traits_type::not_eof(c); }
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
+
+// Where a failed model import is reported: the bench's own standard output, not a box nobody can dismiss.
+std::ostream* import_report = nullptr;
+
+void print_import_failure(const std::string& text) {
+    *import_report << "import failed: " << text << std::endl;
+}
 
 // Starts the game in a window, or on a framebuffer of EGL's with --headless. False, with the reason on
 // standard error, when no headless context can be made.
@@ -88,6 +98,8 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
 int run_bench(const bench_options& options, std::ostream& report) {
+    import_report = &report;
+    set_import_failure_reporter(print_import_failure);
     if (!start_display(options))
         return 1;
     print_banner(options, report);
@@ -173,6 +185,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Checked before any window or context, so that a run in the wrong folder ends at once and says where to
+    // run instead.
+    const std::string missing = missing_data_folder(".");
+    if (!missing.empty()) {
+        std::error_code ignored;
+        std::cerr << missing_data_message(missing, std::filesystem::current_path(ignored).string())
+                  << std::endl;
+        return 1;
+    }
     std::ostream report(std::cout.rdbuf());
     null_buffer quiet;
     std::cout.rdbuf(&quiet);
