@@ -284,6 +284,8 @@ std::vector<std::string> ab_session::process_arguments(const ab_side& side,
         std::snprintf(dt, sizeof dt, "%.17g", options.fixed_dt);
         args.insert(args.end(), {"--fixed-dt", dt});
     }
+    if (options.headless)
+        args.push_back("--headless");
     // The side's own options come after the common ones, so that they win; the results file comes last.
     args.insert(args.end(), side.args.begin(), side.args.end());
     args.insert(args.end(), {"--csv", csv});

@@ -101,6 +101,12 @@ class usage_formatter : public CLI::Formatter {
 // What to run: the display, the run lengths, the simulation, the scenes.
 void declare_run_options(CLI::App& app, bench_options& o) {
     app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
+    app.add_flag("--headless", o.headless,
+                 "draw into a framebuffer object of --size through EGL's surfaceless\n"
+                 "platform: no window, no X server. Each frame ends with a fence\n"
+                 "wait (glFenceSync, glClientWaitSync) instead of a flip, so its\n"
+                 "time is its GL work without the X server's copy. With --ab,\n"
+                 "both sides' benches run so");
     app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
         ->option_text("N")
         ->check(CLI::Range(1, max_frames));
@@ -284,10 +290,10 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
         "or the player's folder that the tarnwick launcher makes (~/.local/share/tarnwick).",
         "tarnwick-bench");
     app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
-                "could not be read or written or a bench of --ab that failed, 2 bad options (of --ab's\n"
-                "benches too), 3 a scene's frame differs from its reference (or it has none), 4 a scene\n"
-                "slower than --fail-slower allows, 5 with --fail-slower, a scene that cannot be judged\n"
-                "(unknown or inconclusive).\n");
+                "could not be read or written, a missing data folder, (--headless) no EGL context or a\n"
+                "bench of --ab that failed, 2 bad options (of --ab's benches too), 3 a scene's frame\n"
+                "differs from its reference (or it has none), 4 a scene slower than --fail-slower allows,\n"
+                "5 with --fail-slower, a scene that cannot be judged (unknown or inconclusive).\n");
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();

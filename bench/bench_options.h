@@ -56,6 +56,9 @@ struct bench_options {
     double threshold = 3.0;
     int min_rounds = 5;
     int max_rounds = 20;
+    // Draw into a framebuffer object of an EGL context without a window or X server; each frame ends with a
+    // fence wait instead of a flip.
+    bool headless = false;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

@@ -49,7 +49,7 @@ long resident_kib() {
 
 // Resizes the window and follows with what the game does on a resize.
 void resize_window(glm::ivec2 size) {
-    al_resize_display(display, size.x, size.y);
+    display->resize(size.x, size.y);
     resize_display(float(size.x), float(size.y));
 }
 
@@ -78,7 +78,7 @@ void reset_world() {
 
 void bench_stage::setup() {
     scene.setup();
-    start_size = glm::ivec2(al_get_display_width(display), al_get_display_height(display));
+    start_size = display->size();
     // The scene's own boss is the first enemy; later runs put it back where the game starts it.
     boss_start = enemies.empty() ? glm::vec3(0.0f) : enemies.front()->position;
 }
@@ -151,7 +151,7 @@ void bench_stage::change_window(int change) {
     } else {
         ALLEGRO_EVENT event{};
         event.type = ALLEGRO_EVENT_DISPLAY_RESIZE;
-        event.display.source = display;
+        event.display.source = display->allegro_display();
         scene.handle_event(event);
     }
     scene.motion_blur = !scene.motion_blur;

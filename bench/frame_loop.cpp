@@ -2,6 +2,7 @@
 #include "frame_loop.h"
 
 #include "app/shell/gl.h"
+#include "app/shell/shell.h"
 #include "app/startup.h"
 #include "screenshot.h"
 
@@ -98,7 +99,7 @@ void frame_loop::step(const scene_run& run, int index, bool measured, bool keep,
     stage.step(options.fixed_dt > 0.0 ? float(options.fixed_dt) : measured_dt);
     const double reading = read_back(keep, result);
     const bench_clock::time_point t1 = bench_clock::now();
-    al_flip_display();
+    display->present();
     const bench_clock::time_point t2 = bench_clock::now();
     after_first_frame();
     stage.end_frame();

@@ -1,12 +1,14 @@
 // tarnwick-bench: runs the game's scenes for a fixed number of frames and prints frame-time statistics.
 #include "ab_runner.h"
 #include "app/startup.h"
+#include "app/shell/egl_framebuffer.h"
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
+#include "assets/mesh.h"
 #include "bench_options.h"
 #include "bench_report.h"
 #include "bench_stage.h"
-#include "data_folder.h"
+#include "data_folders.h"
 #include "frame_loop.h"
 #include "frame_summary.h"
 #include "reference_check.h"
@@ -14,6 +16,7 @@
 #include "scene_plan.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <streambuf>
@@ -26,17 +29,39 @@ class null_buffer : public std::streambuf {
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-void start_display(const bench_options& options) {
+// Where a failed model import is reported: the bench's own standard output, not a box nobody can dismiss.
+std::ostream* import_report = nullptr;
+
+void print_import_failure(const std::string& text) {
+    *import_report << "import failed: " << text << std::endl;
+}
+
+// Starts the game in a window, or on a framebuffer of EGL's with --headless. False, with the reason on
+// standard error, when no headless context can be made.
+bool start_display(const bench_options& options) {
     display_config config;
     config.width = options.width;
     config.height = options.height;
     config.fullscreen = false;
-    init(&config);
+    if (!options.headless) {
+        init(&config);
+        return true;
+    }
+    std::string error;
+    std::unique_ptr<egl_framebuffer> framebuffer =
+        egl_framebuffer::open(options.width, options.height, error);
+    if (!framebuffer) {
+        std::cerr << "tarnwick-bench: no headless OpenGL context: " << error << std::endl;
+        return false;
+    }
+    init(config, framebuffer.release());
+    return true;
 }
 
 void print_banner(const bench_options& options, std::ostream& report) {
-    report << "tarnwick-bench " << options.width << "x" << options.height << ", " << options.frames
-           << " frames per scene after " << options.warmup << " warm-up, seed " << options.seed << ", dt "
+    report << "tarnwick-bench " << options.width << "x" << options.height
+           << (options.headless ? " headless" : "") << ", " << options.frames << " frames per scene after "
+           << options.warmup << " warm-up, seed " << options.seed << ", dt "
            << (options.fixed_dt > 0.0 ? std::to_string(options.fixed_dt) + " s fixed"
                                       : std::string("measured"))
            << "\nGL_RENDERER: " << reinterpret_cast<const char*>(glGetString(GL_RENDERER))
@@ -74,7 +99,10 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
 int run_bench(const bench_options& options, std::ostream& report) {
-    start_display(options);
+    import_report = &report;
+    set_import_failure_reporter(print_import_failure);
+    if (!start_display(options))
+        return 1;
     // --startup is timed from outside: its one line is all it prints.
     if (!options.startup_only)
         print_banner(options, report);
@@ -165,6 +193,16 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Checked before any window or context, so that a run in the wrong folder ends at once and says where to
+    // run instead.
+    const std::string missing = missing_data_folder(".");
+    if (!missing.empty()) {
+        std::error_code ignored;
+        std::cerr << missing_data_message(missing, std::filesystem::current_path(ignored).string(),
+                                          data_folder_for(own_executable()))
+                  << std::endl;
+        return 1;
+    }
     std::ostream report(std::cout.rdbuf());
     null_buffer quiet;
     std::cout.rdbuf(&quiet);

@@ -1,4 +1,4 @@
-// Reading the back buffer into an image, and saving it as a PNG file.
+// Reading the frame drawn (before presentation) into an image, and saving it as a PNG file.
 #include "screenshot.h"
 
 #include "app/shell/gl.h"
@@ -8,7 +8,8 @@
 
 rgb_image read_back_buffer(int width, int height) {
     const size_t row = size_t(width) * 3;
-    glReadBuffer(GL_BACK);
+    // The read buffer is left as the surface set it (a window's back buffer, or the framebuffer object's
+    // colour), where the motion blur reads from too.
     const std::vector<uint8_t> pixels = read_back_rgb(0, 0, width, height);
     // GL's rows run bottom up; the image's top down.
     rgb_image image{width, height, std::vector<uint8_t>(pixels.size())};

@@ -1,11 +1,11 @@
-// Reading the back buffer into an image, and saving it as a PNG file.
+// Reading the frame drawn (before presentation) into an image, and saving it as a PNG file.
 #pragma once
 
 #include "image_compare.h"
 
 #include <string>
 
-// The whole back buffer of the current display (before it is presented), top row first.
+// The whole frame drawn on the current display (before it is presented), top row first.
 rgb_image read_back_buffer(int width, int height);
 // The back buffer written to file as an RGB PNG. Returns false when the file could not be written.
 bool save_back_buffer_png(const std::string& file, int width, int height);

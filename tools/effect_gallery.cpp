@@ -1,4 +1,5 @@
 // Renders every effect into PPM pictures for looking at: `tools/effect_gallery DIR` from the build directory.
+#include "app/shell/shell.h"
 #include "assets/mesh.h"
 #include "game/particle_buffer.h"
 #include "render/camera.h"
@@ -243,7 +244,7 @@ void motion_pictures() {
         compose_frame();
         if (frame == 7)
             save("motion");
-        al_flip_display();
+        display->present();
         shaders->motion->advance();
     }
     set_view(forward_view());

@@ -9,7 +9,9 @@
 #include <cstdlib>
 
 namespace {
-void set_display_title(const std::string& text) { al_set_window_title(display, text.c_str()); }
+void set_display_title(const std::string& text) {
+    al_set_window_title(display->allegro_display(), text.c_str());
+}
 } // namespace
 
 int main() {
@@ -38,7 +40,7 @@ int main() {
 
         // Draw
         scene.draw();
-        al_flip_display();
+        display->present();
         scene.end_frame();
         statistics.count_pass(al_get_time(), al_get_time);
         title.show(scene.paused, statistics.latest_fps());

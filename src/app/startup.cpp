@@ -48,10 +48,13 @@ bool display_size_supported(const display_config& config) {
            config.height <= max_viewport[1];
 }
 
-// Allegro itself and its keyboard, mouse and joystick drivers.
-void install_drivers() {
+// Allegro itself and, for a window, its keyboard, mouse and joystick drivers. A display without a window
+// takes no input, and without an X server the mouse driver could not be installed.
+void install_drivers(bool input) {
     if (!al_install_system(ALLEGRO_VERSION_INT, atexit))
         exit_with_message("Could not init Allegro.", 1);
+    if (!input)
+        return;
     if (!al_install_keyboard())
         exit_with_message("Could not install keyboard.", 1);
     if (!al_install_mouse())
@@ -60,8 +63,8 @@ void install_drivers() {
         exit_with_message("Could not install joystick.", 1);
 }
 
-// An OpenGL display of the configured size with the given mode flag (0 for a window); null when it fails.
-ALLEGRO_DISPLAY* create_display(const display_config& config, int mode_flag) {
+// An OpenGL window of the configured size with the given mode flag (0 for a window); null when it fails.
+ALLEGRO_DISPLAY* create_window(const display_config& config, int mode_flag) {
     al_set_new_display_flags(ALLEGRO_OPENGL | ALLEGRO_RESIZABLE | mode_flag);
     // Allegro may otherwise pick a visual without a depth buffer (Xvfb does), and the depth-tested scene
     // then draws in submission order: the backdrop would cover the inspection models.
@@ -72,12 +75,12 @@ ALLEGRO_DISPLAY* create_display(const display_config& config, int mode_flag) {
     return al_create_display(config.width, config.height);
 }
 
-// Opens the OpenGL display of the configured size and mode; leaves display null when that fails. Full screen
-// switches the screen's mode; where the configured size is not one of its modes (most desktops, Xvfb), a
-// full-screen window at the desktop's size takes its place. Returns the settings with the size opened.
-display_config open_display(const display_config& config) {
-    display = create_display(config, config.fullscreen ? ALLEGRO_FULLSCREEN : 0);
-    if (!display && config.fullscreen) {
+// Opens the game's OpenGL window of the configured size and mode; leaves display null when that fails. Full
+// screen switches the screen's mode; where the configured size is not one of its modes (most desktops, Xvfb),
+// a full-screen window at the desktop's size takes its place. Returns the settings with the size opened.
+display_config open_window(const display_config& config) {
+    ALLEGRO_DISPLAY* window = create_window(config, config.fullscreen ? ALLEGRO_FULLSCREEN : 0);
+    if (!window && config.fullscreen) {
         // Without a window manager the window keeps the size it is made with, so it is made at the screen's.
         ALLEGRO_MONITOR_INFO screen;
         display_config whole_screen = config;
@@ -85,31 +88,50 @@ display_config open_display(const display_config& config) {
             whole_screen.width = screen.x2 - screen.x1;
             whole_screen.height = screen.y2 - screen.y1;
         }
-        display = create_display(whole_screen, ALLEGRO_FULLSCREEN_WINDOW);
-        if (display)
+        window = create_window(whole_screen, ALLEGRO_FULLSCREEN_WINDOW);
+        if (window)
             std::cout << "full screen at " << config.width << "x" << config.height
-                      << " is not a mode of this screen: a full-screen window at "
-                      << al_get_display_width(display) << "x" << al_get_display_height(display) << " instead"
-                      << std::endl;
+                      << " is not a mode of this screen: a full-screen window at " << al_get_display_width(window)
+                      << "x" << al_get_display_height(window) << " instead" << std::endl;
     }
     display_config opened = config;
-    if (display) {
-        opened.width = al_get_display_width(display);
-        opened.height = al_get_display_height(display);
+    if (window) {
+        opened.width = al_get_display_width(window);
+        opened.height = al_get_display_height(window);
     }
-    if (display && !display_size_supported(opened)) {
-        al_destroy_display(display);
-        display = nullptr;
+    if (window && !display_size_supported(opened)) {
+        al_destroy_display(window);
+        window = nullptr;
     }
+    if (window)
+        display = new allegro_window(window);
     return opened;
 }
 
+// Takes the display the caller opened, or opens the game's window; leaves display null when that fails.
+// Returns the settings with the size opened.
+display_config open_display(const display_config& config, display_surface* opened) {
+    if (!opened)
+        return open_window(config);
+    display = opened;
+    if (!display_size_supported(config)) {
+        delete display;
+        display = nullptr;
+    }
+    return config;
+}
+
+// The sources that exist: a display without a window has no input drivers and no events of its own.
 void create_event_queue() {
     event_queue = al_create_event_queue();
-    al_register_event_source(event_queue, al_get_keyboard_event_source());
-    al_register_event_source(event_queue, al_get_mouse_event_source());
-    al_register_event_source(event_queue, al_get_joystick_event_source());
-    al_register_event_source(event_queue, al_get_display_event_source(display));
+    if (al_is_keyboard_installed())
+        al_register_event_source(event_queue, al_get_keyboard_event_source());
+    if (al_is_mouse_installed())
+        al_register_event_source(event_queue, al_get_mouse_event_source());
+    if (al_is_joystick_installed())
+        al_register_event_source(event_queue, al_get_joystick_event_source());
+    if (display->allegro_display())
+        al_register_event_source(event_queue, al_get_display_event_source(display->allegro_display()));
     al_register_event_source(event_queue, al_get_timer_event_source(timer));
 }
 
@@ -132,15 +154,13 @@ void create_game_objects() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     weapon = new machine_gun(shot_mode::drawn);
 }
-} // namespace
 
-void init() { init(nullptr); }
-
-void init(const display_config* given) {
+// init's steps in their order; opened is a display the caller made, or null for the game's window.
+void start(const display_config* given, display_surface* opened) {
     keep_freed_heap();
     set_shutdown_handler(shutdown);
-    install_drivers();
-    const display_config config = open_display(given ? *given : load_display_config());
+    install_drivers(opened == nullptr);
+    const display_config config = open_display(given ? *given : load_display_config(), opened);
     timer = al_create_timer(double(timer_period));
     if (!display)
         exit_with_message("Could not init display.", 1);
@@ -149,6 +169,13 @@ void init(const display_config* given) {
     create_game_objects();
     std::cout << std::boolalpha;
 }
+} // namespace
+
+void init() { start(nullptr, nullptr); }
+
+void init(const display_config* given) { start(given, nullptr); }
+
+void init(const display_config& config, display_surface* opened) { start(&config, opened); }
 
 void shutdown() {
     // Shots and enemies hold GL objects: release them while the context still exists.
@@ -156,8 +183,7 @@ void shutdown() {
         release_game_objects();
     if (timer)
         al_destroy_timer(timer);
-    if (display)
-        al_destroy_display(display);
+    delete display;
     if (event_queue)
         al_destroy_event_queue(event_queue);
     timer = nullptr;
@@ -179,7 +205,7 @@ void resize_display(float width, float height) {
         set_projection(make_projection(width, height));
         set_viewport_size(width, height);
     }
-    al_acknowledge_resize(display);
+    display->acknowledge_resize();
 }
 
 ALLEGRO_EVENT_QUEUE* get_event_queue() { return event_queue; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/config.h"
+#include "app/shell/display_surface.h"
 #include "app/shell/gl.h"
 
 extern ALLEGRO_TIMER* timer;
@@ -11,6 +12,9 @@ extern ALLEGRO_EVENT_QUEUE* event_queue;
 void init();
 // The same with display settings given by the caller instead of "tarnwick.cfg" (null: read the file).
 void init(const display_config* given);
+// The same on a display the caller has opened (the bench's framebuffer without a window), which start-up
+// then owns: Allegro's system starts without its keyboard, mouse and joystick drivers.
+void init(const display_config& config, display_surface* opened);
 // Releases what init created, only what exists; also runs on the fatal-exit road.
 void shutdown();
 // Answers a display-resize event: new projection and viewport size, then acknowledges the resize.

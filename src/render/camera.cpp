@@ -55,7 +55,7 @@ void set_viewport_size(float width, float height) {
 glm::vec2 get_display_size() {
     if (!display)
         return glm::vec2(0.0f);
-    return glm::vec2(float(al_get_display_width(display)), float(al_get_display_height(display)));
+    return glm::vec2(display->size());
 }
 
 glm::mat4 get_view() { return view; }

@@ -1,4 +1,22 @@
-# The bench scripts' start: the end-to-end helpers (an X server of its own, a scratch folder, check and finish)
-# and the real tarnwick-bench with the sanitizer preload.
+# The bench scripts' start: the end-to-end helpers (an X server of its own unless TARNWICK_NO_X is set, a
+# scratch folder, check and finish) and the real tarnwick-bench with the sanitizer preload, which draws
+# headless where there is no X server.
 source "$(dirname "$0")/../e2e/lib.sh"
-bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" "$@" </dev/null; }
+bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" ${TARNWICK_NO_X:+--headless} "$@" </dev/null; }
+only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
+
+# A barrage at the highest level through every window change: its shots and their GL objects go with them
+# once it stops firing. 12 frames a cycle let a volley (one in 0.1 s) out at the bench's frame rate.
+check_barrage() {
+    bench --scene barrage:cycle=12 --frames 80 --warmup 2 >"$work/out" 2>"$work/err"
+    local status=$? note fired made
+    note=$(grep -E "^  barrage:level=4:enemies=50:cycle=12: " "$work/out")
+    fired=$(echo "$note" | sed -nE 's/.*: ([0-9]+) shots fired.*/\1/p')
+    made=$(echo "$note" | sed -nE 's/.* of their ([0-9]+) GL objects;.*/\1/p')
+    check "barrage exits 0 (was $status)" [ "$status" -eq 0 ]
+    check "barrage fired shots (${fired:-none})" [ "${fired:-0}" -gt 0 ]
+    check "barrage went through every window change" grep -qE "\), 6 window changes;" <<<"$note"
+    check "barrage left no shot and none of its ${made:-?} GL objects" \
+        grep -qE "left 0 shots and 0 of their [1-9][0-9]* GL objects; resident memory [0-9]+ KiB$" <<<"$note"
+    check "barrage: nothing on standard error but progress lines" only_progress "$work/err"
+}

@@ -1,13 +1,10 @@
 // The bench's plumbing: CSV fields with commas and quotes survive a round trip, the provenance picks the
-// driver's variables and tells what differs, child processes get their arguments, environment and folder, and
-// the data is found beside a build or under an install prefix.
+// driver's variables and tells what differs, and child processes get their arguments, environment and folder.
 #include "child_process.h"
 #include "csv_fields.h"
-#include "data_folder.h"
 #include "provenance.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -105,35 +102,4 @@ TEST(child_process, assignments_are_checked) {
         else
             EXPECT_FALSE(error.empty());
     }
-}
-
-TEST(data_folder, found_beside_a_build_or_under_an_install_prefix) {
-    namespace fs = std::filesystem;
-    char pattern[] = "/tmp/tarnwick-data.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path root = pattern;
-    const auto make_data = [](const fs::path& folder, bool complete) {
-        for (const char* item : {"shaders", "textures", "meshes"}) {
-            if (complete || std::string(item) != "meshes")
-                fs::create_directories(folder / item);
-        }
-    };
-    make_data(root / "build", true);
-    make_data(root / "prefix" / "share" / "tarnwick", true);
-    fs::create_directories(root / "prefix" / "bin");
-    make_data(root / "partial", false);
-    struct row {
-        fs::path bench;
-        std::string folder;
-    };
-    const row table[] = {
-        {root / "build" / "tarnwick-bench", (root / "build").string()},
-        {root / "prefix" / "bin" / "tarnwick-bench", (root / "prefix" / "share" / "tarnwick").string()},
-        {root / "partial" / "tarnwick-bench", ""},
-        {root / "nowhere" / "tarnwick-bench", ""},
-    };
-    for (const row& r : table)
-        EXPECT_EQ(data_folder_for(r.bench.string()), r.folder) << r.bench;
-    EXPECT_EQ(fs::path(own_executable()).filename(), "bench_unit_tests");
-    fs::remove_all(root);
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The committed reference pictures (bench/references, made at 320x240 on Mesa's llvmpipe) against the real
-# tarnwick-bench: every scene but barrage matches. Then the check fails as it should: a scene rendered with
+# tarnwick-bench, headless with no X server: every scene but barrage matches. Then the check fails as it should: a scene rendered with
 # another texture filter than its reference, and a scene with no reference, end with status 3, and the
 # filter mismatch leaves the actual frame and a diff with red pixels.
+TARNWICK_NO_X=1
 . "$(dirname "$0")/bench_check.sh"
 : "${TARNWICK_REFERENCES:?}"
 small() { bench --size 320x240 --frames 1 --warmup 0 "$@"; }

@@ -2,8 +2,11 @@
 # X server and drive it with xdotool. Expects TARNWICK_BIN and TARNWICK_SOURCE (set by ctest).
 set -u
 
-# Each test gets an X server of its own, so no other test's window can take the keyboard focus.
-if [ -z "${TARNWICK_OWN_X:-}" ]; then
+# Each test gets an X server of its own, so no other test's window can take the keyboard focus. A script that
+# needs none (the headless bench) sets TARNWICK_NO_X and runs with no display at all.
+if [ -n "${TARNWICK_NO_X:-}" ]; then
+    unset DISPLAY
+elif [ -z "${TARNWICK_OWN_X:-}" ]; then
     export TARNWICK_OWN_X=1
     exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi

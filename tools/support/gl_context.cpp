@@ -15,12 +15,14 @@ bool open_gl_context(int width, int height) {
             al_set_new_display_flags(ALLEGRO_OPENGL | ALLEGRO_RESIZABLE);
             al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
             // Under a heavily loaded X server a context now and then fails to come up; try again.
-            for (int attempt = 0; attempt < 5 && !display; ++attempt) {
+            ALLEGRO_DISPLAY* window = nullptr;
+            for (int attempt = 0; attempt < 5 && !window; ++attempt) {
                 if (attempt > 0)
                     al_rest(0.5);
-                display = al_create_display(width, height);
+                window = al_create_display(width, height);
             }
-            if (display) {
+            if (window) {
+                display = new allegro_window(window);
                 set_fixed_gl_state();
                 create_global_matrices_buffer();
                 view = glm::mat4(1.0f);
@@ -42,8 +44,8 @@ std::vector<uint8_t> read_back_rgb(int x, int y, int width, int height) {
 }
 
 void save_back_buffer_ppm(const std::string& path) {
-    const int w = al_get_display_width(display);
-    const int h = al_get_display_height(display);
+    const int w = display->size().x;
+    const int h = display->size().y;
     const std::vector<uint8_t> pixels = read_back_rgb(0, 0, w, h);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)

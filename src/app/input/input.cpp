@@ -6,17 +6,30 @@
 
 #include <iostream>
 
+namespace {
+// Without the drivers (a display with no window installs none) nothing is held and the cursor rests on
+// the top-left pixel; Allegro would stop the process on an assertion instead.
+ALLEGRO_KEYBOARD_STATE keyboard_state() {
+    ALLEGRO_KEYBOARD_STATE state{};
+    if (al_is_keyboard_installed())
+        al_get_keyboard_state(&state);
+    return state;
+}
+
+ALLEGRO_MOUSE_STATE mouse_state() {
+    ALLEGRO_MOUSE_STATE state{};
+    if (al_is_mouse_installed())
+        al_get_mouse_state(&state);
+    return state;
+}
+} // namespace
+
 bool key_down(int key) {
-    ALLEGRO_KEYBOARD_STATE state;
-    al_get_keyboard_state(&state);
+    const ALLEGRO_KEYBOARD_STATE state = keyboard_state();
     return al_key_down(&state, key);
 }
 
-bool mouse_button_down(int mask) {
-    ALLEGRO_MOUSE_STATE state;
-    al_get_mouse_state(&state);
-    return (state.buttons & mask) != 0;
-}
+bool mouse_button_down(int mask) { return (mouse_state().buttons & mask) != 0; }
 
 glm::vec2 pixels_to_ndc(glm::vec2 pixels, glm::vec2 size) {
     if (size.x <= 0.0f || size.y <= 0.0f)
@@ -25,8 +38,7 @@ glm::vec2 pixels_to_ndc(glm::vec2 pixels, glm::vec2 size) {
 }
 
 glm::vec2 mouse_position_ndc() {
-    ALLEGRO_MOUSE_STATE state;
-    al_get_mouse_state(&state);
+    const ALLEGRO_MOUSE_STATE state = mouse_state();
     return pixels_to_ndc(glm::vec2(float(state.x), float(state.y)), get_display_size());
 }
 

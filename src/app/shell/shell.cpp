@@ -9,7 +9,7 @@
 #include <iostream>
 #include <unistd.h>
 
-ALLEGRO_DISPLAY* display = nullptr;
+display_surface* display = nullptr;
 
 namespace {
 void (*shutdown_handler)() = nullptr;
@@ -23,8 +23,8 @@ bool show_message_box(const std::string& message, int status) {
         al_init_native_dialog_addon();
     const message_box_text box = box_text_for(message);
     const int flags = status == 0 ? 0 : ALLEGRO_MESSAGEBOX_ERROR;
-    return al_show_native_message_box(display, box.title.c_str(), box.heading.c_str(), box.text.c_str(),
-                                      nullptr, flags) != 0;
+    return al_show_native_message_box(display ? display->allegro_display() : nullptr, box.title.c_str(),
+                                      box.heading.c_str(), box.text.c_str(), nullptr, flags) != 0;
 }
 } // namespace
 

@@ -1,12 +1,14 @@
 // The few services of the application shell that lower code calls: the fatal exit and the display handle.
 #pragma once
 
+#include "display_surface.h"
 #include "gl.h"
 
 #include <string>
 
-// The window with its OpenGL context; null until start-up has opened it.
-extern ALLEGRO_DISPLAY* display;
+// What frames are drawn into (the game's window, or the bench's framebuffer without one) with its OpenGL
+// context; null until start-up has opened it.
+extern display_surface* display;
 
 // Writes message to standard error, shows it in a message box when boxes are on (else waits for Enter when
 // a person is at the console), runs the installed shutdown and ends the process with status. Never returns.
