@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "app/config.h"
+#include "app/gl_requirements.h"
 #include "app/shell/shell.h"
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -78,6 +80,20 @@ void open_display(const display_config& config) {
     }
 }
 
+const char* gl_string(GLenum name) {
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// Before any shader compiles: a context that cannot run them ends start-up with what is missing, where a
+// compile failure would say nothing useful.
+void require_shader_support() {
+    const std::string shortfall =
+        gl_shortfall(gl_string(GL_RENDERER), gl_string(GL_VERSION), gl_string(GL_SHADING_LANGUAGE_VERSION));
+    if (!shortfall.empty())
+        exit_with_message(shortfall, 1);
+}
+
 void create_event_queue() {
     event_queue = al_create_event_queue();
     al_register_event_source(event_queue, al_get_keyboard_event_source());
@@ -119,6 +135,7 @@ void init(const display_config* given) {
     timer = al_create_timer(double(timer_period));
     if (!display)
         exit_with_message("Could not init display.", 1);
+    require_shader_support();
     create_event_queue();
     prepare_gl(config);
     create_game_objects();
