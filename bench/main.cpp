@@ -52,7 +52,7 @@ struct reference_tally {
 // Checks or writes the picture of a scene's run-th run against its reference; prints the line after the
 // scene's last run (on the first failure, later runs are not checked).
 void handle_reference(const bench_options& options, const scene_run& run, int number,
-                      const rgb_image& picture, reference_tally& tally, std::ostream& report) {
+                      const measured_run& measured, reference_tally& tally, std::ostream& report) {
     const bool checking = !options.reference_dir.empty();
     if (!checking && options.update_reference_dir.empty())
         return;
@@ -62,8 +62,8 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
     if (run.reference_frame <= 0)
         scene.line = "reference " + run.label + ": none (the window changes size)";
     else if (scene.ok && (checking || number == 1))
-        scene = checking ? check_reference(options, run.label, picture)
-                         : update_reference(options, run.label, picture);
+        scene = checking ? check_reference(options, run.label, measured.picture)
+                         : update_reference(options, run.label, measured.picture, measured.variants);
     if (number < options.repeat)
         return;
     report << scene.line << std::endl;
@@ -97,7 +97,7 @@ int run_bench(const bench_options& options, std::ostream& report) {
             int left_over = 0;
             const std::string note = stage.finish(left_over);
             outputs.add_run(run.label, number, measured.samples, note);
-            handle_reference(options, run, number, measured.picture, references, report);
+            handle_reference(options, run, number, measured, references, report);
             if (left_over > 0) {
                 std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
                           << " shots or shot GL objects behind" << std::endl;
