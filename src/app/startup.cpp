@@ -3,6 +3,7 @@
 
 #include "app/config.h"
 #include "app/gl_requirements.h"
+#include "app/quiet_display.h"
 #include "app/shell/shell.h"
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
@@ -73,7 +74,7 @@ void open_display(const display_config& config) {
     al_set_new_display_option(ALLEGRO_DEPTH_SIZE, 24, ALLEGRO_SUGGEST);
     // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
     if (config.width > 0 && config.height > 0)
-        display = al_create_display(config.width, config.height);
+        display = create_display_quietly(config.width, config.height);
     if (display && !display_size_supported(config)) {
         al_destroy_display(display);
         display = nullptr;
