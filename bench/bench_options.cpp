@@ -1,10 +1,14 @@
 // The benchmark's command line through CLI11; the scene and screenshot grammars are ours. No GL here.
 #include "bench_options.h"
 
+#include "driver_matrix.h"
+#include "planted_faults.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -178,6 +182,53 @@ void declare_other_options(CLI::App& app, bench_options& o) {
     app.set_help_flag("-h,--help", "this text");
 }
 
+// Which driver a run must be on, and the driver matrix.
+void declare_driver_options(CLI::App& app, bench_options& o) {
+    const CLI::Validator pattern = ours([](const std::string& text) {
+        try {
+            std::regex check(text);
+        } catch (const std::regex_error&) {
+            return "needs a regular expression, not '" + text + "'";
+        }
+        return std::string();
+    });
+    app.add_option("--expect-renderer", o.expect_renderer,
+                   "exit at once with status 6 when GL_RENDERER does not match the\n"
+                   "regular expression RE (a driver Mesa silently replaced)")
+        ->option_text("RE")
+        ->check(pattern);
+    CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,
+                                         "the driver matrix instead of a run: on each driver (--list names\n"
+                                         "them) the references of --reference and a timing, then every\n"
+                                         "planted fault in a copy of shaders/, each of which must fail its\n"
+                                         "scenes; other options pass on to those runs. Prints one table,\n"
+                                         "keeps every run's output and writes DIR/drivers.csv and\n"
+                                         "DIR/faults.csv; a driver that does not load is skipped")
+                              ->option_text("DIR")
+                              ->check(file_name);
+    matrix->needs(app.get_option("--reference"));
+    for (const char* other : {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare"})
+        matrix->excludes(app.get_option(other));
+    const CLI::Validator known_driver = ours([](const std::string& text) {
+        return find_driver(text) ? std::string() : "unknown driver '" + text + "' (--list shows the drivers)";
+    });
+    const CLI::Validator known_fault = ours([](const std::string& text) {
+        return text == "none" || find_fault(text) ? std::string()
+                                                  : "unknown fault '" + text + "' (--list shows the faults)";
+    });
+    app.add_option("--driver", o.driver_names, "with --drivers, only this driver; repeatable")
+        ->option_text("NAME")
+        ->check(known_driver)
+        ->needs(matrix)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--fault", o.fault_names,
+                   "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
+        ->option_text("NAME")
+        ->check(known_fault)
+        ->needs(matrix)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
 // The command line with every option declared and bound to o and texts.
 std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     auto app = std::make_unique<CLI::App>(
@@ -186,13 +237,15 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
         "tarnwick-bench");
     app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it or a file that\n"
                 "could not be read or written, 2 bad options, 3 a scene's frame differs from its\n"
-                "reference (or it has none), 4 a scene slower than --fail-slower allows.\n");
+                "reference (or it has none; with --drivers also a planted fault that passed), 4 a scene\n"
+                "slower than --fail-slower allows, 6 GL_RENDERER does not match --expect-renderer.\n");
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();
     declare_run_options(*app, o);
     declare_output_options(*app, o);
     declare_other_options(*app, o);
+    declare_driver_options(*app, o);
     return app;
 }
 

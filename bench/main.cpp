@@ -7,6 +7,7 @@
 #include "bench_stage.h"
 #include "frame_loop.h"
 #include "frame_summary.h"
+#include "matrix_runner.h"
 #include "reference_check.h"
 #include "run_comparison.h"
 #include "scene_plan.h"
@@ -14,9 +15,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <streambuf>
 
 namespace {
+constexpr int renderer_mismatch_status = 6;
+
 // Swallows the game's own console chatter (shots, waves, BMP headers) so the table stays readable.
 class null_buffer : public std::streambuf {
   protected:
@@ -40,6 +44,16 @@ void print_banner(const bench_options& options, std::ostream& report) {
            << "\nGL_RENDERER: " << reinterpret_cast<const char*>(glGetString(GL_RENDERER))
            << "\nGL_VERSION:  " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << "\n"
            << summary_header() << std::endl;
+}
+
+// False, after saying so, when the driver is not the one --expect-renderer asks for.
+bool renderer_as_expected(const bench_options& options) {
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (options.expect_renderer.empty() || std::regex_search(renderer, std::regex(options.expect_renderer)))
+        return true;
+    std::cerr << "tarnwick-bench: GL_RENDERER \"" << renderer << "\" does not match --expect-renderer \""
+              << options.expect_renderer << "\"" << std::endl;
+    return false;
 }
 
 // The reference outcome of the scene under way, and the failures over the whole bench.
@@ -73,6 +87,10 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
 int run_bench(const bench_options& options, std::ostream& report) {
     start_display(options);
+    if (!renderer_as_expected(options)) {
+        shutdown();
+        return renderer_mismatch_status;
+    }
     print_banner(options, report);
     const provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                                                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
@@ -146,6 +164,8 @@ int main(int argc, char** argv) {
     }
     if (!options.compare.empty())
         return run_compare(options);
+    if (!options.drivers_dir.empty())
+        return run_driver_matrix(options, std::vector<std::string>(argv + 1, argv + argc), std::cout);
     if (options.list) {
         for (const scene_info& s : scene_catalogue()) {
             std::cout << s.name;
@@ -153,6 +173,7 @@ int main(int argc, char** argv) {
                 std::cout << ":" << k.name << "=" << k.fallback;
             std::cout << "\n    " << s.description << "\n";
         }
+        print_matrix_catalogue(std::cout);
         return 0;
     }
 
