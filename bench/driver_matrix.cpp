@@ -118,8 +118,7 @@ driver_outcome judge_driver_run(const std::string& driver, int status, const ben
     d.gl_version = transcript.gl_version;
     if (status == renderer_status || transcript.renderer.empty()) {
         d.state = driver_state::skipped;
-        d.reason =
-            error.empty() ? "no OpenGL context (status " + std::to_string(status) + ")" : error;
+        d.reason = error.empty() ? "no OpenGL context (status " + std::to_string(status) + ")" : error;
         return d;
     }
     if (status != 0 && status != reference_status) {

@@ -181,6 +181,12 @@ bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::o
 
 int run_driver_matrix(const bench_options& options, const std::vector<std::string>& args, std::ostream& out) {
     std::error_code e;
+    // The children and the fault folders take the data from here, as a bench run would.
+    if (!fs::is_directory("shaders", e)) {
+        std::cerr << "tarnwick-bench: no shaders/ in " << fs::current_path(e).string()
+                  << " (run the matrix where the data is, as the bench itself)" << std::endl;
+        return 1;
+    }
     matrix_context m{options,
                      without_options(args, matrix_options),
                      fs::read_symlink("/proc/self/exe", e).string(),

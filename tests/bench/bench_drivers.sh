@@ -29,6 +29,11 @@ check "a driver that does not load is skipped, status 0 (was $status)" [ "$statu
 check "its row says why" grep -qE "^zink +skipped: .+" "$work/out"
 check "drivers.csv says so too" grep -qE "^zink,skipped,.+,,,,,$" "$work/z/drivers.csv"
 
+(cd "$work" && bench --drivers m --reference "$TARNWICK_REFERENCES") >"$work/out" 2>"$work/err"
+status=$?
+check "the matrix away from the data folder: status 1 (was $status)" [ "$status" -eq 1 ]
+check "and it says where it looked" grep -qx "tarnwick-bench: no shaders/ in $work (.*)" "$work/err"
+
 bench --expect-renderer zink --scene empty --frames 1 >"$work/out" 2>"$work/err"
 status=$?
 check "--expect-renderer zink on llvmpipe: status 6 (was $status)" [ "$status" -eq 6 ]
