@@ -2,11 +2,14 @@
 #include "bench_options.h"
 
 #include "child_process.h"
+#include "driver_matrix.h"
+#include "planted_faults.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -281,6 +284,53 @@ std::string cross_check(const bench_options& o) {
     return std::string();
 }
 
+// Which driver a run must be on, and the driver matrix.
+void declare_driver_options(CLI::App& app, bench_options& o) {
+    const CLI::Validator pattern = ours([](const std::string& text) {
+        try {
+            std::regex check(text);
+        } catch (const std::regex_error&) {
+            return "needs a regular expression, not '" + text + "'";
+        }
+        return std::string();
+    });
+    app.add_option("--expect-renderer", o.expect_renderer,
+                   "exit at once with status 6 when GL_RENDERER does not match the\n"
+                   "regular expression RE (a driver Mesa silently replaced)")
+        ->option_text("RE")
+        ->check(pattern);
+    CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,
+                                         "the driver matrix instead of a run: on each driver (--list names\n"
+                                         "them) the references of --reference and a timing, then every\n"
+                                         "planted fault in a copy of shaders/, each of which must fail its\n"
+                                         "scenes; other options pass on to those runs. Prints one table,\n"
+                                         "keeps every run's output and writes DIR/drivers.csv and\n"
+                                         "DIR/faults.csv; a driver that does not load is skipped")
+                              ->option_text("DIR")
+                              ->check(file_name);
+    matrix->needs(app.get_option("--reference"));
+    for (const char* other : {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
+        matrix->excludes(app.get_option(other));
+    const CLI::Validator known_driver = ours([](const std::string& text) {
+        return find_driver(text) ? std::string() : "unknown driver '" + text + "' (--list shows the drivers)";
+    });
+    const CLI::Validator known_fault = ours([](const std::string& text) {
+        return text == "none" || find_fault(text) ? std::string()
+                                                  : "unknown fault '" + text + "' (--list shows the faults)";
+    });
+    app.add_option("--driver", o.driver_names, "with --drivers, only this driver; repeatable")
+        ->option_text("NAME")
+        ->check(known_driver)
+        ->needs(matrix)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--fault", o.fault_names,
+                   "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
+        ->option_text("NAME")
+        ->check(known_fault)
+        ->needs(matrix)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
 // The command line with every option declared and bound to o and texts.
 std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     auto app = std::make_unique<CLI::App>(
@@ -292,8 +342,10 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
                 "could not be read or written, a missing data folder, (--headless) no EGL context or a\n"
                 "bench of --ab that failed, 2 bad options (of --ab's benches too), 3 a scene's frame\n"
-                "differs from its reference (or it has none), 4 a scene slower than --fail-slower allows,\n"
-                "5 with --fail-slower, a scene that cannot be judged (unknown or inconclusive).\n");
+                "differs from its reference (or it has none; with --drivers also a planted fault that\n"
+                "passed), 4 a scene slower than --fail-slower allows, 5 with --fail-slower, a scene that\n"
+                "cannot be judged (unknown or inconclusive), 6 GL_RENDERER does not match\n"
+                "--expect-renderer.\n");
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();
@@ -301,6 +353,7 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     declare_output_options(*app, o);
     CLI::Option* compare = declare_other_options(*app, o);
     declare_ab_options(*app, o, compare);
+    declare_driver_options(*app, o);
     return app;
 }
 

@@ -9,11 +9,14 @@
 #include "game/shot.h"
 #include "game/world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace {
 // Combat enemies live in a shell in front of the camera, and are put back there before they come within
@@ -78,6 +81,7 @@ void reset_world() {
 
 void bench_stage::setup() {
     scene.setup();
+    board.setup();
     start_size = display->size();
     // The scene's own boss is the first enemy; later runs put it back where the game starts it.
     boss_start = enemies.empty() ? glm::vec3(0.0f) : enemies.front()->position;
@@ -106,6 +110,8 @@ void bench_stage::begin(const scene_run& run) {
             arm_gun();
         scene.paused = false;
         keep_combat_going(0.0f);
+    } else if (run.scene == "effects") {
+        reset_world();
     } else {
         start_scene_world();
     }
@@ -182,7 +188,13 @@ void bench_stage::step(float dt) {
     if (!scene.paused)
         keep_combat_going(dt);
     scene.update(dt, false);
+    draw_frame(0);
+}
+
+void bench_stage::draw_frame(int burn_shift) {
     scene.draw();
+    if (current.scene == "effects")
+        board.draw(burn_shift);
 }
 
 void bench_stage::end_frame() {
@@ -190,6 +202,23 @@ void bench_stage::end_frame() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     else
         scene.end_frame();
+}
+
+bool bench_stage::redraw_burning(int points) {
+    std::vector<std::pair<enemy*, int>> burning;
+    for (enemy* e : enemies) {
+        if (e->health >= 0 && e->health < intact_health)
+            burning.emplace_back(e, e->health);
+    }
+    if (burning.empty() && current.scene != "effects")
+        return false;
+    for (auto& [e, health] : burning)
+        e->health = std::clamp(health + points, 0, intact_health - 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw_frame(points);
+    for (auto& [e, health] : burning)
+        e->health = health;
+    return true;
 }
 
 std::string bench_stage::finish(int& left_over) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/main_scene.h"
+#include "effect_board.h"
 #include "scene_plan.h"
 #include "shot_ledger.h"
 
@@ -19,6 +20,9 @@ class bench_stage {
     void step(float dt);
     // After presentation: clears and turns the motion-blur ring.
     void end_frame();
+    // Draws the frame just drawn again from a cleared back buffer, with every dissolve's health moved by
+    // points (0 draws it as it was). False, drawing nothing, when nothing in the scene dissolves.
+    bool redraw_burning(int points);
     // Ends the run. A barrage lets its shots fly out without firing, puts the window back and reports
     // what it fired and what was left (empty for other scenes); left_over counts what outlived the shots.
     std::string finish(int& left_over);
@@ -30,12 +34,15 @@ class bench_stage {
     // of dt seconds.
     void keep_combat_going(float dt);
     void start_scene_world();
+    // The scene, and for the effects scene the board with its dissolves moved by burn_shift points.
+    void draw_frame(int burn_shift);
     // Every cycle frames: the next window size, motion blur flipped, culling flipped every other time.
     void change_window(int change);
     // A fresh gun at the run's level in place of the game's weapon.
     void arm_gun();
 
     main_scene scene;
+    effect_board board;
     scene_run current;
     glm::vec3 boss_start{0.0f};
     glm::ivec2 start_size{0};

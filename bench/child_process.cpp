@@ -2,6 +2,9 @@
 #include "child_process.h"
 
 #include <cctype>
+#include <chrono>
+#include <csignal>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,6 +17,7 @@ extern char** environ;
 
 namespace {
 constexpr int signal_status_base = 128;
+constexpr std::chrono::milliseconds poll_interval(50);
 
 std::string name_of(const std::string& assignment) { return assignment.substr(0, assignment.find('=')); }
 
@@ -51,6 +55,26 @@ bool redirect(posix_spawn_file_actions_t& actions, const child_request& request)
         return false;
     return request.directory.empty() ||
            posix_spawn_file_actions_addchdir_np(&actions, request.directory.c_str()) == 0;
+}
+
+// Waits for the child and returns its wait status; after limit seconds (0: none) it is killed first.
+int wait_for(pid_t pid, int limit, bool& timed_out) {
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limit);
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, limit > 0 ? WNOHANG : 0);
+        if (done == pid || (done < 0 && errno != EINTR))
+            return status;
+        if (done == 0 && std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            timed_out = true;
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return status;
+        }
+        if (done == 0)
+            std::this_thread::sleep_for(poll_interval);
+    }
 }
 } // namespace
 
@@ -107,9 +131,7 @@ child_result run_child(const child_request& request) {
         return result;
     }
     result.started = true;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = wait_for(pid, request.time_limit_seconds, result.timed_out);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : signal_status_base + WTERMSIG(status);
     return result;
 }

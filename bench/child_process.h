@@ -17,6 +17,8 @@ struct child_request {
     // Files that receive the child's standard output and standard error; empty: this process's own.
     std::string output_file;
     std::string error_file;
+    // Seconds after which the child is killed; 0: no limit.
+    int time_limit_seconds = 0;
 };
 
 struct child_result {
@@ -26,6 +28,8 @@ struct child_result {
     int status = -1;
     // Why it could not be started, for the user.
     std::string error;
+    // Killed for outliving its time limit.
+    bool timed_out = false;
 };
 
 // Runs the child to its end; standard input is /dev/null.

@@ -19,6 +19,8 @@ namespace {
 using bench_clock = std::chrono::steady_clock;
 constexpr double progress_interval = 2.0; // seconds
 constexpr int max_reported_gl_errors = 10;
+// Health points by which the unstable-pixel variants move every dissolve.
+constexpr int burn_nudge = 1;
 
 double seconds_between(bench_clock::time_point a, bench_clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
@@ -128,7 +130,19 @@ double frame_loop::read_back(bool keep, measured_run& result) {
     }
     if (keep)
         result.picture = read_back_buffer(options.width, options.height);
+    if (keep && !options.update_reference_dir.empty())
+        read_variants(result);
     return seconds_between(start, bench_clock::now());
+}
+
+void frame_loop::read_variants(measured_run& result) {
+    for (int points : {-burn_nudge, burn_nudge}) {
+        if (!stage.redraw_burning(points))
+            return;
+        result.variants.push_back(read_back_buffer(options.width, options.height));
+    }
+    // The frame is presented as it was drawn.
+    stage.redraw_burning(0);
 }
 
 void frame_loop::after_first_frame() {

@@ -13,6 +13,9 @@
 struct measured_run {
     run_samples samples;
     rgb_image picture;
+    // When references are made: the kept frame drawn again with the dissolves a step further and a step
+    // less burnt (their edges are where drivers round apart); empty when nothing dissolves.
+    std::vector<rgb_image> variants;
 };
 
 class frame_loop {
@@ -36,6 +39,8 @@ class frame_loop {
     // The screenshots of this frame and, when kept, its picture; returns the seconds the reading took,
     // which the frame's time leaves out.
     double read_back(bool keep, measured_run& result);
+    // The kept frame's variants for the reference's unstable-pixel mask.
+    void read_variants(measured_run& result);
     void after_first_frame();
     void count_gl_errors(const scene_run& run, int index);
 

@@ -11,6 +11,7 @@
 #include "data_folders.h"
 #include "frame_loop.h"
 #include "frame_summary.h"
+#include "matrix_runner.h"
 #include "reference_check.h"
 #include "run_comparison.h"
 #include "scene_plan.h"
@@ -19,9 +20,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <streambuf>
 
 namespace {
+constexpr int renderer_mismatch_status = 6;
+
 // Swallows the game's own console chatter (shots, waves, BMP headers) so the table stays readable.
 class null_buffer : public std::streambuf {
   protected:
@@ -69,6 +73,16 @@ void print_banner(const bench_options& options, std::ostream& report) {
            << summary_header() << std::endl;
 }
 
+// False, after saying so, when the driver is not the one --expect-renderer asks for.
+bool renderer_as_expected(const bench_options& options) {
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (options.expect_renderer.empty() || std::regex_search(renderer, std::regex(options.expect_renderer)))
+        return true;
+    std::cerr << "tarnwick-bench: GL_RENDERER \"" << renderer << "\" does not match --expect-renderer \""
+              << options.expect_renderer << "\"" << std::endl;
+    return false;
+}
+
 // The reference outcome of the scene under way, and the failures over the whole bench.
 struct reference_tally {
     reference_outcome scene;
@@ -79,7 +93,7 @@ struct reference_tally {
 // Checks or writes the picture of a scene's run-th run against its reference; prints the line after the
 // scene's last run (on the first failure, later runs are not checked).
 void handle_reference(const bench_options& options, const scene_run& run, int number,
-                      const rgb_image& picture, reference_tally& tally, std::ostream& report) {
+                      const measured_run& measured, reference_tally& tally, std::ostream& report) {
     const bool checking = !options.reference_dir.empty();
     if (!checking && options.update_reference_dir.empty())
         return;
@@ -89,8 +103,8 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
     if (run.reference_frame <= 0)
         scene.line = "reference " + run.label + ": none (the window changes size)";
     else if (scene.ok && (checking || number == 1))
-        scene = checking ? check_reference(options, run.label, picture)
-                         : update_reference(options, run.label, picture);
+        scene = checking ? check_reference(options, run.label, measured.picture)
+                         : update_reference(options, run.label, measured.picture, measured.variants);
     if (number < options.repeat)
         return;
     report << scene.line << std::endl;
@@ -103,6 +117,10 @@ int run_bench(const bench_options& options, std::ostream& report) {
     set_import_failure_reporter(print_import_failure);
     if (!start_display(options))
         return 1;
+    if (!renderer_as_expected(options)) {
+        shutdown();
+        return renderer_mismatch_status;
+    }
     // --startup is timed from outside: its one line is all it prints.
     if (!options.startup_only)
         print_banner(options, report);
@@ -129,7 +147,7 @@ int run_bench(const bench_options& options, std::ostream& report) {
             int left_over = 0;
             const std::string note = stage.finish(left_over);
             outputs.add_run(run.label, number, measured.samples, note);
-            handle_reference(options, run, number, measured.picture, references, report);
+            handle_reference(options, run, number, measured, references, report);
             if (left_over > 0) {
                 std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
                           << " shots or shot GL objects behind" << std::endl;
@@ -183,6 +201,8 @@ int main(int argc, char** argv) {
         return run_compare(options);
     if (options.ab)
         return run_ab(options, std::cout);
+    if (!options.drivers_dir.empty())
+        return run_driver_matrix(options, std::vector<std::string>(argv + 1, argv + argc), std::cout);
     if (options.list) {
         for (const scene_info& s : scene_catalogue()) {
             std::cout << s.name;
@@ -190,6 +210,7 @@ int main(int argc, char** argv) {
                 std::cout << ":" << k.name << "=" << k.fallback;
             std::cout << "\n    " << s.description << "\n";
         }
+        print_matrix_catalogue(std::cout);
         return 0;
     }
 

@@ -5,6 +5,7 @@
 #include "image_compare.h"
 
 #include <string>
+#include <vector>
 
 // The file of a run's label in dir: ':' becomes '_' (the label "filters:texture=1:mipmap=2" gives
 // "dir/filters_texture=1_mipmap=2.png"); suffix goes before ".png".
@@ -16,10 +17,12 @@ struct reference_outcome {
     std::string line;
 };
 
-// Compares picture with the label's reference in options.reference_dir. A mismatch leaves the picture as
-// SCENE-actual.png and the diff as SCENE-diff.png beside it; a match removes those left from before.
+// Compares picture with the label's reference in options.reference_dir, excusing the pixels of the mask
+// SCENE-unstable.png when there is one. A mismatch leaves the picture as SCENE-actual.png and the diff as
+// SCENE-diff.png beside it; a match removes those left from before.
 reference_outcome check_reference(const bench_options& options, const std::string& label,
                                   const rgb_image& picture);
-// Writes picture as the label's reference in options.update_reference_dir, made when missing.
+// Writes picture as the label's reference in options.update_reference_dir, made when missing, and the
+// pixels that variants of it move as its SCENE-unstable.png mask (a mask from before goes when none move).
 reference_outcome update_reference(const bench_options& options, const std::string& label,
-                                   const rgb_image& picture);
+                                   const rgb_image& picture, const std::vector<rgb_image>& variants);

@@ -59,6 +59,11 @@ const std::vector<scene_info>& scene_catalogue() {
          {{"texture", -1, 1, -1}, {"mipmap", -1, 2, -1}},
          "the start scene under each of the six backdrop filter combinations (-1: all)",
          2},
+        {"effects",
+         {},
+         "the game's mesh programs side by side on still solids, each posed where its effect shows\n"
+         "    (a specular highlight, dissolves half burnt, the noise and rainbow colourings)",
+         2},
         {"culling",
          {{"enemies", 0, max_objects, 50}, {"shots", 0, max_objects, 100}},
          "combat with frustum culling on, then off",

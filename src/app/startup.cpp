@@ -2,6 +2,8 @@
 #include "startup.h"
 
 #include "app/config.h"
+#include "app/gl_requirements.h"
+#include "app/quiet_display.h"
 #include "app/shell/shell.h"
 #include "assets/model_store.h"
 #include "assets/texture_store.h"
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -72,7 +75,7 @@ ALLEGRO_DISPLAY* create_window(const display_config& config, int mode_flag) {
     // A size Allegro cannot open (negative, or beyond what the X server takes) fails like any other.
     if (config.width <= 0 || config.height <= 0)
         return nullptr;
-    return al_create_display(config.width, config.height);
+    return create_display_quietly(config.width, config.height);
 }
 
 // Opens the game's OpenGL window of the configured size and mode; leaves display null when that fails. Full
@@ -121,6 +124,20 @@ display_config open_display(const display_config& config, display_surface* opene
     return config;
 }
 
+const char* gl_string(GLenum name) {
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// Before any shader compiles: a context that cannot run them ends start-up with what is missing, where a
+// compile failure would say nothing useful.
+void require_shader_support() {
+    const std::string shortfall =
+        gl_shortfall(gl_string(GL_RENDERER), gl_string(GL_VERSION), gl_string(GL_SHADING_LANGUAGE_VERSION));
+    if (!shortfall.empty())
+        exit_with_message(shortfall, 1);
+}
+
 // The sources that exist: a display without a window has no input drivers and no events of its own.
 void create_event_queue() {
     event_queue = al_create_event_queue();
@@ -164,6 +181,7 @@ void start(const display_config* given, display_surface* opened) {
     timer = al_create_timer(double(timer_period));
     if (!display)
         exit_with_message("Could not init display.", 1);
+    require_shader_support();
     create_event_queue();
     prepare_gl(config);
     create_game_objects();

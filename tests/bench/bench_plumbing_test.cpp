@@ -72,6 +72,10 @@ TEST(child_process, arguments_environment_folder_and_status_reach_the_child) {
 
     const child_result killed = run_child({"sh", {"-c", "kill -9 $$"}, {}, "", "", ""});
     EXPECT_EQ(killed.status, 128 + 9);
+    EXPECT_FALSE(killed.timed_out);
+    const child_result hung = run_child({"sleep", {"30"}, {}, "", "", "", 1});
+    EXPECT_TRUE(hung.timed_out);
+    EXPECT_EQ(hung.status, 128 + 9);
     const child_result missing = run_child({"/nonexistent/bench", {}, {}, "", "", ""});
     EXPECT_FALSE(missing.started);
     EXPECT_NE(missing.error.find("cannot start /nonexistent/bench"), std::string::npos) << missing.error;

@@ -13,7 +13,7 @@ status=$?
 check "every scene runs, status 0 (was $status)" [ "$status" -eq 0 ]
 runs="empty default combat:enemies=50:shots=100 blur inspect filters:texture=0:mipmap=0 \
 filters:texture=1:mipmap=0 filters:texture=0:mipmap=1 filters:texture=1:mipmap=1 filters:texture=0:mipmap=2 \
-filters:texture=1:mipmap=2 culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100 \
+filters:texture=1:mipmap=2 effects culling:on:enemies=50:shots=100 culling:off:enemies=50:shots=100 \
 barrage:level=4:enemies=50:cycle=60"
 for run in $runs; do
     check "two rows for $run with 3 frames" [ "$(grep -cE "^$run +3 +[0-9.]+ " "$work/out")" -eq 2 ]
@@ -28,7 +28,7 @@ check "nothing on standard error but progress lines" only_progress "$work/err"
 "$TARNWICK_BENCH_BIN" --compare "$work/all.csv" "$work/all.csv" --fail-slower 0 >"$work/out" 2>&1
 status=$?
 check "--compare runs, status 0 (was $status)" [ "$status" -eq 0 ]
-check "a file compared with itself: no change in all 14 scenes" [ "$(grep -c " no change$" "$work/out")" -eq 14 ]
+check "a file compared with itself: no change in all 15 scenes" [ "$(grep -c " no change$" "$work/out")" -eq 15 ]
 "$(dirname "$0")/../../scripts/plot-bench" "$work/frames.csv" "$work/plot.png" >/dev/null 2>&1
 check "scripts/plot-bench draws the frames CSV" [ "$(identify -format "%m %w" "$work/plot.png" 2>/dev/null)" = "PNG 1000" ]
 

@@ -11,7 +11,8 @@ bench_within() { timeout "$1" env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENC
 small --update-reference "$work/window" >"$work/out" 2>&1
 small --headless --update-reference "$work/headless" >>"$work/out" 2>&1
 pictures=$(ls "$work/window" 2>/dev/null | wc -l)
-check "13 reference frames drawn in the window (${pictures})" [ "$pictures" -eq 13 ]
+expected=$(ls "${TARNWICK_REFERENCES:?}" | wc -l)
+check "every reference frame and mask drawn in the window (${pictures} of ${expected})" [ "$pictures" -eq "$expected" ]
 for picture in "$work"/window/*.png; do
     name=$(basename "$picture")
     check "headless $name is the window's byte for byte" cmp -s "$picture" "$work/headless/$name"

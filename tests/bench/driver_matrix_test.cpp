@@ -1,0 +1,176 @@
+// The driver matrix's judgement of its child benches, its CSV files, the options it passes on, and the
+// planted faults against today's shaders.
+#include "bench_options.h"
+#include "csv_fields.h"
+#include "driver_matrix.h"
+#include "planted_faults.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+namespace fs = std::filesystem;
+
+std::string file_text(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bench_transcript transcript(const std::string& text) {
+    std::istringstream in(text);
+    return read_transcript(in);
+}
+
+const std::string two_scenes =
+    "GL_RENDERER: softpipe\nGL_VERSION:  3.3 (Compatibility Profile) Mesa\n"
+    "reference default: 0 of 76800 pixels differ (0.000%), largest difference 1, 4 "
+    "shifted by a pixel: ok\n"
+    "reference combat:enemies=50:shots=100: 109 of 76800 pixels differ (0.142%), "
+    "largest difference 149: FAIL (refs/a.png, refs/b.png)\n"
+    "reference barrage:level=4:enemies=50:cycle=60: none (the window changes size)\n";
+
+TEST(driver_matrix, a_driver_run_is_judged_by_its_status_and_what_it_printed) {
+    run_table fps;
+    fps.scenes = {"default", "combat:enemies=50:shots=100", "barrage:level=4:enemies=50:cycle=60"};
+    fps.fps = {{100.0, 110.0}, {20.0}, {5.0}};
+    struct row {
+        int status;
+        std::string printed;
+        std::string error;
+        driver_state state;
+        std::string reason;
+    };
+    const row table[] = {
+        {3, two_scenes, "", driver_state::ran, ""},
+        {6, "", "GL_RENDERER \"llvmpipe\" does not match", driver_state::skipped,
+         "GL_RENDERER \"llvmpipe\" does not match"},
+        {1, "", "Could not init display.", driver_state::skipped, "Could not init display."},
+        {137, "", "", driver_state::skipped, "no OpenGL context (status 137)"},
+        {1, two_scenes, "2 GL error(s)", driver_state::failed, "status 1: 2 GL error(s)"},
+    };
+    for (const row& r : table) {
+        const driver_outcome d = judge_driver_run("softpipe", r.status, transcript(r.printed), r.error, fps);
+        EXPECT_EQ(d.state, r.state) << r.status;
+        EXPECT_EQ(d.reason, r.reason) << r.status;
+    }
+    const driver_outcome d = judge_driver_run("softpipe", 3, transcript(two_scenes), "", fps);
+    EXPECT_EQ(d.renderer, "softpipe");
+    EXPECT_EQ(d.gl_version, "3.3 (Compatibility Profile) Mesa");
+    EXPECT_EQ(d.scenes_ok(), 1);
+    EXPECT_EQ(d.scenes_failed(), 1);
+    ASSERT_EQ(d.scenes.size(), 3u);
+    EXPECT_DOUBLE_EQ(d.scenes[0].mean_fps, 105.0);
+    EXPECT_FALSE(d.scenes[2].checked);
+}
+
+TEST(driver_matrix, a_fault_is_caught_only_when_every_scene_of_it_fails) {
+    const std::vector<std::string> combat = {"combat:enemies=50:shots=100"};
+    const std::vector<std::string> both = {"default", "combat:enemies=50:shots=100"};
+    struct row {
+        int status;
+        const std::string& printed;
+        const std::vector<std::string>& labels;
+        fault_verdict verdict;
+    };
+    const std::string empty;
+    const row table[] = {
+        {3, two_scenes, combat, fault_verdict::caught}, {3, two_scenes, both, fault_verdict::missed},
+        {0, two_scenes, combat, fault_verdict::missed}, {6, empty, combat, fault_verdict::skipped},
+        {1, two_scenes, combat, fault_verdict::error},
+    };
+    for (const row& r : table)
+        EXPECT_EQ(judge_fault_run(r.status, transcript(r.printed), r.labels), r.verdict) << &r - table;
+    EXPECT_EQ(fault_labels("dissolve-threshold-inverted"), combat);
+}
+
+TEST(driver_matrix, status_and_csv_files) {
+    driver_matrix m;
+    m.drivers.push_back({"llvmpipe",
+                         driver_state::ran,
+                         "",
+                         "llvmpipe (LLVM 15, 256 bits)",
+                         "4.5",
+                         {{"blur", true, true, 50.25}}});
+    m.drivers.push_back({"zink", driver_state::skipped, "Could not init display.", "", "", {}});
+    m.faults.push_back({"backdrop-v-flipped", {fault_verdict::caught, fault_verdict::skipped}});
+    EXPECT_EQ(matrix_status(m), 0);
+    std::ostringstream drivers, faults;
+    write_drivers_csv(m, drivers);
+    write_faults_csv(m, faults);
+    std::istringstream lines(drivers.str());
+    std::string line;
+    std::vector<std::vector<std::string>> rows;
+    while (std::getline(lines, line))
+        rows.push_back(csv_split(line));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"llvmpipe", "ran", "", "llvmpipe (LLVM 15, 256 bits)", "4.5",
+                                                 "blur", "ok", "50.2"}));
+    EXPECT_EQ(rows[2],
+              (std::vector<std::string>{"zink", "skipped", "Could not init display.", "", "", "", "", ""}));
+    EXPECT_NE(
+        faults.str().find("backdrop-v-flipped,backdrop texture coordinates flipped in v,shaders/texture.vert,"
+                          "default,caught,skipped\n"),
+        std::string::npos)
+        << faults.str();
+
+    m.faults.back().verdicts[0] = fault_verdict::missed;
+    EXPECT_EQ(matrix_status(m), 3);
+    m.drivers[1].state = driver_state::failed;
+    EXPECT_EQ(matrix_status(m), 1);
+}
+
+TEST(driver_matrix, options_of_the_matrix_stay_behind) {
+    const std::vector<std::string> args = {"--drivers",    "out",      "--size=320x240",
+                                           "--fault=none", "--driver", "zink",
+                                           "--headless",   "--frames", "9"};
+    EXPECT_EQ(without_options(args, {"--drivers", "--driver", "--fault"}),
+              (std::vector<std::string>{"--size=320x240", "--headless", "--frames", "9"}));
+    EXPECT_EQ(
+        without_options(args, {"--frames", "--size"}),
+        (std::vector<std::string>{"--drivers", "out", "--fault=none", "--driver", "zink", "--headless"}));
+}
+
+TEST(driver_matrix, options_are_checked) {
+    const std::pair<std::vector<std::string>, const char*> table[] = {
+        {{"--expect-renderer", "(zink"}, "needs a regular expression"},
+        {{"--drivers", "out"}, "requires --reference"},
+        {{"--drivers", "out", "--reference", "r", "--driver", "nosuch"}, "unknown driver 'nosuch'"},
+        {{"--drivers", "out", "--reference", "r", "--fault", "nosuch"}, "unknown fault 'nosuch'"},
+        {{"--driver", "zink"}, "requires --drivers"},
+        {{"--drivers", "out", "--reference", "r", "--csv", "x.csv"}, "--csv excludes --drivers"},
+    };
+    for (const auto& [args, message] : table) {
+        const parse_result p = parse_bench_options(args);
+        EXPECT_FALSE(p.ok) << message;
+        EXPECT_NE(p.error.find(message), std::string::npos) << message << " gave " << p.error;
+    }
+    const parse_result good = parse_bench_options({"--drivers", "out", "--reference", "r", "--driver", "zink",
+                                                   "--driver", "softpipe", "--fault", "none"});
+    ASSERT_TRUE(good.ok) << good.error;
+    EXPECT_EQ(good.options.driver_names, (std::vector<std::string>{"zink", "softpipe"}));
+}
+
+// Each fault plants into today's shaders (the build directory links them), changes its file only, and
+// names scenes the bench knows.
+TEST(planted_faults, every_fault_plants_once_into_a_folder_of_its_own) {
+    const fs::path folder = fs::temp_directory_path() / ("tarnwick-faults-" + std::to_string(getpid()));
+    for (const planted_fault& f : planted_faults()) {
+        ASSERT_EQ(prepare_fault_folder(f, ".", folder.string()), "") << f.name;
+        const std::string before = file_text(fs::path("shaders") / f.file);
+        const std::string after = file_text(folder / "shaders" / f.file);
+        EXPECT_NE(after, before) << f.name;
+        EXPECT_NE(after.find(f.replacement), std::string::npos) << f.name;
+        EXPECT_TRUE(fs::exists(folder / "textures" / "stars.bmp")) << f.name;
+        EXPECT_FALSE(fault_labels(f.name).empty()) << f.name;
+        std::string unused, error;
+        EXPECT_FALSE(plant(f, before + before, unused, error)) << f.name;
+        EXPECT_NE(error.find("more than once"), std::string::npos) << error;
+        EXPECT_FALSE(plant(f, after, unused, error)) << f.name;
+    }
+    fs::remove_all(folder);
+}
+} // namespace
