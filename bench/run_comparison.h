@@ -2,6 +2,8 @@
 // whether the difference lies beyond the runs' noise (Welch's t-test, two-sided, at 95%). No GL here.
 #pragma once
 
+#include "provenance.h"
+
 #include <istream>
 #include <ostream>
 #include <string>
@@ -11,6 +13,8 @@
 struct run_table {
     std::vector<std::string> scenes;
     std::vector<std::vector<double>> fps;
+    // Where the first run came from (empty fields for a file without those columns).
+    provenance origin;
     // The runs of scene, or null when the file has none.
     const std::vector<double>* runs_of(const std::string& scene) const;
 };
