@@ -1,6 +1,8 @@
 // The benchmark's command line through CLI11; the scene and screenshot grammars are ours. No GL here.
 #include "bench_options.h"
 
+#include "report_model.h"
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
@@ -152,6 +154,12 @@ void declare_output_options(CLI::App& app, bench_options& o) {
         ->option_text("P")
         ->check(CLI::Range(0.0, 100.0))
         ->needs(check);
+    app.add_option("--report", o.report_dir,
+                   "write DIR/index.html (the results for people, with the reference\n"
+                   "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
+                   "with a plain run, --reference or --compare")
+        ->option_text("DIR")
+        ->check(file_name);
 }
 
 // Comparing two results files, and the rest.
@@ -173,7 +181,8 @@ void declare_other_options(CLI::App& app, bench_options& o) {
         ->needs(compare);
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
-                 "and exit right after presenting it");
+                 "and exit right after presenting it")
+        ->excludes(app.get_option("--report"));
     app.add_flag("--list", o.list, "list the scenes and their settings");
     app.set_help_flag("-h,--help", "this text");
 }
@@ -212,6 +221,9 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         return result;
     }
     bench_options& o = result.options;
+    std::vector<std::string> typed = {"tarnwick-bench"};
+    typed.insert(typed.end(), args.begin(), args.end());
+    o.command_line = quoted_command_line(typed);
     if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
         o.fixed_dt = reference_dt;
     result.ok = true;

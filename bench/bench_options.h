@@ -40,6 +40,10 @@ struct bench_options {
     // that fails the comparison (negative: none does).
     std::vector<std::string> compare;
     double fail_slower = -1.0;
+    // A folder that receives index.html, report.json and junit.xml (and the reference checks' pictures).
+    std::string report_dir;
+    // The arguments as typed, for the report.
+    std::string command_line;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

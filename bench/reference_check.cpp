@@ -37,21 +37,28 @@ reference_outcome check_reference(const bench_options& options, const std::strin
     const std::string file = reference_file(options.reference_dir, label);
     rgb_image reference;
     if (!read_png(file, reference))
-        return {false, prefix + "FAIL, no readable " + file + " (make it with --update-reference " +
-                           options.reference_dir + ")"};
+        return {false,
+                prefix + "FAIL, no readable " + file + " (make it with --update-reference " +
+                    options.reference_dir + ")",
+                "",
+                {}};
     if (reference.width != picture.width || reference.height != picture.height)
-        return {false, prefix + "FAIL, the frame is " + size_text(picture) + " but " + file + " is " +
-                           size_text(reference) + " (" + keep_actual(options, label, picture) + ")"};
-    const image_difference d = compare_images(reference, picture, options.tolerance);
+        return {false,
+                prefix + "FAIL, the frame is " + size_text(picture) + " but " + file + " is " +
+                    size_text(reference) + " (" + keep_actual(options, label, picture) + ")",
+                file,
+                {}};
+    image_difference d = compare_images(reference, picture, options.tolerance);
     if (d.differing_percent() <= options.max_differing) {
         std::remove(reference_file(options.reference_dir, label, "-actual").c_str());
         std::remove(reference_file(options.reference_dir, label, "-diff").c_str());
-        return {true, prefix + difference_text(d) + ": ok"};
+        return {true, prefix + difference_text(d) + ": ok", file, std::move(d)};
     }
     const std::string diff = reference_file(options.reference_dir, label, "-diff");
     const std::string kept = write_png(diff, d.picture) ? diff : "cannot write " + diff;
-    return {false, prefix + difference_text(d) + ": FAIL (" + keep_actual(options, label, picture) + ", " +
-                       kept + ")"};
+    const std::string line =
+        prefix + difference_text(d) + ": FAIL (" + keep_actual(options, label, picture) + ", " + kept + ")";
+    return {false, line, file, std::move(d)};
 }
 
 reference_outcome update_reference(const bench_options& options, const std::string& label,
@@ -60,6 +67,6 @@ reference_outcome update_reference(const bench_options& options, const std::stri
     std::error_code ignored;
     std::filesystem::create_directories(options.update_reference_dir, ignored);
     if (!write_png(file, picture))
-        return {false, "reference " + label + ": cannot write " + file};
-    return {true, "reference " + label + ": wrote " + file};
+        return {false, "reference " + label + ": cannot write " + file, "", {}};
+    return {true, "reference " + label + ": wrote " + file, "", {}};
 }
