@@ -38,11 +38,11 @@ margin:18px 0}.scene.failed{border-left-color:#cf222e}.scene.judged{border-left-
 .scene .scroll{margin-bottom:.7em}.checks td:last-child{overflow-wrap:anywhere}.note{color:var(--muted);font-size:.9rem}
 .body{display:grid;grid-template-columns:minmax(0,1fr);gap:16px;margin-top:12px}
 @media (min-width:900px){.body{grid-template-columns:minmax(0,1fr) minmax(0,1fr)}}
-.pictures{display:grid;grid-template-columns:repeat(auto-fill,minmax(min(100%,96px),1fr));gap:8px;margin:0}
+.pictures{display:grid;grid-template-columns:repeat(auto-fit,minmax(min(100%,96px),1fr));gap:8px;margin:0}
 figure{margin:0}.pictures img{width:100%;height:auto;display:block;border:1px solid var(--line);
 border-radius:4px;background:#000}figcaption{font-size:.8rem;color:var(--muted);margin-top:2px}
 .plot svg{width:100%;height:auto;display:block}.plot .grid{stroke:#e4e8ec}.plot .tick{font-size:12px;
-fill:var(--muted)}.plot .mark{font-size:12px;fill:var(--ink)}.plot polyline{stroke-width:1.3}
+fill:var(--muted)}.plot .mark{font-size:12px;fill:var(--ink);paint-order:stroke;stroke:#fff;stroke-width:3px}.plot polyline{stroke-width:1.3}
 .plot .p50,.plot .p99{stroke:var(--ink);stroke-dasharray:5 4;stroke-width:1}
 .legend{display:flex;flex-wrap:wrap;gap:.3em 1em;list-style:none;padding:0;margin:.3em 0 0;font-size:.8rem}
 .swatch{display:inline-block;width:.9em;height:.9em;border-radius:2px;margin-right:.3em;vertical-align:-.1em}
@@ -130,8 +130,8 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
     return m;
 }
 
-// The count of each scene verdict, then what fails the bench: scenes whose checks failed, failed checks of
-// the whole run.
+// The count of each scene verdict, then what fails the bench where the verdicts do not say it: scenes
+// whose checks failed, failed checks of the whole run.
 std::string tally(const report_model& model) {
     std::map<report_verdict, int> counts;
     const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(),
@@ -145,8 +145,9 @@ std::string tally(const report_model& model) {
         if (counts[v] > 0)
             text += " " + verdict_span(v, std::to_string(counts[v]) + " " + verdict_word(v));
     }
-    if (scenes + checks == 0)
-        return text + " · nothing failed</p>";
+    // Failed scenes are all FAIL but where another check (a slowdown) failed them: say so then only.
+    if (scenes == counts[report_verdict::fail] && checks == 0)
+        return text + "</p>";
     text += " · failing:";
     if (scenes > 0)
         text += " " + verdict_span(report_verdict::fail, std::to_string(scenes) + " scene(s)");
