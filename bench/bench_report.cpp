@@ -73,7 +73,6 @@ void bench_report::add_run(const std::string& label, int run, const run_samples&
         scene.runs.push_back({0, run, summary, {}});
         for (double seconds : samples.frame_seconds)
             scene.runs.back().frame_ms.push_back(seconds * ms_per_second);
-        scene.note = note.substr(std::min(note.find_first_not_of(' '), note.size()));
     }
     if (!frames_csv.is_open())
         return;

@@ -35,7 +35,7 @@ white-space:nowrap;color:#fff}
 .v-unknown{background:#eaeef2;color:#31363c;box-shadow:inset 0 0 0 1px #afb8c1}
 .scene{border:1px solid var(--line);border-left:6px solid #1a7f37;border-radius:8px;padding:14px 16px;
 margin:18px 0}.scene.failed{border-left-color:#cf222e}.scene.judged{border-left-color:#59636e}
-.scene .scroll{margin-bottom:.7em}.checks td:last-child{overflow-wrap:anywhere}.note{color:var(--muted);font-size:.9rem}
+.scene .scroll{margin-bottom:.7em}.checks td:last-child{overflow-wrap:anywhere}
 .body{display:grid;grid-template-columns:minmax(0,1fr);gap:16px;margin-top:12px}
 @media (min-width:900px){.body{grid-template-columns:minmax(0,1fr) minmax(0,1fr)}}
 .pictures{display:grid;grid-template-columns:repeat(auto-fit,minmax(min(100%,96px),1fr));gap:8px;margin:0}
@@ -334,8 +334,6 @@ std::string scene_section(const report_model& model, const report_scene& s, size
                        "</span>" + verdict_span(v) + "</h2>";
     if (!s.checks.empty())
         text += checks_table(model, s.checks);
-    if (!s.note.empty())
-        text += "<p class=\"note\">" + html_text(s.note) + "</p>";
     text += runs_table(model, s) + comparison_table(model, s);
     const std::string body = pictures(model, s) + plot(model, s);
     if (!body.empty())

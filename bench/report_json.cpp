@@ -95,8 +95,6 @@ json scene_json(const report_scene& s) {
     if (s.comparison)
         scene["comparison"] = comparison_json(*s.comparison);
     scene["checks"] = checks_json(s.checks);
-    if (!s.note.empty())
-        scene["note"] = s.note;
     return scene;
 }
 

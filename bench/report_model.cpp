@@ -38,7 +38,7 @@ report_scene& report_model::scene(const std::string& label) {
                                  [&label](const report_scene& s) { return s.label == label; });
     if (it != scenes.end())
         return *it;
-    scenes.push_back(report_scene{label, {}, std::nullopt, {}, ""});
+    scenes.push_back(report_scene{label, {}, std::nullopt, {}});
     return scenes.back();
 }
 
@@ -47,9 +47,10 @@ void report_model::set_check(const std::string& label, const report_check& check
     const auto it = std::find_if(list.begin(), list.end(), [&check](const report_check& c) {
         return c.name == check.name && c.origin == check.origin;
     });
-    if (it != list.end())
-        *it = check;
-    else
+    if (it != list.end()) {
+        if (!it->failed)
+            *it = check;
+    } else
         list.push_back(check);
 }
 
@@ -78,12 +79,12 @@ bool scene_failed(const report_scene& s, int origin) {
 
 report_check shots_check(int left_over, const std::string& note) {
     const bool clean = left_over == 0;
-    const size_t text = note.find_first_not_of(' ');
+    const size_t text = note.find(": ");
     return {"shots",
             0,
             clean ? report_verdict::ok : report_verdict::fail,
             !clean,
-            text == std::string::npos ? std::string() : note.substr(text),
+            text == std::string::npos ? note : note.substr(text + 2),
             {},
             {{"shots_or_gl_objects_left", double(left_over)}}};
 }

@@ -83,8 +83,6 @@ struct report_scene {
     std::vector<report_run> runs;
     std::optional<report_comparison> comparison;
     std::vector<report_check> checks;
-    // A line the stage printed about the scene (the barrage's shot count), shown as it is.
-    std::string note;
 };
 
 struct report_model {
@@ -99,7 +97,8 @@ struct report_model {
     int add_origin(const std::string& name, const provenance& where);
     // The scene of that label, appended when new.
     report_scene& scene(const std::string& label);
-    // Sets a check of the scene (of none when label is empty), replacing one of the same name and origin.
+    // Sets a check of the scene (of none when label is empty), replacing one of the same name and origin
+    // unless that one failed: a later run does not undo an earlier run's failure.
     void set_check(const std::string& label, const report_check& check);
 };
 
@@ -110,7 +109,8 @@ bool scene_failed(const report_scene& s);
 // Whether one of the scene's checks of that origin failed (a driver's row of a matrix).
 bool scene_failed(const report_scene& s, int origin);
 
-// The checks a plain run sets: the stage's shot ledger after a barrage, and the GL errors of the whole run.
+// The checks a plain run sets: the stage's shot ledger after a barrage (note is the stage's line, "  LABEL:
+// what it counted"), and the GL errors of the whole run.
 report_check shots_check(int left_over, const std::string& note);
 report_check gl_errors_check(int errors);
 // The "slower-than" check of a comparison under --fail-slower: failed when slower by more than
