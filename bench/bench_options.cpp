@@ -157,7 +157,7 @@ void declare_output_options(CLI::App& app, bench_options& o) {
     app.add_option("--report", o.report_dir,
                    "write DIR/index.html (the results for people, with the reference\n"
                    "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
-                   "with a plain run, --reference or --compare")
+                   "with a run (--repeat, --reference too) or with --compare")
         ->option_text("DIR")
         ->check(file_name);
 }
@@ -181,8 +181,7 @@ void declare_other_options(CLI::App& app, bench_options& o) {
         ->needs(compare);
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
-                 "and exit right after presenting it")
-        ->excludes(app.get_option("--report"));
+                 "and exit right after presenting it");
     app.add_flag("--list", o.list, "list the scenes and their settings");
     app.set_help_flag("-h,--help", "this text");
 }
@@ -221,6 +220,11 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         return result;
     }
     bench_options& o = result.options;
+    // The report is written at the end, which --startup never reaches.
+    if (o.startup_only && !o.report_dir.empty()) {
+        result.error = "--report: --startup ends before the report is written";
+        return result;
+    }
     std::vector<std::string> typed = {"tarnwick-bench"};
     typed.insert(typed.end(), args.begin(), args.end());
     o.command_line = quoted_command_line(typed);

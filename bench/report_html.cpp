@@ -42,7 +42,8 @@ margin:18px 0}.scene.failed{border-left-color:#cf222e}.scene.judged{border-left-
 figure{margin:0}.pictures img{width:100%;height:auto;display:block;border:1px solid var(--line);
 border-radius:4px;background:#000}figcaption{font-size:.8rem;color:var(--muted);margin-top:2px}
 .plot svg{width:100%;height:auto;display:block}.plot .grid{stroke:#e4e8ec}.plot .tick{font-size:12px;
-fill:var(--muted)}.plot .mark{font-size:12px;fill:var(--ink);paint-order:stroke;stroke:#fff;stroke-width:3px}.plot polyline{stroke-width:1.3}
+fill:var(--muted)}.plot .mark{font-size:12px;fill:var(--ink);paint-order:stroke;stroke:#fff;stroke-width:3px}
+.plot polyline{stroke-width:1.3}
 .plot .p50,.plot .p99{stroke:var(--ink);stroke-dasharray:5 4;stroke-width:1}
 .legend{display:flex;flex-wrap:wrap;gap:.3em 1em;list-style:none;padding:0;margin:.3em 0 0;font-size:.8rem}
 .swatch{display:inline-block;width:.9em;height:.9em;border-radius:2px;margin-right:.3em;vertical-align:-.1em}
@@ -94,7 +95,7 @@ std::string head_row(const std::vector<std::string>& names) {
 
 std::string anchor(size_t index) { return "scene-" + std::to_string(index + 1); }
 
-// The origins whose runs a scene holds, in order.
+// The origins that have runs, in index order.
 std::vector<int> run_origins(const report_model& model) {
     std::vector<int> found;
     for (const report_scene& s : model.scenes) {

@@ -52,6 +52,7 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
         {"--screenshot 5:a.ppm", "not '5:a.ppm'"},
         {"--fixed-dt nan", "--fixed-dt: needs seconds"},
         {"--scene blur b", "not expected: b"},
+        {"--startup --report out", "--report: --startup ends before"},
     };
     for (const auto& [args, message] : bad) {
         const parse_result p = parse_bench_options(split(args));

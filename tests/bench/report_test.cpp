@@ -111,6 +111,8 @@ TEST(report_html, texts_and_paths_are_escaped) {
         EXPECT_EQ(html_text(in), out);
     EXPECT_EQ(url_path("images/x=1_y-diff.png"), "images/x%3D1_y-diff.png");
     EXPECT_EQ(url_path("a b/#?%\"<"), "a%20b/%23%3F%25%22%3C");
+    EXPECT_EQ(quoted_command_line({"tarnwick-bench", "--report", "my dir", "it's", "--scene=a:b=1", ""}),
+              "tarnwick-bench --report 'my dir' 'it'\\''s' --scene=a:b=1 ''");
     const std::string page = report_html(every_part());
     for (const char* raw : {"<b>&", "B <soft>", "\"many\"", "'my dir'"})
         EXPECT_EQ(page.find(raw), std::string::npos) << raw;
