@@ -48,7 +48,8 @@ fill:var(--muted)}.plot .mark{font-size:12px;fill:var(--ink);paint-order:stroke;
 .legend{display:flex;flex-wrap:wrap;gap:.3em 1em;list-style:none;padding:0;margin:.3em 0 0;font-size:.8rem}
 .swatch{display:inline-block;width:.9em;height:.9em;border-radius:2px;margin-right:.3em;vertical-align:-.1em}
 footer{margin-top:2em;color:var(--muted);font-size:.85rem}
-@media (max-width:600px){body{padding:10px 10px 30px}.scene{padding:10px}th,td{padding:.25em .4em}
+@media (max-width:600px){body{padding:10px 10px 30px}.scene{padding:10px}table{font-size:.8rem}
+th,td{padding:.25em .35em}thead th,thead th.num{white-space:normal}
 .wide{display:none}.plot .tick,.plot .mark{font-size:19px}}
 )";
 
@@ -318,7 +319,7 @@ std::string plot(const report_model& model, const report_scene& s) {
     }
     if (series.empty())
         return "";
-    std::string legend = "<ul class=\"legend\">";
+    std::string legend = "<ul class=\"legend\"><li>ms per frame:</li>";
     for (size_t i = 0; i < series.size(); ++i)
         legend += "<li><span class=\"swatch\" style=\"background:" + std::string(series_colour(i)) +
                   "\"></span>" + html_text(series[i].name) + "</li>";

@@ -10,7 +10,7 @@
 
 namespace {
 constexpr double width = 520.0, height = 220.0;
-constexpr double left = 62.0, right = 510.0, top = 14.0, bottom = 196.0;
+constexpr double left = 50.0, right = 510.0, top = 14.0, bottom = 196.0;
 constexpr int scale_ticks = 4;
 // Above this many times the p99, the scale stops at the p99's reach instead of the longest frame's.
 constexpr double stall_factor = 2.0;
@@ -50,8 +50,7 @@ std::string scale_and_axes(double scale, double step, size_t frames) {
         const std::string y = number(y_of(v, scale), 1);
         svg += "<line class=\"grid\" x1=\"" + number(left, 0) + "\" x2=\"" + number(right, 0) + "\" y1=\"" +
                y + "\" y2=\"" + y + "\"/><text class=\"tick\" x=\"" + number(left - 6, 0) + "\" y=\"" + y +
-               "\" text-anchor=\"end\" dominant-baseline=\"middle\">" + number(v, decimals) +
-               (v + step > scale + step / 2 ? " ms" : "") + "</text>";
+               "\" text-anchor=\"end\" dominant-baseline=\"middle\">" + number(v, decimals) + "</text>";
     }
     const std::string base = number(bottom + 16, 0);
     svg += "<text class=\"tick\" x=\"" + number(left, 0) + "\" y=\"" + base + "\">frame 1</text>";
