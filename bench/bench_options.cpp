@@ -4,6 +4,7 @@
 #include "child_process.h"
 #include "driver_matrix.h"
 #include "planted_faults.h"
+#include "report_model.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -170,6 +171,12 @@ void declare_output_options(CLI::App& app, bench_options& o) {
         ->option_text("P")
         ->check(CLI::Range(0.0, 100.0))
         ->needs(check);
+    app.add_option("--report", o.report_dir,
+                   "write DIR/index.html (the results for people, with the reference\n"
+                   "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
+                   "with a run (--repeat, --reference too) or with --compare")
+        ->option_text("DIR")
+        ->check(file_name);
 }
 
 // Comparing two results files, and the rest. Returns --compare, which --ab excludes.
@@ -276,6 +283,9 @@ void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
 
 // Rules across options that CLI11 does not express; the error for the user, or an empty text.
 std::string cross_check(const bench_options& o) {
+    // The report is written at the end, which --startup never reaches.
+    if (o.startup_only && !o.report_dir.empty())
+        return "--report: --startup ends before the report is written";
     if (o.fail_slower >= 0.0 && o.compare.empty() && !o.ab)
         return "--fail-slower requires --compare or --ab";
     if (o.ab && o.min_rounds > o.max_rounds)
@@ -376,6 +386,9 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
     result.error = cross_check(o);
     if (!result.error.empty())
         return result;
+    std::vector<std::string> typed = {"tarnwick-bench"};
+    typed.insert(typed.end(), args.begin(), args.end());
+    o.command_line = quoted_command_line(typed);
     if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
         o.fixed_dt = reference_dt;
     result.ok = true;

@@ -67,6 +67,10 @@ struct bench_options {
     std::string drivers_dir;
     std::vector<std::string> driver_names;
     std::vector<std::string> fault_names;
+    // A folder that receives index.html, report.json and junit.xml (and the reference checks' pictures).
+    std::string report_dir;
+    // The arguments as typed, for the report.
+    std::string command_line;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

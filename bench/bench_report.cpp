@@ -2,12 +2,24 @@
 #include "bench_report.h"
 
 #include "csv_fields.h"
+#include "report_files.h"
 
 #include <cstdio>
 #include <iostream>
 
 namespace {
 constexpr double ms_per_second = 1000.0;
+
+constexpr const char* reference_check_name = "reference";
+
+// A reference line without the label in front and the "ok" at the end, which the page shows apart.
+std::string message_of(const std::string& line) {
+    const std::string ok = ": ok";
+    std::string message = line.substr(std::min(line.find(": ") + 2, line.size()));
+    if (message.size() >= ok.size() && message.compare(message.size() - ok.size(), ok.size(), ok) == 0)
+        message.resize(message.size() - ok.size());
+    return message;
+}
 
 bool cannot_write(const std::string& file) {
     std::cerr << "tarnwick-bench: cannot write " << file << std::endl;
@@ -36,6 +48,8 @@ bench_report::bench_report(const bench_options& options, const provenance& origi
     : options(options), table(table) {
     for (const auto& field : provenance_fields(origin))
         origin_values.push_back(field.second);
+    model.command_line = options.command_line;
+    model.add_origin("this run", origin);
 }
 
 bool bench_report::open() {
@@ -54,6 +68,12 @@ void bench_report::add_run(const std::string& label, int run, const run_samples&
         table << note << std::endl;
     if (csv.is_open())
         csv << csv_row(label, run, summary) << "," << csv_join(origin_values) << "\n";
+    if (!options.report_dir.empty()) {
+        report_scene& scene = model.scene(label);
+        scene.runs.push_back({0, run, summary, {}});
+        for (double seconds : samples.frame_seconds)
+            scene.runs.back().frame_ms.push_back(seconds * ms_per_second);
+    }
     if (!frames_csv.is_open())
         return;
     char row[64];
@@ -64,7 +84,36 @@ void bench_report::add_run(const std::string& label, int run, const run_samples&
     }
 }
 
+void bench_report::add_check(const std::string& label, const report_check& check) {
+    if (!options.report_dir.empty())
+        model.set_check(label, check);
+}
+
+void bench_report::add_reference(const std::string& label, const reference_outcome& outcome,
+                                 const rgb_image& picture) {
+    if (options.report_dir.empty())
+        return;
+    const image_difference& d = outcome.difference;
+    const bool compared = d.pixel_count > 0;
+    report_check check{reference_check_name,
+                       0,
+                       outcome.ok ? report_verdict::ok : report_verdict::fail,
+                       !outcome.ok,
+                       message_of(outcome.line),
+                       keep_pictures(options.report_dir, label, outcome.reference, &picture,
+                                     compared ? &d.picture : nullptr),
+                       {}};
+    if (compared)
+        check.figures = {{"differing_pixels", double(d.differing)},
+                         {"pixels", double(d.pixel_count)},
+                         {"differing_percent", d.differing_percent()},
+                         {"largest_difference", double(d.largest)}};
+    model.set_check(label, check);
+}
+
 bool bench_report::close() {
     const bool csv_ok = close_csv(csv, options.csv);
-    return close_csv(frames_csv, options.frames_csv) && csv_ok;
+    const bool frames_ok = close_csv(frames_csv, options.frames_csv);
+    const bool report_ok = options.report_dir.empty() || write_report(options.report_dir, model);
+    return csv_ok && frames_ok && report_ok;
 }

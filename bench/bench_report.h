@@ -1,9 +1,12 @@
-// The bench's results as they come: one table row per run on the report stream, and the CSV files.
+// The bench's results as they come: one table row per run on the report stream, the CSV files, and with
+// --report the folder of index.html, report.json and junit.xml, written at the end.
 #pragma once
 
 #include "bench_options.h"
 #include "frame_summary.h"
 #include "provenance.h"
+#include "reference_check.h"
+#include "report_model.h"
 
 #include <fstream>
 #include <ostream>
@@ -18,7 +21,12 @@ class bench_report {
     // The run-th run (from 1) of a scene: its table row, then note (a line of the stage's, when not empty),
     // then its CSV row and its frames' rows.
     void add_run(const std::string& label, int run, const run_samples& samples, const std::string& note);
-    // Closes the CSV files; false, after saying so on standard error, when writing one failed.
+    // For the report: a check of the scene (of the whole run when label is empty).
+    void add_check(const std::string& label, const report_check& check);
+    // For the report: a scene's reference outcome for its frame picture, the pictures kept in its folder.
+    void add_reference(const std::string& label, const reference_outcome& outcome, const rgb_image& picture);
+    // Closes the CSV files and writes the report; false, after saying so on standard error, when writing
+    // one failed.
     bool close();
 
   private:
@@ -27,4 +35,5 @@ class bench_report {
     std::ostream& table;
     std::ofstream csv;
     std::ofstream frames_csv;
+    report_model model;
 };

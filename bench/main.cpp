@@ -13,6 +13,7 @@
 #include "frame_summary.h"
 #include "matrix_runner.h"
 #include "reference_check.h"
+#include "report_files.h"
 #include "run_comparison.h"
 #include "scene_plan.h"
 
@@ -93,18 +94,21 @@ struct reference_tally {
 // Checks or writes the picture of a scene's run-th run against its reference; prints the line after the
 // scene's last run (on the first failure, later runs are not checked).
 void handle_reference(const bench_options& options, const scene_run& run, int number,
-                      const measured_run& measured, reference_tally& tally, std::ostream& report) {
+                      const measured_run& measured, reference_tally& tally, bench_report& outputs,
+                      std::ostream& report) {
     const bool checking = !options.reference_dir.empty();
     if (!checking && options.update_reference_dir.empty())
         return;
     reference_outcome& scene = tally.scene;
     if (number == 1)
-        scene = reference_outcome{true, ""};
+        scene = reference_outcome{true, "", "", {}};
     if (run.reference_frame <= 0)
         scene.line = "reference " + run.label + ": none (the window changes size)";
-    else if (scene.ok && (checking || number == 1))
+    else if (scene.ok && (checking || number == 1)) {
         scene = checking ? check_reference(options, run.label, measured.picture)
                          : update_reference(options, run.label, measured.picture, measured.variants);
+        outputs.add_reference(run.label, scene, measured.picture);
+    }
     if (number < options.repeat)
         return;
     report << scene.line << std::endl;
@@ -147,7 +151,9 @@ int run_bench(const bench_options& options, std::ostream& report) {
             int left_over = 0;
             const std::string note = stage.finish(left_over);
             outputs.add_run(run.label, number, measured.samples, note);
-            handle_reference(options, run, number, measured, references, report);
+            handle_reference(options, run, number, measured, references, outputs, report);
+            if (!note.empty())
+                outputs.add_check(run.label, shots_check(left_over, note));
             if (left_over > 0) {
                 std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
                           << " shots or shot GL objects behind" << std::endl;
@@ -159,6 +165,7 @@ int run_bench(const bench_options& options, std::ostream& report) {
            << std::endl;
     if (loop.gl_errors() > 0)
         std::cerr << "tarnwick-bench: " << loop.gl_errors() << " GL error(s)" << std::endl;
+    outputs.add_check("", gl_errors_check(loop.gl_errors()));
     const bool written = outputs.close();
     stage.release();
     shutdown();
@@ -178,8 +185,14 @@ int run_compare(const bench_options& options) {
             return 1;
         }
     }
-    return print_comparison(tables[0], tables[1], options.compare[0], options.compare[1], options.fail_slower,
-                            std::cout);
+    const int status = print_comparison(tables[0], tables[1], options.compare[0], options.compare[1],
+                                        options.fail_slower, std::cout);
+    if (!options.report_dir.empty() &&
+        !write_report(options.report_dir,
+                      comparison_report(tables[0], tables[1], options.compare[0], options.compare[1],
+                                        options.fail_slower, options.command_line)))
+        return 1;
+    return status;
 }
 } // namespace
 

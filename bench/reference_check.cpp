@@ -44,28 +44,37 @@ reference_outcome check_reference(const bench_options& options, const std::strin
     const std::string file = reference_file(options.reference_dir, label);
     rgb_image reference;
     if (!read_png(file, reference))
-        return {false, prefix + "FAIL, no readable " + file + " (make it with --update-reference " +
-                           options.reference_dir + ")"};
+        return {false,
+                prefix + "FAIL, no readable " + file + " (make it with --update-reference " +
+                    options.reference_dir + ")",
+                "",
+                {}};
     if (reference.width != picture.width || reference.height != picture.height)
-        return {false, prefix + "FAIL, the frame is " + size_text(picture) + " but " + file + " is " +
-                           size_text(reference) + " (" + keep_actual(options, label, picture) + ")"};
+        return {false,
+                prefix + "FAIL, the frame is " + size_text(picture) + " but " + file + " is " +
+                    size_text(reference) + " (" + keep_actual(options, label, picture) + ")",
+                file,
+                {}};
     rgb_image unstable;
     const std::string mask = reference_file(options.reference_dir, label, unstable_suffix);
     const bool masked = read_png(mask, unstable);
     if (masked && (unstable.width != picture.width || unstable.height != picture.height))
-        return {false, prefix + "FAIL, " + mask + " is " + size_text(unstable) + " but the frame is " +
-                           size_text(picture)};
-    const image_difference d =
-        compare_images(reference, picture, options.tolerance, masked ? &unstable : nullptr);
+        return {false,
+                prefix + "FAIL, " + mask + " is " + size_text(unstable) + " but the frame is " +
+                    size_text(picture),
+                file,
+                {}};
+    image_difference d = compare_images(reference, picture, options.tolerance, masked ? &unstable : nullptr);
     if (d.differing_percent() <= options.max_differing) {
         std::remove(reference_file(options.reference_dir, label, "-actual").c_str());
         std::remove(reference_file(options.reference_dir, label, "-diff").c_str());
-        return {true, prefix + difference_text(d) + ": ok"};
+        return {true, prefix + difference_text(d) + ": ok", file, std::move(d)};
     }
     const std::string diff = reference_file(options.reference_dir, label, "-diff");
     const std::string kept = write_png(diff, d.picture) ? diff : "cannot write " + diff;
-    return {false, prefix + difference_text(d) + ": FAIL (" + keep_actual(options, label, picture) + ", " +
-                       kept + ")"};
+    const std::string line =
+        prefix + difference_text(d) + ": FAIL (" + keep_actual(options, label, picture) + ", " + kept + ")";
+    return {false, line, file, std::move(d)};
 }
 
 reference_outcome update_reference(const bench_options& options, const std::string& label,
@@ -76,15 +85,18 @@ reference_outcome update_reference(const bench_options& options, const std::stri
     std::error_code ignored;
     std::filesystem::create_directories(options.update_reference_dir, ignored);
     if (!write_png(file, picture))
-        return {false, prefix + "cannot write " + file};
+        return {false, prefix + "cannot write " + file, "", {}};
     const rgb_image mask = unstable_pixels(picture, variants, options.tolerance);
     const long unstable = marked_pixels(mask);
     if (unstable == 0) {
         std::remove(mask_file.c_str());
-        return {true, prefix + "wrote " + file};
+        return {true, prefix + "wrote " + file, "", {}};
     }
     if (!write_png(mask_file, mask))
-        return {false, prefix + "cannot write " + mask_file};
-    return {true, prefix + "wrote " + file + " and " + mask_file + " (" + std::to_string(unstable) +
-                      " unstable pixels)"};
+        return {false, prefix + "cannot write " + mask_file, "", {}};
+    return {true,
+            prefix + "wrote " + file + " and " + mask_file + " (" + std::to_string(unstable) +
+                " unstable pixels)",
+            "",
+            {}};
 }

@@ -15,6 +15,10 @@ struct reference_outcome {
     bool ok = false;
     // For the report: label, what was found, ok or FAIL.
     std::string line;
+    // The reference file that was read (empty when none could be) and, when the sizes agreed, how the
+    // frame differs from it.
+    std::string reference;
+    image_difference difference;
 };
 
 // Compares picture with the label's reference in options.reference_dir, excusing the pixels of the mask

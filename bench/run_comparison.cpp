@@ -95,6 +95,12 @@ std::string read_run_table(std::istream& in, run_table& table) {
         if (!complete || *end != '\0' || !std::isfinite(value) || value < 0.0)
             return "line " + std::to_string(number) + ": no scene with a mean FPS";
         runs_for(table, fields[scene]).push_back(value);
+        if (table.scenes.size() == 1 && table.fps.front().size() == 1) {
+            std::vector<std::pair<std::string, std::string>> named;
+            for (size_t i = 0; i < std::min(header.size(), fields.size()); ++i)
+                named.emplace_back(header[i], fields[i]);
+            table.origin = provenance_from(named);
+        }
     }
     return std::string();
 }

@@ -59,6 +59,7 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
          "--a-env: needs K=V assignments separated by blanks, not 'LP_NUM_THREADS'"},
         {"--b-env X=1", "--b-env requires --ab"},
         {"--ab --repeat 2", "--repeat excludes --ab"},
+        {"--startup --report out", "--report: --startup ends before"},
     };
     for (const auto& [args, message] : bad) {
         const parse_result p = parse_bench_options(split(args));

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# --report on the real tarnwick-bench: a run with one reference that matches and one that does not leaves a
+# report.json that meets docs/report.schema.json, a junit.xml that an XML parser reads with the failure and
+# its diff picture, and a page that headless Chromium shows with every picture and the JSON's verdicts, at
+# desktop and phone width. The page check fails once a picture is gone; --compare leaves a report too.
+. "$(dirname "$0")/bench_check.sh"
+: "${TARNWICK_REFERENCES:?}"
+only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
+page_check() { /usr/bin/python3 "$TARNWICK_SOURCE/tests/bench/report_page_check.py" "$@"; }
+schema_check() {
+    /usr/bin/python3 -c 'import json, sys, jsonschema
+jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])), cls=jsonschema.Draft202012Validator)' \
+        "$TARNWICK_SOURCE/docs/report.schema.json" "$1"
+}
+failure_names_its_diff() { # junit.xml report-dir: the failed case is the filter scene's reference, with its diff
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import os, sys, xml.etree.ElementTree as tree
+root = tree.parse(sys.argv[1]).getroot()
+cases = root.findall(".//testcase")
+failed = [c for c in cases if c.find("failure") is not None]
+assert root.get("tests") == str(len(cases)) == "5" and root.get("failures") == "1", tree.tostring(root)
+assert (failed[0].get("classname"), failed[0].get("name")) == ("tarnwick-bench.filters:texture=1:mipmap=2", "reference")
+diff = failed[0].find("failure").text.split("diff: ")[1]
+assert diff.startswith(sys.argv[2]) and os.path.getsize(diff) > 0, diff
+PY
+}
+
+# The default scene's reference matches; the filter scene's was made under another filter.
+mkdir -p "$work/refs" && cp "$TARNWICK_REFERENCES/default.png" "$work/refs/"
+cp "$TARNWICK_REFERENCES/filters_texture=0_mipmap=0.png" "$work/refs/filters_texture=1_mipmap=2.png"
+bench --size 320x240 --frames 3 --warmup 0 --repeat 2 --scene default --scene filters:texture=1:mipmap=2 \
+    --reference "$work/refs" --csv "$work/runs.csv" --report "$work/report" >"$work/out" 2>"$work/err"
+status=$?
+check "a differing frame still ends with status 3 (was $status)" [ "$status" -eq 3 ]
+check "report.json meets its schema" schema_check "$work/report/report.json"
+check "junit.xml: five cases, the failure names its diff picture" \
+    failure_names_its_diff "$work/report/junit.xml" "$work/report"
+check "no picture written into the reference folder but the failure's two" \
+    [ "$(ls "$work/refs" | wc -l)" -eq 4 ]
+check "the page in Chromium, at 1280 px and at phone width" page_check "$work/report" 1280 390
+
+rm "$work/report/images/default-diff.png"
+page_check "$work/report" 1280 >"$work/page" 2>&1
+status=$?
+check "a missing picture fails the page check (was $status)" [ "$status" -eq 1 ]
+check "and it is named" grep -q "FAIL: 1280 px: image not loaded: images/default-diff.png" "$work/page"
+
+env -u DISPLAY "$TARNWICK_BENCH_BIN" --compare "$work/runs.csv" "$work/runs.csv" --report "$work/compared" \
+    >"$work/out" 2>&1
+status=$?
+check "--compare --report without a display, status 0 (was $status)" [ "$status" -eq 0 ]
+check "its report.json meets the schema" schema_check "$work/compared/report.json"
+check "its page in Chromium" page_check "$work/compared" 1280
+check "its verdicts: no change for both scenes" [ "$(grep -o '"verdict":"no change"' "$work/compared/report.json" | wc -l)" -eq 4 ]
+check "the run said nothing on standard error but progress lines" only_progress "$work/err"
+finish

@@ -1,0 +1,183 @@
+// The bench report: verdicts from checks and comparisons, the page's escaping and plot, report.json
+// against its schema (python3-jsonschema) and junit.xml read back through an XML parser.
+#include "child_process.h"
+#include "report_files.h"
+#include "report_html.h"
+#include "report_junit.h"
+#include "report_plot.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <pugixml.hpp>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+report_check check(const char* name, report_verdict v, bool failed, int origin = 0) {
+    return {name, origin, v, failed, std::string(name) + " said so", {}, {}};
+}
+
+// Two origins with runs, a comparison with an interval, failed and skipped checks, pictures, a run check.
+report_model every_part() {
+    report_model m;
+    m.command_line = "tarnwick-bench --report 'my dir'";
+    m.add_origin("A",
+                 provenance{"llvmpipe", "4.5", "cpu", "Linux 6", "GALLIUM_DRIVER=llvmpipe LP_NUM_THREADS=2",
+                            "v1-3-gabc", "2026-01-02T03:04:05Z"});
+    m.add_origin("B <soft>",
+                 provenance{"softpipe", "3.3", "cpu", "Linux 6", "", "v1", "2026-01-02T03:04:06Z"});
+    report_scene& a = m.scene("combat:enemies=5");
+    a.runs = {{0, 1, frame_summary{3, 250.0, 4, 4, 4, 4, 1}, {4.0, 4.0, 4.0}},
+              {1, 1, frame_summary{2, 100.0, 10, 10, 10, 10, 2}, {10.0, 10.0}}};
+    a.comparison =
+        report_comparison{0, 1, 250, 5, 100, 4, 0.4, std::make_pair(0.38, 0.42), report_verdict::slower};
+    m.set_check("combat:enemies=5", slower_than_check(*a.comparison, 10.0));
+    report_check picture = check("reference", report_verdict::fail, true, 1);
+    picture.pictures = {"images/c-reference.png", "images/c-actual.png", "images/c-diff.png"};
+    picture.figures = {{"differing_percent", 1.5}};
+    m.set_check("combat:enemies=5", picture);
+    m.set_check("<b>&", check("compare", report_verdict::inconclusive, false));
+    m.set_check("<b>&", shots_check(0, "  <b>&: left 0 \"many\""));
+    m.set_check("", gl_errors_check(2));
+    return m;
+}
+
+std::string temp_folder() {
+    char folder[] = "/tmp/tarnwick-report.XXXXXX";
+    EXPECT_NE(mkdtemp(folder), nullptr);
+    return folder;
+}
+
+TEST(report_model, verdicts_follow_failed_checks_then_the_comparison) {
+    report_comparison slower{0, 1, 100, 1, 80, 1, 0.8, std::nullopt, report_verdict::slower};
+    struct row {
+        std::vector<report_check> checks;
+        bool compared;
+        report_verdict verdict;
+        bool failed;
+    };
+    const row table[] = {
+        {{}, false, report_verdict::ok, false},
+        {{check("reference", report_verdict::ok, false), check("shots", report_verdict::fail, true)},
+         false,
+         report_verdict::fail,
+         true},
+        {{check("compare", report_verdict::unknown, false)}, false, report_verdict::unknown, false},
+        {{check("reference", report_verdict::ok, false)}, true, report_verdict::slower, false},
+        {{slower_than_check(slower, 25.0)}, true, report_verdict::slower, false},
+        {{slower_than_check(slower, 10.0)}, true, report_verdict::slower, true},
+    };
+    for (const row& r : table) {
+        const report_scene s{"x", {}, r.compared ? std::optional(slower) : std::nullopt, r.checks};
+        EXPECT_EQ(scene_verdict(s), r.verdict) << &r - table;
+        EXPECT_EQ(scene_failed(s), r.failed) << &r - table;
+    }
+    // A later run's check replaces an earlier one of its name, but never an earlier failure.
+    report_model m;
+    for (bool failed : {false, true, false})
+        m.set_check("x", check("shots", failed ? report_verdict::fail : report_verdict::ok, failed));
+    ASSERT_EQ(m.scenes.size(), 1u);
+    ASSERT_EQ(m.scenes[0].checks.size(), 1u);
+    EXPECT_TRUE(m.scenes[0].checks[0].failed);
+}
+
+// The report's slower-than checks fail exactly where --compare's exit status says a scene is too slow.
+TEST(report_model, slower_than_agrees_with_the_comparison_status) {
+    run_table base, fresh;
+    base.scenes = fresh.scenes = {"steady", "slower5", "slower30", "faster"};
+    base.fps = {{400, 402, 398}, {400, 402, 398}, {400, 402, 398}, {400, 402, 398}};
+    fresh.fps = {{401, 399, 400}, {380, 382, 378}, {280, 282, 278}, {500, 502, 498}};
+    for (double allowed : {0.0, 4.0, 10.0, 40.0}) {
+        std::ostringstream ignored;
+        const bool too_slow = print_comparison(base, fresh, "a", "b", allowed, ignored) == 4;
+        const report_model m = comparison_report(base, fresh, "a", "b", allowed, "");
+        const bool failed =
+            std::any_of(m.scenes.begin(), m.scenes.end(), [](auto& s) { return scene_failed(s); });
+        EXPECT_EQ(failed, too_slow) << allowed;
+    }
+    fresh.scenes.push_back("new only");
+    fresh.fps.push_back({1});
+    const report_model m = comparison_report(base, fresh, "a", "b", -1.0, "");
+    ASSERT_EQ(m.scenes.size(), 5u);
+    EXPECT_EQ(scene_verdict(m.scenes[4]), report_verdict::unknown);
+    EXPECT_EQ(m.scenes[3].comparison->verdict, report_verdict::faster);
+}
+
+TEST(report_html, texts_and_paths_are_escaped) {
+    const std::pair<const char*, const char*> text[] = {{"a<b>&\"c\"'", "a&lt;b&gt;&amp;&quot;c&quot;&#39;"},
+                                                        {"plain: 1=2", "plain: 1=2"}};
+    for (const auto& [in, out] : text)
+        EXPECT_EQ(html_text(in), out);
+    EXPECT_EQ(url_path("images/x=1_y-diff.png"), "images/x%3D1_y-diff.png");
+    EXPECT_EQ(url_path("a b/#?%\"<"), "a%20b/%23%3F%25%22%3C");
+    EXPECT_EQ(quoted_command_line({"tarnwick-bench", "--report", "my dir", "it's", "--scene=a:b=1", ""}),
+              "tarnwick-bench --report 'my dir' 'it'\\''s' --scene=a:b=1 ''");
+    const std::string page = report_html(every_part());
+    for (const char* raw : {"<b>&", "B <soft>", "\"many\"", "'my dir'"})
+        EXPECT_EQ(page.find(raw), std::string::npos) << raw;
+    EXPECT_NE(page.find("&lt;b&gt;&amp;"), std::string::npos);
+    EXPECT_EQ(page.find("http"), std::string::npos) << "the page fetches nothing";
+}
+
+TEST(report_plot, steps_are_round_and_a_stall_does_not_flatten_the_rest) {
+    const std::pair<double, double> steps[] = {{0.6, 0.2}, {15, 5}, {100, 50}, {8, 2}, {0, 1}};
+    for (const auto& [span, step] : steps)
+        EXPECT_NEAR(tick_step(span, 4), step, 1e-12) << span;
+    std::vector<double> frames(10000, 5.0);
+    frames[42] = 500.0;
+    const std::string svg = frame_time_svg({{"run 1", frames}, {"run 2", {6.0, 7.0}}}, "t");
+    EXPECT_NE(svg.find("1 frame(s) above the scale, the longest 500.0 ms"), std::string::npos);
+    const size_t first = svg.find("points=\""), end = svg.find('"', first + 8);
+    EXPECT_LE(std::count(svg.begin() + long(first), svg.begin() + long(end), ','), 600) << "thinned";
+    EXPECT_EQ(frame_time_svg({{"a", {1.0, 2.0, 3.0}}}, "t").find("above the scale"), std::string::npos);
+}
+
+TEST(report_files, junit_parses_with_a_case_per_scene_and_check) {
+    const report_model m = every_part();
+    pugi::xml_document xml;
+    ASSERT_TRUE(xml.load_string(report_junit(m, "out/").c_str()));
+    const pugi::xml_node root = xml.child("testsuites");
+    EXPECT_EQ(root.attribute("tests").as_int(), 8);
+    EXPECT_EQ(root.attribute("failures").as_int(), 3);
+    EXPECT_EQ(root.attribute("skipped").as_int(), 1);
+    EXPECT_EQ(std::distance(root.children("testsuite").begin(), root.children("testsuite").end()), 2);
+    const pugi::xml_node failure = root.find_node([](pugi::xml_node n) {
+        return std::string(n.name()) == "failure" && std::string(n.attribute("type").value()) == "FAIL" &&
+               std::string(n.parent().attribute("name").value()) == "reference";
+    });
+    ASSERT_TRUE(failure);
+    EXPECT_STREQ(failure.attribute("message").value(), "reference said so");
+    EXPECT_NE(std::string(failure.text().get()).find("out/images/c-diff.png"), std::string::npos);
+    const pugi::xml_node b = root.find_child_by_attribute("testsuite", "name", "tarnwick-bench B <soft>");
+    EXPECT_STREQ(b.child("properties").first_child().attribute("value").value(), "softpipe");
+}
+
+TEST(report_files, report_json_keeps_numbers_and_meets_its_schema) {
+    const std::string folder = temp_folder();
+    ASSERT_TRUE(write_report(folder, every_part()));
+    std::ifstream in(folder + "/report.json");
+    const nlohmann::json j = nlohmann::json::parse(in);
+    EXPECT_TRUE(j["scenes"][0]["runs"][0]["mean_fps"].is_number());
+    EXPECT_EQ(j["scenes"][0]["comparison"]["ratio_interval_95"], nlohmann::json({0.38, 0.42}));
+    EXPECT_EQ(j["origins"][0]["driver_environment"]["LP_NUM_THREADS"], "2");
+    EXPECT_EQ(j["summary"]["failures"], 2);
+    EXPECT_EQ(j["scenes"][1]["verdict"], "inconclusive");
+    const std::string validate = "import json, sys, jsonschema\n"
+                                 "schema = json.load(open(sys.argv[1]))\n"
+                                 "jsonschema.validate(json.load(open(sys.argv[2])), schema,\n"
+                                 "                    cls=jsonschema.Draft202012Validator)\n";
+    // Python is no program of ours: the sanitizer build's preload stays out of it.
+    const child_result r = run_child({"/usr/bin/python3",
+                                      {"-c", validate, TARNWICK_REPORT_SCHEMA, folder + "/report.json"},
+                                      {"LD_PRELOAD="},
+                                      "",
+                                      "",
+                                      ""});
+    EXPECT_EQ(r.status, 0) << "report.json does not meet docs/report.schema.json (see above)";
+    EXPECT_FALSE(write_report(folder + "/report.json/below", every_part())) << "a file in the way";
+    for (const char* file : {"/index.html", "/report.json", "/junit.xml"})
+        std::remove((folder + file).c_str());
+    rmdir(folder.c_str());
+}
+} // namespace
