@@ -48,6 +48,15 @@ check "--ab CSV: its columns, then a row per scene with each side's driver" [ "$
 a_driver_env,a_build,a_date,b_renderer,b_gl_version,b_cpu,b_kernel,b_driver_env,b_build,b_date" -a \
     "$(grep -cE "^(empty|default),([0-9.]+,){4}[a-z ]+,3.00,[0-9.]+,[0-9.]+,.*,,.*,LP_NUM_THREADS=1," "$work/ab.csv")" -eq 2 ]
 
+# README's scene table shows names that can be typed: each one, as written there, runs a frame.
+readme_scenes=$(sed -n '/^| Scene (as `--scene` takes it)/,/^$/p' "$TARNWICK_SOURCE/README.md" | sed -nE 's/^\| `([^`]+)` \|.*/\1/p')
+scene_args=()
+for scene in $readme_scenes; do scene_args+=(--scene "$scene"); done
+bench "${scene_args[@]}" --frames 1 --warmup 0 >"$work/out" 2>"$work/err"
+status=$?
+check "README's ${#scene_args[@]} scene arguments run as typed, status 0 (was $status)" \
+    [ "$status" -eq 0 -a "${#scene_args[@]}" -ge 18 ]
+
 # The options' messages are the unit test's; here only what main does with a bad one.
 bench --scene nosuch >"$work/out" 2>"$work/err"
 status=$?
