@@ -247,15 +247,16 @@ void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::stri
 
 // The A/B comparison of two configurations in separate processes.
 void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
-    CLI::Option* ab = app.add_flag("--ab", o.ab,
-                                   "compare two configurations A and B (builds, drivers, settings)\n"
-                                   "as separate bench processes in rounds of A B B A; each measures\n"
-                                   "the scenes (--scene, --frames, --warmup, --size, --seed as given\n"
-                                   "here) once after its warm-up. Per scene: B's median frame time\n"
-                                   "over A's, its 95% interval over the rounds, and a verdict:\n"
-                                   "slower or faster (the interval wholly beyond --threshold), no\n"
-                                   "change (wholly within) or inconclusive. --csv gets one row per\n"
-                                   "scene with each side's provenance; needs no display itself");
+    CLI::Option* ab = app.add_flag(
+        "--ab", o.ab,
+        "compare two configurations A and B (builds, drivers, settings)\n"
+        "as separate bench processes in rounds of A B B A; each measures\n"
+        "the scenes (--scene, --frames, --warmup, --size, --seed as given\n"
+        "here; --frames defaults to 150) once after its warm-up. Per scene: B's median frame time\n"
+        "over A's, its 95% interval over the rounds, and a verdict:\n"
+        "slower or faster (the interval wholly beyond --threshold), no\n"
+        "change (wholly within) or inconclusive. --csv gets one row per\n"
+        "scene with each side's provenance; needs no display itself");
     for (const char* other : {"--repeat", "--frames-csv", "--screenshot", "--reference", "--update-reference",
                               "--startup", "--list"})
         ab->excludes(app.get_option(other));
@@ -319,7 +320,8 @@ void declare_driver_options(CLI::App& app, bench_options& o) {
                               ->option_text("DIR")
                               ->check(file_name);
     matrix->needs(app.get_option("--reference"));
-    for (const char* other : {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
+    for (const char* other :
+         {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
         matrix->excludes(app.get_option(other));
     const CLI::Validator known_driver = ours([](const std::string& text) {
         return find_driver(text) ? std::string() : "unknown driver '" + text + "' (--list shows the drivers)";
@@ -391,6 +393,8 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
     o.command_line = quoted_command_line(typed);
     if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
         o.fixed_dt = reference_dt;
+    if (o.ab && app->count("--frames") == 0)
+        o.frames = ab_default_frames;
     result.ok = true;
     return result;
 }

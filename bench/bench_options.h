@@ -84,6 +84,11 @@ struct parse_result {
     std::string error;
 };
 
+// Measured frames per scene of each --ab process when --frames is not given: a process gives one median per
+// scene, and a round of four processes of four scenes then takes about 15 s here, so that 20 rounds fit in
+// five minutes.
+constexpr int ab_default_frames = 150;
+
 // Seconds per frame of the simulation when references are made or checked and no --fixed-dt is given.
 constexpr double reference_dt = 1.0 / 60.0;
 

@@ -43,6 +43,10 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
     EXPECT_EQ(good.options.screenshots[1].frame, 3);
     EXPECT_EQ(good.options.screenshots[1].file, "dir/b.png");
     EXPECT_EQ(good.options.frames, 9);
+    for (const auto& [args, frames] :
+         {std::make_pair("--ab", ab_default_frames), std::make_pair("--ab --frames 300", 300),
+          std::make_pair("--scene blur", 300)})
+        EXPECT_EQ(parse_bench_options(split(args)).options.frames, frames) << args;
 
     const std::pair<const char*, const char*> bad[] = {
         {"--size 800", "--size: needs a size WxH"},
