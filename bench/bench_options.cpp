@@ -174,7 +174,9 @@ void declare_output_options(CLI::App& app, bench_options& o) {
     app.add_option("--report", o.report_dir,
                    "write DIR/index.html (the results for people, with the reference\n"
                    "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
-                   "with a run (--repeat, --reference too) or with --compare")
+                   "with a run (--repeat, --reference too), --compare, --ab (each\n"
+                   "scene's interval, rounds and verdict) or --drivers (each driver's\n"
+                   "references, FPS and planted faults)")
         ->option_text("DIR")
         ->check(file_name);
 }
@@ -319,7 +321,8 @@ void declare_driver_options(CLI::App& app, bench_options& o) {
                               ->option_text("DIR")
                               ->check(file_name);
     matrix->needs(app.get_option("--reference"));
-    for (const char* other : {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
+    for (const char* other :
+         {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
         matrix->excludes(app.get_option(other));
     const CLI::Validator known_driver = ours([](const std::string& text) {
         return find_driver(text) ? std::string() : "unknown driver '" + text + "' (--list shows the drivers)";
