@@ -30,10 +30,11 @@ td.num,th.num{text-align:right;font-variant-numeric:tabular-nums;white-space:now
 pre{background:var(--soft);border:1px solid var(--line);border-radius:6px;padding:.6em .8em;white-space:pre-wrap;
 word-break:break-all;font-size:.85rem}
 .verdict{display:inline-block;padding:.1em .55em;border-radius:1em;font-size:.85rem;font-weight:600;
-white-space:nowrap;color:#fff}
-.v-ok{background:#1a7f37}.v-fail{background:#cf222e}.v-faster{background:#0969da}.v-slower{background:#bc4c00}
-.v-no-change{background:#59636e}.v-inconclusive{background:#8250df}
-.v-unknown{background:#eaeef2;color:#31363c;box-shadow:inset 0 0 0 1px #afb8c1}
+white-space:nowrap;color:#fff;background:var(--c)}
+.v-ok{--c:#1a7f37}.v-fail{--c:#cf222e}.v-faster{--c:#0969da}.v-slower{--c:#bc4c00}.v-no-change{--c:#59636e}
+.v-inconclusive{--c:#8250df}.v-unknown{--c:#afb8c1}
+.verdict.v-unknown{background:#eaeef2;color:#31363c;box-shadow:inset 0 0 0 1px #afb8c1}
+.span{display:block;margin:2px 0 0 auto}.span .bar{fill:var(--c)}
 .scene{border:1px solid var(--line);border-left:6px solid #1a7f37;border-radius:8px;padding:14px 16px;
 margin:18px 0}.scene.failed{border-left-color:#cf222e}.scene.judged{border-left-color:#59636e}
 .scene .scroll{margin-bottom:.7em}.checks td:last-child{overflow-wrap:anywhere}
@@ -69,8 +70,8 @@ std::string verdict_span(report_verdict v, const std::string& text = "") {
            html_text(text.empty() ? verdict_word(v) : text) + "</span>";
 }
 
-std::string verdict_cell(report_verdict v) {
-    return "<td class=\"verdict-cell\">" + verdict_span(v) + "</td>";
+std::string verdict_cell(report_verdict v, const char* more = "") {
+    return "<td class=\"verdict-cell" + std::string(more) + "\">" + verdict_span(v) + "</td>";
 }
 
 // A scene's label, allowed to break after each ':' on a narrow screen.
@@ -275,6 +276,40 @@ std::string interval_text(const report_comparison& c) {
                             : std::string("—");
 }
 
+// An A/B interval as a bar on a scale that every scene shares ([from, to]), over the no-change band (shaded)
+// and 1, in its verdict's colour: which scenes cleared the threshold, and which way, shows at a glance.
+std::string interval_bar(const report_comparison& c, double from, double to) {
+    if (!c.ratio_interval)
+        return "";
+    constexpr double width = 120.0;
+    // Logarithmic, so that B twice as slow lies as far from 1 as B twice as fast.
+    const auto x = [&](double ratio) { return width * std::log(ratio / from) / std::log(to / from); };
+    const double upper = 1.0 + c.threshold_percent / 100.0;
+    const auto [low, high] = *c.ratio_interval;
+    return "<svg class=\"span " + verdict_class(c.verdict) +
+           "\" viewBox=\"0 0 120 14\" width=\"120\" height=\"14\" aria-hidden=\"true\"><rect x=\"" +
+           fixed(x(1.0 / upper), 1) + "\" width=\"" + fixed(x(upper) - x(1.0 / upper), 1) +
+           "\" height=\"14\" fill=\"#eaeef2\"/><line x1=\"" + fixed(x(1.0), 1) + "\" x2=\"" +
+           fixed(x(1.0), 1) + "\" y2=\"14\" stroke=\"#59636e\"/><rect class=\"bar\" x=\"" + fixed(x(low), 1) +
+           "\" y=\"4\" width=\"" + fixed(std::max(x(high) - x(low), 1.0), 1) +
+           "\" height=\"6\" rx=\"3\"/><circle class=\"bar\" cx=\"" + fixed(x(c.ratio), 1) +
+           "\" cy=\"7\" r=\"3.5\" stroke=\"#fff\"/></svg>";
+}
+
+// The scale of the interval bars: every interval and no-change band, a little beyond (ratios above 0).
+std::pair<double, double> interval_scale(const report_model& model) {
+    double from = 1.0, to = 1.0;
+    for (const report_scene& s : model.scenes) {
+        if (!s.comparison || !s.comparison->ratio_interval)
+            continue;
+        const double upper = 1.0 + s.comparison->threshold_percent / 100.0;
+        from = std::min({from, s.comparison->ratio_interval->first, 1.0 / upper});
+        to = std::max({to, s.comparison->ratio_interval->second, upper});
+    }
+    const double margin = std::pow(to / from, 0.05) * 1.001;
+    return {from / margin, to * margin};
+}
+
 const report_comparison* first_comparison(const report_model& model) {
     for (const report_scene& s : model.scenes) {
         if (s.comparison)
@@ -294,7 +329,11 @@ std::string ab_note(const report_model& model, const report_comparison& c) {
            a + "); above 1 " + b +
            " is slower. The verdict is slower when the 95% interval lies wholly above " + fixed(upper, 3) +
            " (" + percent_text(c.threshold_percent) + "%), faster when wholly below " +
-           fixed(1.0 / upper, 3) + ", no change when wholly between, else inconclusive.";
+           fixed(1.0 / upper, 3) +
+           ", no change when wholly between, else inconclusive. Under each interval, a bar on a scale all "
+           "scenes share (logarithmic): the interval and its ratio in the verdict's colour, the no-change "
+           "band shaded, 1 a "
+           "line.";
 }
 
 std::string overview_section(const report_model& model) {
@@ -315,6 +354,8 @@ std::string overview_section(const report_model& model) {
     } else if (model.mode == report_mode::drivers) {
         for (const report_origin& o : model.origins)
             names.push_back(o.name);
+        // The drivers' own verdicts say it on a phone, where the columns are scarce.
+        narrow = {"verdict"};
         explained = "Per driver: the scene's verdict there (its reference check) and its mean FPS.";
     } else if (origins.size() == 1)
         names.insert(names.end(), {"FPS", "p50 ms", "p99 ms", "CPU ms"});
@@ -324,15 +365,18 @@ std::string overview_section(const report_model& model) {
     std::string text =
         "<section id=\"scenes\"><h2>Scenes</h2><div class=\"scroll\"><table class=\"overview\">" +
         head_row(names, narrow) + "<tbody>";
+    const std::pair<double, double> scale = interval_scale(model);
     for (size_t i = 0; i < model.scenes.size(); ++i) {
         const report_scene& s = model.scenes[i];
         text += "<tr data-scene=\"" + html_text(s.label) + "\"><td class=\"label\"><a href=\"#" + anchor(i) +
-                "\">" + label_text(s.label) + "</a></td>" + verdict_cell(scene_verdict(s));
+                "\">" + label_text(s.label) + "</a></td>" +
+                verdict_cell(scene_verdict(s), model.mode == report_mode::drivers ? " wide" : "");
         const report_comparison* c = s.comparison ? &*s.comparison : nullptr;
         if (ab && c)
             text += num_cell(c->base_ms, 2, " wide") + num_cell(c->new_ms, 2, " wide") +
                     num_cell(c->ratio, 3) + "<td class=\"num\">" + interval_text(*c) +
-                    "</td><td class=\"num\">" + std::to_string(c->rounds) + "</td>";
+                    interval_bar(*c, scale.first, scale.second) + "</td><td class=\"num\">" +
+                    std::to_string(c->rounds) + "</td>";
         else if (compared && c)
             text += num_cell(c->base_fps, 1) + num_cell(c->new_fps, 1) + num_cell(c->ratio, 3);
         else if (compared)
