@@ -91,17 +91,17 @@ driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) 
     const fs::path dir = m.out_dir / driver.name;
     const fs::path results = dir / "results.csv";
     std::error_code e;
+    // Results and a report from before must not stand in for this run's.
     fs::remove(results, e);
+    fs::remove_all(dir / "report", e);
     if (!copy_references(m, dir / "references"))
         return {driver.name, driver_state::failed, "cannot copy the references", "", "", {}};
     child_request request = child_for(m, driver, dir / "references");
     request.arguments.insert(request.arguments.end(), {"--csv", fs::absolute(results).string()});
-    // Its own report, which the matrix's report gathers; one from before must not stand in for it.
-    if (!m.options.report_dir.empty()) {
-        fs::remove_all(dir / "report", e);
+    // Its own report, which the matrix's report gathers.
+    if (!m.options.report_dir.empty())
         request.arguments.insert(request.arguments.end(),
                                  {"--report", fs::absolute(dir / "report").string()});
-    }
     request.output_file = (dir / "out.txt").string();
     request.time_limit_seconds = driver_run_limit;
     request.error_file = (dir / "err.txt").string();
