@@ -218,7 +218,10 @@ TEST(report_modes, matrix_report_has_an_origin_per_driver_and_fails_as_the_matri
             plain.drivers = {{"llvmpipe", driver_state::ran, "", "l", "4.5", {{"default", true, true, 1}}},
                              {"softpipe", d, "", "s", "3.3", {{"default", true, true, 1}}}};
             plain.faults = {{"backdrop-v-flipped", {f, fault_verdict::caught}}};
-            EXPECT_EQ(fails(matrix_report(plain, {}, {}, "")), matrix_status(plain) != 0) << int(f) << int(d);
+            const report_model r = matrix_report(plain, {}, {}, "");
+            EXPECT_EQ(fails(r), matrix_status(plain) != 0) << int(f) << int(d);
+            EXPECT_EQ(r.checks.at(2).verdict,
+                      f == fault_verdict::caught ? report_verdict::ok : report_verdict::fail);
         }
     }
 }
@@ -301,7 +304,8 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
     // Every mode's report meets the schema; a run's and a matrix's read back as they were.
     const std::pair<report_model, bool> models[] = {
         {every_part(), false},
-        {ab_report({}, {}, {{"s", rounds_of({1.1, 1.2})}, {"t", rounds_of({1.0})}}, 3.0, 5.0, ""), false},
+        {ab_report({}, {}, {{"s", rounds_of({1.1, 1.2}, 0.05)}, {"t", rounds_of({1.0})}}, 3.0, 5.0, ""),
+         false},
         {matrix_of(), true}};
     for (const auto& [model, reads_back] : models) {
         const std::string text = report_json(model);
@@ -315,6 +319,11 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
                                           ""});
         EXPECT_EQ(r.status, 0) << mode_word(model.mode)
                                << ": report.json does not meet docs/report.schema.json";
+        if (model.mode == report_mode::ab) {
+            EXPECT_EQ(nlohmann::json::parse(text)["scenes"][0]["comparison"]["round_median_frame_ms"][0],
+                      nlohmann::json({10.0, 11.0, 11.55, 10.5}))
+                << "a round's processes in running order, A B B A";
+        }
         report_model read;
         if (reads_back) {
             EXPECT_EQ(read_report_json(text, read), "");
@@ -322,9 +331,14 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
         }
     }
     report_model read;
+    // Not JSON, not an object, a field of the wrong type, a check and a run naming an origin there is not.
     for (const char* bad : {"", "[1]", R"({"command_line": 1})",
                             R"({"command_line": "", "origins": [], "scenes": [], "checks": [{"name": "x",
-                                "origin": 0, "verdict": "ok", "failed": false, "message": ""}]})"})
+                                "origin": 0, "verdict": "ok", "failed": false, "message": ""}]})",
+                            R"({"command_line": "", "origins": [], "checks": [], "scenes": [{"label": "s",
+                                "checks": [], "runs": [{"origin": 1, "run": 1, "frames": 0, "mean_fps": 0,
+                                "p50_ms": 0, "p95_ms": 0, "p99_ms": 0, "max_ms": 0, "cpu_ms": 0,
+                                "frame_ms": []}]}]})"})
         EXPECT_NE(read_report_json(bad, read), "") << bad;
     EXPECT_FALSE(write_report(folder + "/report.json/below", every_part())) << "a file in the way";
     for (const char* file : {"/index.html", "/report.json", "/junit.xml"})
