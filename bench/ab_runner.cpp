@@ -7,6 +7,8 @@
 #include "csv_fields.h"
 #include "frame_summary.h"
 #include "provenance.h"
+#include "report_files.h"
+#include "report_modes.h"
 #include "scene_plan.h"
 
 #include <algorithm>
@@ -158,6 +160,7 @@ class ab_session {
     void print_intro() const;
     void print_results() const;
     bool write_csv() const;
+    bool write_ab_report() const;
     int gate() const;
 
     const bench_options& options;
@@ -220,7 +223,8 @@ int ab_session::run() {
             break;
     }
     print_results();
-    if (!write_csv())
+    const bool written = write_csv();
+    if (!write_ab_report() || !written)
         return 1;
     return gate();
 }
@@ -386,6 +390,16 @@ bool ab_session::write_csv() const {
         return false;
     }
     return true;
+}
+
+bool ab_session::write_ab_report() const {
+    if (options.report_dir.empty())
+        return true;
+    std::vector<ab_scene_rounds> scenes;
+    for (const scene_track& t : tracks)
+        scenes.push_back({t.label, t.sequence.measured_rounds()});
+    return write_report(options.report_dir, ab_report(a_origin, b_origin, scenes, options.threshold,
+                                                      options.fail_slower, options.command_line));
 }
 
 // Under --fail-slower: 4 when a scene is slower beyond the limit, else 5 when one cannot be judged.

@@ -56,6 +56,7 @@ class ab_sequence {
     // True while the scene wants another round.
     bool open() const;
     int rounds() const { return int(measured.size()); }
+    const std::vector<ab_round>& measured_rounds() const { return measured; }
     ratio_estimate estimate() const { return estimate_ratio(measured); }
     ab_verdict verdict() const { return judge(estimate(), rule.threshold); }
 

@@ -174,7 +174,9 @@ void declare_output_options(CLI::App& app, bench_options& o) {
     app.add_option("--report", o.report_dir,
                    "write DIR/index.html (the results for people, with the reference\n"
                    "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
-                   "with a run (--repeat, --reference too) or with --compare")
+                   "with a run (--repeat, --reference too), --compare, --ab (each\n"
+                   "scene's interval, rounds and verdict) or --drivers (each driver's\n"
+                   "references, FPS and planted faults)")
         ->option_text("DIR")
         ->check(file_name);
 }

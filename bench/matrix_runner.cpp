@@ -3,11 +3,17 @@
 
 #include "child_process.h"
 #include "planted_faults.h"
+#include "reference_check.h"
+#include "report_files.h"
+#include "report_json.h"
+#include "report_modes.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -15,8 +21,8 @@ namespace {
 constexpr fs::perms runtime_dir_mode = fs::perms::owner_all;
 
 // The matrix's own options, never passed on.
-const std::vector<std::string> matrix_options = {"--drivers",   "--driver",          "--fault",
-                                                 "--reference", "--expect-renderer", "--csv"};
+const std::vector<std::string> matrix_options = {"--drivers",         "--driver", "--fault", "--reference",
+                                                 "--expect-renderer", "--csv",    "--report"};
 // What a fault run sets itself: one frame of the fault's scenes.
 // Long enough for every scene on the slowest driver; only a driver that hangs reaches them.
 constexpr int driver_run_limit = 3600;
@@ -85,11 +91,17 @@ driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) 
     const fs::path dir = m.out_dir / driver.name;
     const fs::path results = dir / "results.csv";
     std::error_code e;
+    // Results and a report from before must not stand in for this run's.
     fs::remove(results, e);
+    fs::remove_all(dir / "report", e);
     if (!copy_references(m, dir / "references"))
         return {driver.name, driver_state::failed, "cannot copy the references", "", "", {}};
     child_request request = child_for(m, driver, dir / "references");
     request.arguments.insert(request.arguments.end(), {"--csv", fs::absolute(results).string()});
+    // Its own report, which the matrix's report gathers.
+    if (!m.options.report_dir.empty())
+        request.arguments.insert(request.arguments.end(),
+                                 {"--report", fs::absolute(dir / "report").string()});
     request.output_file = (dir / "out.txt").string();
     request.time_limit_seconds = driver_run_limit;
     request.error_file = (dir / "err.txt").string();
@@ -168,6 +180,91 @@ void run_faults(const matrix_context& m, const std::vector<const driver_choice*>
     }
 }
 
+// The pictures the matrix's report shows: their paths in the report's folder and the files they come from.
+using picture_sources = std::map<std::string, fs::path>;
+
+// The report a driver's run wrote in folder, its pictures to go under images/DRIVER/; a model without
+// origins when there is none.
+report_model driver_report(const fs::path& folder, const std::string& driver, picture_sources& sources,
+                           std::ostream& out) {
+    std::ifstream in(folder / "report.json");
+    report_model own;
+    if (!in)
+        return own;
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string error = read_report_json(text.str(), own);
+    if (!error.empty()) {
+        out << driver << ": its report cannot be read (" << error
+            << "); its references as the matrix saw them" << std::endl;
+        return report_model();
+    }
+    for (report_scene& s : own.scenes) {
+        for (report_check& c : s.checks) {
+            for (std::string* picture : {&c.pictures.reference, &c.pictures.actual, &c.pictures.diff}) {
+                if (picture->empty())
+                    continue;
+                const std::string kept = "images/" + driver + "/" + fs::path(*picture).filename().string();
+                sources[kept] = folder / *picture;
+                *picture = kept;
+            }
+        }
+    }
+    return own;
+}
+
+// What a fault run that drew left of its scenes' differences, to go under images/faults/FAULT/.
+report_pictures fault_pictures(const matrix_context& m, const std::string& fault, const std::string& driver,
+                               picture_sources& sources) {
+    const fs::path folder = m.out_dir / "faults" / fault / (driver + "-references");
+    report_pictures kept;
+    for (const std::string& label : fault_labels(fault)) {
+        const std::pair<std::string*, const char*> kinds[] = {{&kept.actual, "-actual"},
+                                                              {&kept.diff, "-diff"}};
+        for (const auto& [picture, suffix] : kinds) {
+            const fs::path file = reference_file(folder.string(), label, suffix);
+            std::error_code e;
+            if (!picture->empty() || !fs::is_regular_file(file, e))
+                continue;
+            *picture = "images/faults/" + fault + "/" + driver + "-" + file.filename().string();
+            sources[*picture] = file;
+        }
+    }
+    return kept;
+}
+
+// One report of the whole matrix in options.report_dir: each driver's own report, its state and the planted
+// faults, with every picture it shows copied beside it so that the folder stands alone.
+bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
+    picture_sources sources;
+    std::vector<report_model> own;
+    for (const driver_outcome& d : matrix.drivers)
+        own.push_back(driver_report(m.out_dir / d.driver / "report", d.driver, sources, m.out));
+    std::vector<std::vector<report_pictures>> faults;
+    for (const fault_outcome& f : matrix.faults) {
+        faults.emplace_back();
+        for (size_t i = 0; i < f.verdicts.size(); ++i) {
+            // Only a run that drew now left pictures; a skipped driver's folder may hold an older run's.
+            const bool drew =
+                f.verdicts[i] == fault_verdict::caught || f.verdicts[i] == fault_verdict::missed;
+            faults.back().push_back(drew ? fault_pictures(m, f.fault, matrix.drivers[i].driver, sources)
+                                         : report_pictures());
+        }
+    }
+    const report_model model = matrix_report(matrix, own, faults, m.options.command_line);
+    bool kept = true;
+    const auto keep = [&](const report_check& c) {
+        for (const std::string* picture : {&c.pictures.reference, &c.pictures.actual, &c.pictures.diff}) {
+            if (!picture->empty())
+                kept = keep_file(m.options.report_dir, sources[*picture].string(), *picture) && kept;
+        }
+    };
+    for (const report_scene& s : model.scenes)
+        std::for_each(s.checks.begin(), s.checks.end(), keep);
+    std::for_each(model.checks.begin(), model.checks.end(), keep);
+    return write_report(m.options.report_dir, model) && kept;
+}
+
 bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::ostream&),
                 const driver_matrix& m) {
     std::ofstream out(file);
@@ -221,5 +318,6 @@ int run_driver_matrix(const bench_options& options, const std::vector<std::strin
                          write_file(m.out_dir / "faults.csv", write_faults_csv, matrix);
     out << "\nwrote " << (m.out_dir / "drivers.csv").string() << " and "
         << (m.out_dir / "faults.csv").string() << std::endl;
-    return written ? matrix_status(matrix) : 1;
+    const bool reported = options.report_dir.empty() || write_matrix_report(m, matrix);
+    return written && reported ? matrix_status(matrix) : 1;
 }

@@ -43,6 +43,17 @@ report_pictures keep_pictures(const std::string& dir, const std::string& label,
     return kept;
 }
 
+bool keep_file(const std::string& dir, const std::string& file, const std::string& relative) {
+    const fs::path target = fs::path(dir) / relative;
+    std::error_code failed;
+    fs::create_directories(target.parent_path(), failed);
+    fs::copy_file(file, target, fs::copy_options::overwrite_existing, failed);
+    if (failed)
+        std::cerr << "tarnwick-bench: cannot copy " << file << " to " << target.string() << ": "
+                  << failed.message() << std::endl;
+    return !failed;
+}
+
 bool write_report(const std::string& dir, const report_model& model) {
     std::error_code failed;
     fs::create_directories(dir, failed);

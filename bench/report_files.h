@@ -14,6 +14,10 @@ report_pictures keep_pictures(const std::string& dir, const std::string& label,
                               const std::string& reference_file, const rgb_image* actual,
                               const rgb_image* diff);
 
+// Copies file into dir as relative (its folders made); false, after saying so on standard error, when it
+// cannot be.
+bool keep_file(const std::string& dir, const std::string& file, const std::string& relative);
+
 // Writes the three files into dir, made when missing; false, after saying which on standard error, when
 // one could not be written.
 bool write_report(const std::string& dir, const report_model& model);

@@ -1,6 +1,7 @@
 // report.json through nlohmann/json, which escapes the texts and keeps the numbers numbers. No GL here.
 #include "report_json.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -65,17 +66,32 @@ json check_json(const report_check& c) {
     return check;
 }
 
+// --compare's comparison in FPS; an A/B run's in frame time, its fields named so that neither ratio is read
+// as the other (FPS: below 1 slower; frame time: above 1 slower).
 json comparison_json(const report_comparison& c) {
-    json comparison = {{"base_origin", c.base_origin},
-                       {"new_origin", c.new_origin},
-                       {"base_mean_fps", c.base_fps},
-                       {"base_sd_fps", c.base_sd},
-                       {"new_mean_fps", c.new_fps},
-                       {"new_sd_fps", c.new_sd},
-                       {"ratio", c.ratio},
-                       {"verdict", verdict_word(c.verdict)}};
+    json comparison = {
+        {"base_origin", c.base_origin}, {"new_origin", c.new_origin}, {"verdict", verdict_word(c.verdict)}};
+    const bool frame_time = c.measure == comparison_measure::median_frame_time;
+    if (frame_time) {
+        json rounds = json::array();
+        for (const std::array<double, 4>& r : c.round_ms)
+            rounds.push_back({rounded(r[0]), rounded(r[1]), rounded(r[2]), rounded(r[3])});
+        comparison.update({{"base_median_frame_ms", rounded(c.base_ms)},
+                           {"new_median_frame_ms", rounded(c.new_ms)},
+                           {"frame_time_ratio", c.ratio},
+                           {"rounds", c.rounds},
+                           {"threshold_percent", c.threshold_percent},
+                           {"round_median_frame_ms", rounds}});
+    } else {
+        comparison.update({{"base_mean_fps", c.base_fps},
+                           {"base_sd_fps", c.base_sd},
+                           {"new_mean_fps", c.new_fps},
+                           {"new_sd_fps", c.new_sd},
+                           {"ratio", c.ratio}});
+    }
     if (c.ratio_interval)
-        comparison["ratio_interval_95"] = {c.ratio_interval->first, c.ratio_interval->second};
+        comparison[frame_time ? "frame_time_ratio_interval_95" : "ratio_interval_95"] = {
+            c.ratio_interval->first, c.ratio_interval->second};
     return comparison;
 }
 
@@ -112,7 +128,9 @@ json summary_json(const report_model& model) {
 } // namespace
 
 std::string report_json(const report_model& model) {
-    json report = {{"format_version", report_format_version}, {"command_line", model.command_line}};
+    json report = {{"format_version", report_format_version},
+                   {"mode", mode_word(model.mode)},
+                   {"command_line", model.command_line}};
     report["origins"] = json::array();
     for (const report_origin& o : model.origins)
         report["origins"].push_back(origin_json(o));
@@ -122,4 +140,97 @@ std::string report_json(const report_model& model) {
         report["scenes"].push_back(scene_json(s));
     report["checks"] = checks_json(model.checks);
     return report.dump() + "\n";
+}
+
+namespace {
+report_verdict verdict_from(const std::string& word) {
+    for (int v = 0; v < int(report_verdict::unknown); ++v) {
+        if (word == verdict_word(report_verdict(v)))
+            return report_verdict(v);
+    }
+    return report_verdict::unknown;
+}
+
+// {"K": "V", ...} as provenance's "K=V ..." words, in the object's (sorted) order.
+std::string assignment_words(const json& object) {
+    std::string words;
+    for (const auto& [name, value] : object.items())
+        words += (words.empty() ? "" : " ") + name + "=" + value.get<std::string>();
+    return words;
+}
+
+report_run run_from(const json& r) {
+    report_run run{
+        r.at("origin").get<int>(), r.at("run").get<int>(), {}, r.at("frame_ms").get<std::vector<double>>()};
+    run.summary = {r.at("frames").get<int>(),    r.at("mean_fps").get<double>(), r.at("p50_ms").get<double>(),
+                   r.at("p95_ms").get<double>(), r.at("p99_ms").get<double>(),   r.at("max_ms").get<double>(),
+                   r.at("cpu_ms").get<double>()};
+    return run;
+}
+
+report_check check_from(const json& c) {
+    report_check check{c.at("name").get<std::string>(),
+                       c.at("origin").get<int>(),
+                       verdict_from(c.at("verdict").get<std::string>()),
+                       c.at("failed").get<bool>(),
+                       c.at("message").get<std::string>(),
+                       {},
+                       {}};
+    const json images = c.value("images", json::object());
+    check.pictures = {images.value("reference", ""), images.value("actual", ""), images.value("diff", "")};
+    const json figures = c.value("figures", json::object());
+    for (const auto& [name, value] : figures.items())
+        check.figures.emplace_back(name, value.get<double>());
+    return check;
+}
+
+// Whether every run and check names an origin the model has.
+bool origins_known(const report_model& model) {
+    const auto known = [&model](int origin) { return origin >= 0 && size_t(origin) < model.origins.size(); };
+    const auto checks_known = [&known](const std::vector<report_check>& checks) {
+        return std::all_of(checks.begin(), checks.end(),
+                           [&known](const report_check& c) { return known(c.origin); });
+    };
+    return checks_known(model.checks) &&
+           std::all_of(model.scenes.begin(), model.scenes.end(), [&](const report_scene& s) {
+               return checks_known(s.checks) &&
+                      std::all_of(s.runs.begin(), s.runs.end(),
+                                  [&known](const report_run& r) { return known(r.origin); });
+           });
+}
+} // namespace
+
+std::string read_report_json(const std::string& text, report_model& model) {
+    const json j = json::parse(text, nullptr, false);
+    if (j.is_discarded() || !j.is_object())
+        return "not a JSON object";
+    model = report_model();
+    try {
+        const std::string mode = j.value("mode", std::string(mode_word(report_mode::run)));
+        for (report_mode m :
+             {report_mode::run, report_mode::compare, report_mode::ab, report_mode::drivers}) {
+            if (mode == mode_word(m))
+                model.mode = m;
+        }
+        model.command_line = j.at("command_line").get<std::string>();
+        for (const json& o : j.at("origins"))
+            model.add_origin(o.at("name").get<std::string>(),
+                             provenance{o.at("renderer").get<std::string>(),
+                                        o.at("gl_version").get<std::string>(), o.at("cpu").get<std::string>(),
+                                        o.at("kernel").get<std::string>(),
+                                        assignment_words(o.at("driver_environment")),
+                                        o.at("build").get<std::string>(), o.at("date").get<std::string>()});
+        for (const json& s : j.at("scenes")) {
+            report_scene& scene = model.scene(s.at("label").get<std::string>());
+            for (const json& r : s.at("runs"))
+                scene.runs.push_back(run_from(r));
+            for (const json& c : s.at("checks"))
+                scene.checks.push_back(check_from(c));
+        }
+        for (const json& c : j.at("checks"))
+            model.checks.push_back(check_from(c));
+    } catch (const json::exception& e) {
+        return e.what();
+    }
+    return origins_known(model) ? std::string() : "a run or check names an origin the report does not have";
 }

@@ -72,11 +72,22 @@ void add_check(pugi::xml_node suite, const std::string& scene, const report_chec
     }
 }
 
-void add_comparison(pugi::xml_node suite, const report_scene& s, tally& count) {
+void add_comparison(pugi::xml_node suite, const report_model& model, const report_scene& s, tally& count) {
     const report_comparison& c = *s.comparison;
-    char text[160];
-    std::snprintf(text, sizeof text, "%s: %.1f FPS against %.1f, ratio %.3f", verdict_word(c.verdict),
-                  c.new_fps, c.base_fps, c.ratio);
+    const char* base = model.origins[size_t(c.base_origin)].name.c_str();
+    const char* fresh = model.origins[size_t(c.new_origin)].name.c_str();
+    char text[300];
+    if (c.measure == comparison_measure::median_frame_time && c.ratio_interval)
+        std::snprintf(text, sizeof text,
+                      "%s: %s's frame time %.3f times %s's (95%% interval %.3f to %.3f), %d rounds",
+                      verdict_word(c.verdict), fresh, c.ratio, base, c.ratio_interval->first,
+                      c.ratio_interval->second, c.rounds);
+    else if (c.measure == comparison_measure::median_frame_time)
+        std::snprintf(text, sizeof text, "%s: %s's frame time %.3f times %s's, %d round(s)",
+                      verdict_word(c.verdict), fresh, c.ratio, base, c.rounds);
+    else
+        std::snprintf(text, sizeof text, "%s: %.1f FPS against %.1f, ratio %.3f", verdict_word(c.verdict),
+                      c.new_fps, c.base_fps, c.ratio);
     report_check as_check{"compare", c.new_origin, c.verdict, false, text, {}, {}};
     add_check(suite, s.label, as_check, "", count);
 }
@@ -115,7 +126,7 @@ tally add_suite(pugi::xml_node root, const report_model& model, int origin, cons
         if (ran)
             add_case(suite, s.label, "frames", ms / ms_per_second, count);
         if (s.comparison && s.comparison->new_origin == origin)
-            add_comparison(suite, s, count);
+            add_comparison(suite, model, s, count);
         for (const report_check& c : s.checks) {
             if (c.origin == origin)
                 add_check(suite, s.label, c, dir, count);

@@ -28,6 +28,15 @@ const char* verdict_word(report_verdict v) {
     return words[int(v)];
 }
 
+const char* mode_word(report_mode m) {
+    static const char* const words[] = {"run", "compare", "ab", "drivers"};
+    return words[int(m)];
+}
+
+double slowdown_percent(const report_comparison& c) {
+    return (c.measure == comparison_measure::mean_fps ? 1.0 - c.ratio : c.ratio - 1.0) * percent;
+}
+
 int report_model::add_origin(const std::string& name, const provenance& where) {
     origins.push_back({name, where});
     return int(origins.size()) - 1;
@@ -77,6 +86,22 @@ bool scene_failed(const report_scene& s, int origin) {
                        [origin](const report_check& c) { return c.failed && c.origin == origin; });
 }
 
+report_verdict scene_verdict(const report_scene& s, int origin) {
+    const auto mine = [origin](const report_check& c) { return c.origin == origin; };
+    for (const report_check& c : s.checks) {
+        if (mine(c) && c.failed)
+            return c.verdict;
+    }
+    for (const report_check& c : s.checks) {
+        if (mine(c) && c.verdict != report_verdict::ok)
+            return c.verdict;
+    }
+    const bool ran = std::any_of(s.runs.begin(), s.runs.end(),
+                                 [origin](const report_run& r) { return r.origin == origin; }) ||
+                     std::any_of(s.checks.begin(), s.checks.end(), mine);
+    return ran ? report_verdict::ok : report_verdict::unknown;
+}
+
 report_check shots_check(int left_over, const std::string& note) {
     const bool clean = left_over == 0;
     const size_t text = note.find(": ");
@@ -100,7 +125,7 @@ report_check gl_errors_check(int errors) {
 }
 
 report_check slower_than_check(const report_comparison& c, double allowed) {
-    const double slowdown = (1.0 - c.ratio) * percent;
+    const double slowdown = slowdown_percent(c);
     char text[200];
     report_check check{
         "slower-than", c.new_origin, c.verdict, false, "", {}, {{"allowed_slowdown_percent", allowed}}};
@@ -113,7 +138,8 @@ report_check slower_than_check(const report_comparison& c, double allowed) {
         std::snprintf(text, sizeof text, "slower by %.1f%% beyond noise, %s the %g%% allowed", slowdown,
                       check.failed ? "more than" : "within", allowed);
     } else {
-        std::snprintf(text, sizeof text, "%s (ratio %.3f)", verdict_word(c.verdict), c.ratio);
+        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict),
+                      c.measure == comparison_measure::mean_fps ? "FPS" : "frame-time", c.ratio);
     }
     check.message = text;
     return check;
@@ -125,6 +151,7 @@ report_model comparison_report(const run_table& base, const run_table& fresh, co
     static const report_verdict verdicts[] = {report_verdict::no_change, report_verdict::faster,
                                               report_verdict::slower, report_verdict::unknown};
     report_model model;
+    model.mode = report_mode::compare;
     model.command_line = command_line;
     model.add_origin(base_name, base.origin);
     model.add_origin(new_name, fresh.origin);
@@ -134,15 +161,14 @@ report_model comparison_report(const run_table& base, const run_table& fresh, co
             continue;
         const scene_comparison c = compare_scene(label, *base.runs_of(label), *fresh_runs);
         report_scene& scene = model.scene(label);
-        scene.comparison = report_comparison{0,
-                                             1,
-                                             c.base_mean,
-                                             c.base_spread,
-                                             c.new_mean,
-                                             c.new_spread,
-                                             c.ratio,
-                                             std::nullopt,
-                                             verdicts[int(c.result)]};
+        report_comparison comparison;
+        comparison.base_fps = c.base_mean;
+        comparison.base_sd = c.base_spread;
+        comparison.new_fps = c.new_mean;
+        comparison.new_sd = c.new_spread;
+        comparison.ratio = c.ratio;
+        comparison.verdict = verdicts[int(c.result)];
+        scene.comparison = comparison;
         if (fail_slower >= 0.0)
             scene.checks.push_back(slower_than_check(*scene.comparison, fail_slower));
     }

@@ -1,15 +1,15 @@
 // What a bench report holds, whichever mode filled it: where the runs ran, each scene's runs, comparison
 // and checks, and their verdicts. index.html, report.json and junit.xml are all written from it. No GL here.
 //
-// How a mode adds its results (each a few calls):
-// - A plain run: one origin (add_origin), then per run scene(label).runs.push_back({0, number, summary,
-//   frame_ms}); a reference check or any other pass/fail test is set_check(label, check).
-// - A comparison of two sides (--compare, an A/B run): two origins ("base"/"new", "A"/"B"); each side's
-//   runs carry its origin's index; scene(label).comparison holds both means, the ratio and, when the mode
-//   has one, its 95% interval and the verdict; a threshold such as --fail-slower is a check named
-//   "slower-than" (slower_than_check).
-// - A driver matrix: one origin per driver, whose runs and checks carry its index; results that belong to
-//   no scene (a planted fault caught or missed) are set_check("", check) with the driver's origin.
+// How each mode fills it:
+// - A plain run: one origin, then per run scene(label).runs.push_back({0, number, summary, frame_ms}); a
+//   reference check or any other pass/fail test is set_check(label, check).
+// - --compare (comparison_report) and an A/B run (ab_report in report_modes.h): two origins; each scene's
+//   comparison holds both sides' figures, the ratio and, for A/B, its 95% interval over the rounds; a
+//   threshold such as --fail-slower is a check named "slower-than" (slower_than_check).
+// - A driver matrix (matrix_report in report_modes.h): one origin per driver, whose runs and checks carry its
+//   index; results that belong to no scene (the driver ran or was skipped, a planted fault caught or missed)
+//   are checks of no scene with the driver's origin.
 // Scene and report verdicts, the page's tables and the JUnit test cases follow from these alone.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include "provenance.h"
 #include "run_comparison.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,6 +28,17 @@ enum class report_verdict { ok, fail, faster, slower, no_change, inconclusive, u
 
 // "ok", "FAIL", "faster", "slower", "no change", "inconclusive", "unknown": the page's and the JSON's word.
 const char* verdict_word(report_verdict v);
+
+// What filled the report; the page's title and its tables follow it.
+enum class report_mode { run, compare, ab, drivers };
+
+// "run", "compare", "ab", "drivers": the JSON's word.
+const char* mode_word(report_mode m);
+
+// A driver matrix's checks of no scene: "driver" (whether it ran, was skipped or failed) and one per planted
+// fault, named "fault " and the fault's name.
+constexpr char driver_check_name[] = "driver";
+constexpr char fault_check_prefix[] = "fault ";
 
 // One side of the report: this run, a side of a comparison, or a driver of a matrix.
 struct report_origin {
@@ -65,18 +77,37 @@ struct report_check {
     std::vector<std::pair<std::string, double>> figures;
 };
 
-// Two origins' mean FPS of a scene, set against each other.
+// What a comparison sets against each other.
+enum class comparison_measure {
+    // Each side's mean FPS over its runs and their standard deviation (--compare).
+    mean_fps,
+    // Each side's median frame time, paired by rounds of processes (an A/B run).
+    median_frame_time
+};
+
+// Two origins' figures of a scene, set against each other.
 struct report_comparison {
     int base_origin = 0;
     int new_origin = 1;
+    // mean_fps only.
     double base_fps = 0.0, base_sd = 0.0;
     double new_fps = 0.0, new_sd = 0.0;
-    // new / base.
+    // new / base of the measure: of FPS (below 1: slower) or of frame time (above 1: slower).
     double ratio = 0.0;
     // The ratio's 95% interval, where the mode gives one.
     std::optional<std::pair<double, double>> ratio_interval;
     report_verdict verdict = report_verdict::unknown;
+    comparison_measure measure = comparison_measure::mean_fps;
+    // median_frame_time only: each side's median over its processes of their median frame time, the rounds,
+    // the verdict's threshold in percent, and each round's four medians in running order (A B B A).
+    double base_ms = 0.0, new_ms = 0.0;
+    int rounds = 0;
+    double threshold_percent = 0.0;
+    std::vector<std::array<double, 4>> round_ms = {};
 };
+
+// How much slower the new side is in percent of the base (of its FPS or frame time); negative when faster.
+double slowdown_percent(const report_comparison& c);
 
 struct report_scene {
     std::string label;
@@ -86,6 +117,7 @@ struct report_scene {
 };
 
 struct report_model {
+    report_mode mode = report_mode::run;
     // As it was typed, quoted for a POSIX shell where needed.
     std::string command_line;
     std::vector<report_origin> origins;
@@ -108,13 +140,16 @@ report_verdict scene_verdict(const report_scene& s);
 bool scene_failed(const report_scene& s);
 // Whether one of the scene's checks of that origin failed (a driver's row of a matrix).
 bool scene_failed(const report_scene& s, int origin);
+// The scene's verdict on one origin alone, from that origin's checks; unknown when it has no run or check
+// there.
+report_verdict scene_verdict(const report_scene& s, int origin);
 
 // The checks a plain run sets: the stage's shot ledger after a barrage (note is the stage's line, "  LABEL:
 // what it counted"), and the GL errors of the whole run.
 report_check shots_check(int left_over, const std::string& note);
 report_check gl_errors_check(int errors);
 // The "slower-than" check of a comparison under --fail-slower: failed when slower by more than
-// percent of the base FPS, or when the comparison cannot judge.
+// percent of the base (slowdown_percent), or when the comparison cannot judge.
 report_check slower_than_check(const report_comparison& c, double percent);
 
 // The report of --compare: the two files as origins (named after them, with their first row's provenance),

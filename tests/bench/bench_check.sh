@@ -4,6 +4,13 @@
 source "$(dirname "$0")/../e2e/lib.sh"
 bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" ${TARNWICK_NO_X:+--headless} "$@" </dev/null; }
 only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
+# A report folder's page in headless Chromium at the given widths, and its report.json against the schema.
+page_check() { /usr/bin/python3 "$TARNWICK_SOURCE/tests/bench/report_page_check.py" "$@"; }
+schema_check() {
+    /usr/bin/python3 -c 'import json, sys, jsonschema
+jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])), cls=jsonschema.Draft202012Validator)' \
+        "$TARNWICK_SOURCE/docs/report.schema.json" "$1"
+}
 
 # A barrage at the highest level through every window change: its shots and their GL objects go with them
 # once it stops firing. 12 frames a cycle let a volley (one in 0.1 s) out at the bench's frame rate.

@@ -1,33 +1,48 @@
 #!/usr/bin/env bash
-# The driver matrix on the default driver only: the committed references pass and three planted faults fail
-# their scenes, the tables come out, and the references stay clean. A driver that cannot load is a skipped
-# row, not a failure; a run on another renderer than --expect-renderer asks for ends at once with status 6.
+# The driver matrix on the default driver and on zink without Vulkan, headless with no display: the committed
+# references pass and three planted faults fail their scenes, zink is a skipped row (not a failure), the
+# tables come out, the references stay clean, and --report gathers it all into one page. A run on another
+# renderer than --expect-renderer asks for ends at once with status 6.
 . "$(dirname "$0")/bench_check.sh"
 : "${TARNWICK_REFERENCES:?}"
 faults="backdrop-v-flipped phong-specular-weak dissolve-threshold-inverted"
+report_agrees() { # report.json faults.csv: a driver per origin, zink skipped with its reason, each fault's cells
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import csv, json, sys
+report = json.load(open(sys.argv[1]))
+assert report["mode"] == "drivers" and [o["name"] for o in report["origins"]] == ["llvmpipe", "zink"], report["origins"]
+checks = {(c["name"], c["origin"]): c for c in report["checks"]}
+assert checks[("driver", 1)]["verdict"] == "unknown" and checks[("driver", 1)]["message"].startswith("skipped: ")
+words = {"caught": "ok", "MISSED": "FAIL", "skipped": "unknown"}
+for row in csv.DictReader(open(sys.argv[2])):
+    for origin, driver in enumerate(["llvmpipe", "zink"]):
+        assert checks[("fault " + row["fault"], origin)]["verdict"] == words[row[driver]], (row, origin)
+assert all(c["origin"] == 0 for s in report["scenes"] for c in s["checks"]) and len(report["scenes"]) == 15
+PY
+}
 
-bench --drivers "$work/m" --driver llvmpipe $(printf -- "--fault %s " $faults) --reference "$TARNWICK_REFERENCES" \
-    --size 320x240 --frames 1 --warmup 0 >"$work/out" 2>"$work/err"
+VK_ICD_FILENAMES=/nonexistent.json env -u DISPLAY LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" --headless \
+    --drivers "$work/m" --driver llvmpipe --driver zink $(printf -- "--fault %s " $faults) \
+    --reference "$TARNWICK_REFERENCES" --size 320x240 --frames 1 --warmup 0 --report "$work/report" \
+    </dev/null >"$work/out" 2>"$work/err"
 status=$?
 check "the matrix ends with status 0 (was $status)" [ "$status" -eq 0 ]
 check "llvmpipe passes every reference" grep -qE "^llvmpipe: llvmpipe .*, 14 references ok, 0 failed$" "$work/out"
 for fault in $faults; do
     check "$fault is caught" grep -qx "fault $fault on llvmpipe: caught" "$work/out"
-    check "$fault: caught in faults.csv" grep -qE "^$fault,.*,caught$" "$work/m/faults.csv"
+    check "$fault: caught in faults.csv" grep -qE "^$fault,.*,caught,skipped$" "$work/m/faults.csv"
 done
 check "drivers.csv: a row per scene" [ "$(grep -cE '^llvmpipe,ran,,"llvmpipe [^"]*",[^,]+,[^,]+,(ok|none),[0-9.]+$' \
     "$work/m/drivers.csv")" -eq 15 ]
 check "the committed references hold no run's pictures" \
     [ "$(ls "$TARNWICK_REFERENCES" | grep -cE -- "-(actual|diff)\.png$")" -eq 0 ]
 check "a fault run keeps its diff picture" [ -s "$work/m/faults/backdrop-v-flipped/llvmpipe-references/default-diff.png" ]
-
-# Zink with no Vulkan driver to run on.
-VK_ICD_FILENAMES=/nonexistent.json bench --drivers "$work/z" --driver zink --fault none \
-    --reference "$TARNWICK_REFERENCES" --scene empty --frames 1 >"$work/out" 2>"$work/err"
-status=$?
-check "a driver that does not load is skipped, status 0 (was $status)" [ "$status" -eq 0 ]
-check "its row says why" grep -qE "^zink +skipped: .+" "$work/out"
-check "drivers.csv says so too" grep -qE "^zink,skipped,.+,,,,,$" "$work/z/drivers.csv"
+check "zink without Vulkan is skipped and its row says why" grep -qE "^zink +skipped: .+" "$work/out"
+check "drivers.csv says so too" grep -qE "^zink,skipped,.+,,,,,$" "$work/m/drivers.csv"
+check "--report: report.json meets its schema" schema_check "$work/report/report.json"
+check "--report: a driver per origin, the faults as faults.csv has them" \
+    report_agrees "$work/report/report.json" "$work/m/faults.csv"
+check "--report: the page in Chromium, at 1280 px and at phone width" page_check "$work/report" 1280 390
 
 (cd "$work" && bench --drivers m --reference "$TARNWICK_REFERENCES") >"$work/out" 2>"$work/err"
 status=$?

@@ -2,16 +2,10 @@
 # --report on the real tarnwick-bench: a run with one reference that matches and one that does not leaves a
 # report.json that meets docs/report.schema.json, a junit.xml that an XML parser reads with the failure and
 # its diff picture, and a page that headless Chromium shows with every picture and the JSON's verdicts, at
-# desktop and phone width. The page check fails once a picture is gone; --compare leaves a report too.
+# desktop and phone width. The page check fails once a picture is gone; --compare leaves a report too. (--ab's
+# and the driver matrix's reports are checked where those run: bench_smoke and bench_drivers.)
 . "$(dirname "$0")/bench_check.sh"
 : "${TARNWICK_REFERENCES:?}"
-only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
-page_check() { /usr/bin/python3 "$TARNWICK_SOURCE/tests/bench/report_page_check.py" "$@"; }
-schema_check() {
-    /usr/bin/python3 -c 'import json, sys, jsonschema
-jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])), cls=jsonschema.Draft202012Validator)' \
-        "$TARNWICK_SOURCE/docs/report.schema.json" "$1"
-}
 failure_names_its_diff() { # junit.xml report-dir: the failed case is the filter scene's reference, with its diff
     /usr/bin/python3 - "$1" "$2" <<'PY'
 import os, sys, xml.etree.ElementTree as tree

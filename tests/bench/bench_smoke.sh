@@ -2,7 +2,7 @@
 # A few frames of every scene of the real tarnwick-bench, headless with no X server, twice: status 0, one
 # table row per run, the CSV files, and their comparison; the barrage resizes the framebuffer and leaves
 # nothing behind; a bad option ends with status 2 and a message, and a machine whose EGL has no surfaceless
-# platform fails at once with status 1. No timing is checked.
+# platform fails at once with status 1; --ab compares and reports. No timing is checked.
 TARNWICK_NO_X=1
 . "$(dirname "$0")/bench_check.sh"
 absent() { ! grep -qE "$1" "$2"; }
@@ -35,9 +35,9 @@ check "scripts/plot-bench draws the frames CSV" [ "$(identify -format "%m %w" "$
 check_barrage
 
 # --ab with this bench on both sides, B under one rasterizer thread: the output's form only (two rounds of
-# three frames judge nothing).
+# three frames judge nothing), and its report.
 bench --ab --scene empty --scene default --frames 3 --warmup 1 --min-rounds 2 --max-rounds 2 \
-    --b-env LP_NUM_THREADS=1 --csv "$work/ab.csv" >"$work/out" 2>"$work/err"
+    --b-env LP_NUM_THREADS=1 --csv "$work/ab.csv" --report "$work/ab-report" >"$work/out" 2>"$work/err"
 status=$?
 check "--ab exits 0 and says nothing on standard error (was $status)" [ "$status" -eq 0 -a ! -s "$work/err" ]
 check "--ab: per scene its ratio, interval, rounds and verdict" [ "$(grep -cE \
@@ -47,6 +47,19 @@ check "--ab CSV: its columns, then a row per scene with each side's driver" [ "$
     "scene,ratio,low,high,rounds,verdict,threshold_pct,a_p50_ms,b_p50_ms,a_renderer,a_gl_version,a_cpu,a_kernel,\
 a_driver_env,a_build,a_date,b_renderer,b_gl_version,b_cpu,b_kernel,b_driver_env,b_build,b_date" -a \
     "$(grep -cE "^(empty|default),([0-9.]+,){4}[a-z ]+,3.00,[0-9.]+,[0-9.]+,.*,,.*,LP_NUM_THREADS=1," "$work/ab.csv")" -eq 2 ]
+
+ab_report_agrees() { # out report.json: each printed scene's B/A and verdict are the report's
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import json, re, sys
+report = json.load(open(sys.argv[2]))
+printed = re.findall(r"^(\S+) +([0-9.]+) +\S+ +\S+ +\d+  (.+)$", open(sys.argv[1]).read(), re.M)
+shown = [(s["label"], "%.3f" % s["comparison"]["frame_time_ratio"], s["comparison"]["verdict"]) for s in report["scenes"]]
+assert report["mode"] == "ab" and printed == shown, (printed, shown)
+PY
+}
+check "--ab --report: report.json meets its schema" schema_check "$work/ab-report/report.json"
+check "--ab --report: the scenes' ratios and verdicts as printed" ab_report_agrees "$work/out" "$work/ab-report/report.json"
+check "--ab --report: the page in Chromium, at 1280 px and at phone width" page_check "$work/ab-report" 1280 390
 
 # README's scene table shows names that can be typed: each one, as written there, runs a frame.
 readme_scenes=$(sed -n '/^| Scene (as `--scene` takes it)/,/^$/p' "$TARNWICK_SOURCE/README.md" | sed -nE 's/^\| `([^`]+)` \|.*/\1/p')

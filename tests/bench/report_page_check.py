@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Opens a bench report's index.html in headless Chromium (Debian's, driven over its DevTools pipe, so no
 driver library is needed) at each given width and checks what a reader would see: no console error, every
-image loaded, the verdict cells saying what report.json says, nothing wider than the window, and a
-screenshot that is not blank. Prints ok:/FAIL: lines; exits 1 on any failure.
+image loaded and every linked file there, the verdict cells (and a driver matrix's drivers) saying what
+report.json says, nothing wider than the window, and a screenshot that is not blank. Prints ok:/FAIL: lines; exits 1 on any failure.
 
 Usage: report_page_check.py REPORT_DIR WIDTH[:SCREENSHOT.png] ...
 """
@@ -14,6 +14,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
          "--disable-component-update", "--disable-sync", "--no-first-run", "--hide-scrollbars",
@@ -21,17 +22,19 @@ FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-ne
 DEADLINE_SECONDS = 60
 HEIGHT = 900
 
-# What the page shows, read in the page: its images, its verdict cells, and its width.
+# What the page shows, read in the page: its images and links, its verdict cells, its drivers, and its width.
 PAGE_FACTS = """JSON.stringify({
   images: [...document.images].map(i => ({src: i.getAttribute('src'), width: i.naturalWidth})),
   overview: Object.fromEntries([...document.querySelectorAll('#scenes tr[data-scene]')].map(
     r => [r.dataset.scene, r.querySelector('td.verdict-cell').textContent])),
   headings: Object.fromEntries([...document.querySelectorAll('section.scene')].map(
     s => [s.dataset.scene, s.querySelector('h2 .verdict').textContent])),
-  checks: [...document.querySelectorAll('tr[data-check]')].map(r => ({
+  checks: [...document.querySelectorAll('[data-check]')].map(r => ({
     scene: r.closest('section.scene') ? r.closest('section.scene').dataset.scene : '',
     name: r.dataset.check, origin: Number(r.dataset.origin),
-    verdict: r.querySelector('td.verdict-cell').textContent})),
+    verdict: r.querySelector('.verdict').textContent})),
+  links: [...document.querySelectorAll('a[href]')].map(a => a.getAttribute('href')).filter(h => !h.startsWith('#')),
+  drivers: [...document.querySelectorAll('#drivers tr[data-driver]')].map(r => r.dataset.driver),
   scrollWidth: document.documentElement.scrollWidth, innerWidth: window.innerWidth})"""
 
 
@@ -137,6 +140,9 @@ def verdict_differences(facts, report):
     if sorted(shown) != sorted(expected):
         wrong.append("check cells %s, the JSON %s" % (sorted(set(shown) - set(expected)),
                                                       sorted(set(expected) - set(shown))))
+    origins = [o["name"] for o in report["origins"]]
+    if report.get("mode") == "drivers" and facts["drivers"] != origins:
+        wrong.append("drivers table %s, the JSON's origins %s" % (facts["drivers"], origins))
     if len(facts["overview"]) != len(report["scenes"]):
         wrong.append("%d scene rows for %d scenes" % (len(facts["overview"]), len(report["scenes"])))
     return wrong
@@ -158,6 +164,8 @@ def check_width(browser, folder, report, width, screenshot):
     failures = []
     failures += ["console: " + e for e in console_errors(browser.events)]
     failures += ["image not loaded: %s" % i["src"] for i in facts["images"] if i["width"] <= 0]
+    failures += ["linked file missing: %s" % h for h in facts["links"]
+                 if not os.path.isfile(os.path.join(folder, urllib.parse.unquote(h)))]
     failures += verdict_differences(facts, report)
     if facts["scrollWidth"] > facts["innerWidth"]:
         failures.append("the page is %d px wide in a %d px window" % (facts["scrollWidth"], facts["innerWidth"]))
