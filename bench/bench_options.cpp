@@ -4,13 +4,13 @@
 #include "child_process.h"
 #include "driver_matrix.h"
 #include "planted_faults.h"
+#include "renderer_pattern.h"
 #include "report_model.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -299,17 +299,11 @@ std::string cross_check(const bench_options& o) {
 
 // Which driver a run must be on, and the driver matrix.
 void declare_driver_options(CLI::App& app, bench_options& o) {
-    const CLI::Validator pattern = ours([](const std::string& text) {
-        try {
-            std::regex check(text);
-        } catch (const std::regex_error&) {
-            return "needs a regular expression, not '" + text + "'";
-        }
-        return std::string();
-    });
+    const CLI::Validator pattern = ours(renderer_pattern_error);
     app.add_option("--expect-renderer", o.expect_renderer,
                    "exit at once with status 6 when GL_RENDERER does not match the\n"
-                   "regular expression RE (a driver Mesa silently replaced)")
+                   "extended regular expression RE, as grep -E reads it (a driver\n"
+                   "Mesa silently replaced)")
         ->option_text("RE")
         ->check(pattern);
     CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,

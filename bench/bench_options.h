@@ -59,7 +59,8 @@ struct bench_options {
     // Draw into a framebuffer object of an EGL context without a window or X server; each frame ends with a
     // fence wait instead of a flip.
     bool headless = false;
-    // GL_RENDERER must match this regular expression (ECMAScript, found anywhere in it), else status 6.
+    // GL_RENDERER must match this extended regular expression (POSIX, as grep -E), found anywhere in it, else
+    // status 6.
     std::string expect_renderer;
     // The driver matrix instead of a run: the drivers named in driver_names (empty: all) each run the
     // references and the timing, and the planted faults named in fault_names (empty: all; "none": none)

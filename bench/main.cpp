@@ -13,6 +13,7 @@
 #include "frame_summary.h"
 #include "matrix_runner.h"
 #include "reference_check.h"
+#include "renderer_pattern.h"
 #include "report_files.h"
 #include "run_comparison.h"
 #include "scene_plan.h"
@@ -21,7 +22,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <regex>
 #include <streambuf>
 
 namespace {
@@ -77,7 +77,7 @@ void print_banner(const bench_options& options, std::ostream& report) {
 // False, after saying so, when the driver is not the one --expect-renderer asks for.
 bool renderer_as_expected(const bench_options& options) {
     const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    if (options.expect_renderer.empty() || std::regex_search(renderer, std::regex(options.expect_renderer)))
+    if (options.expect_renderer.empty() || renderer_matches(renderer, options.expect_renderer))
         return true;
     std::cerr << "tarnwick-bench: GL_RENDERER \"" << renderer << "\" does not match --expect-renderer \""
               << options.expect_renderer << "\"" << std::endl;

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <regex>
 #include <sstream>
 #include <unistd.h>
 
@@ -53,9 +52,15 @@ outcome run_stub(const std::string& a_env, const std::string& b_env, std::vector
 
 // The result line of a scene as printed (ratio, interval, rounds, verdict), blanks squeezed.
 std::string result_line(const std::string& out, const std::string& scene) {
-    std::smatch m;
-    const bool found = std::regex_search(out, m, std::regex("\n" + scene + " +(.*)\n"));
-    return found ? std::regex_replace(m[1].str(), std::regex(" +"), " ") : "";
+    const size_t start = out.find("\n" + scene + " ");
+    if (start == std::string::npos)
+        return "";
+    std::istringstream fields(
+        out.substr(start + scene.size() + 1, out.find('\n', start + 1) - start - scene.size() - 1));
+    std::string line, word;
+    while (fields >> word)
+        line += (line.empty() ? "" : " ") + word;
+    return line;
 }
 
 TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
