@@ -1,10 +1,12 @@
 // Comparing results files (the t-test, the verdicts, the exit status) and comparing images.
 #include "frame_summary.h"
 #include "image_compare.h"
+#include "reference_check.h"
 #include "run_comparison.h"
 #include "t_distribution.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -31,6 +33,23 @@ TEST(run_comparison, t_test_matches_the_printed_critical_values) {
     const double table[][3] = {{12.706, 1, 0.05}, {2.776, 4, 0.05}, {1.960, 1e7, 0.05}, {3.169, 10, 0.01}};
     for (const auto& row : table)
         EXPECT_NEAR(two_sided_t_p_value(row[0], row[1]), row[2], 2e-4) << "t " << row[0] << " df " << row[1];
+}
+
+// Welch's test against values worked by hand: t = 2 with 8 degrees of freedom; equal runs; runs without
+// spread.
+TEST(run_comparison, welch_p_values_of_known_samples) {
+    const struct {
+        std::vector<double> a, b;
+        double p;
+    } table[] = {
+        {{1, 2, 3, 4, 5}, {3, 4, 5, 6, 7}, 0.0805},
+        {{3, 4, 5, 6, 7}, {1, 2, 3, 4, 5}, 0.0805},
+        {{1, 2, 3, 4, 5}, {5, 4, 3, 2, 1}, 1.0},
+        {{5, 5, 5}, {5, 5}, 1.0},
+        {{5, 5, 5}, {6, 6}, 0.0},
+    };
+    for (const auto& row : table)
+        EXPECT_NEAR(welch_p_value(row.a, row.b), row.p, 5e-4) << &row - table;
 }
 
 // A gate passes only what it can judge: a scene with one run on a side (e) fails it, unless a scene slower
@@ -181,5 +200,31 @@ TEST(image_compare, unstable_pixels_are_marked_with_their_neighbours_and_excused
         std::vector<uint8_t>(d.picture.pixels.begin() + outside, d.picture.pixels.begin() + outside + 3),
         (std::vector<uint8_t>{255, 0, 0}));
     EXPECT_NE(d.picture.pixels[inside], 255);
+}
+
+// Updating a reference writes its mask only when a variant moves pixels, and a mask from before goes with
+// the first update that finds none, so a stale mask never excuses pixels of a scene that became stable.
+TEST(reference_check, update_writes_the_mask_only_for_moving_pixels) {
+    namespace fs = std::filesystem;
+    bench_options options;
+    options.update_reference_dir = (fs::temp_directory_path() / "tarnwick-reference-update").string();
+    fs::remove_all(options.update_reference_dir);
+    const rgb_image base = picture({});
+    rgb_image nudged = base;
+    nudged.pixels[(2 * 7 + 2) * 3] = 200;
+    const std::string mask = reference_file(options.update_reference_dir, "combat:x", "-unstable");
+
+    const reference_outcome moving = update_reference(options, "combat:x", base, {nudged});
+    EXPECT_TRUE(moving.ok);
+    EXPECT_NE(moving.line.find("(9 unstable pixels)"), std::string::npos) << moving.line;
+    rgb_image read;
+    ASSERT_TRUE(read_png(mask, read));
+    EXPECT_EQ(marked_pixels(read), 9);
+
+    const reference_outcome still = update_reference(options, "combat:x", base, {base});
+    EXPECT_TRUE(still.ok);
+    EXPECT_FALSE(fs::exists(mask)) << still.line;
+    EXPECT_TRUE(fs::exists(reference_file(options.update_reference_dir, "combat:x")));
+    fs::remove_all(options.update_reference_dir);
 }
 } // namespace

@@ -117,6 +117,10 @@ TEST(driver_matrix, status_and_csv_files) {
         std::string::npos)
         << faults.str();
 
+    // A driver that fails a reference fails the matrix as a missed fault does; an error outranks both.
+    m.drivers[0].scenes[0].ok = false;
+    EXPECT_EQ(matrix_status(m), 3);
+    m.drivers[0].scenes[0].ok = true;
     m.faults.back().verdicts[0] = fault_verdict::missed;
     EXPECT_EQ(matrix_status(m), 3);
     m.drivers[1].state = driver_state::failed;
