@@ -88,6 +88,12 @@ TEST(bitmap, reads_what_image_magick_reads) {
         ASSERT_TRUE(result.ok) << bitmap.error;
         EXPECT_EQ(count_lines(result.out), 13);
         EXPECT_EQ(pixels_of(bitmap), expected);
+        // The entries that did not fit are black, not the pixel bytes that follow the palette.
+        if (r.palette_kept) {
+            ASSERT_NE(bitmap.palette, nullptr);
+            const auto* first = reinterpret_cast<const uint8_t*>(bitmap.palette + r.palette_kept);
+            EXPECT_EQ(bytes(first, first + 4 * (256 - r.palette_kept)), bytes(4 * (256 - r.palette_kept), 0));
+        }
     }
 }
 
