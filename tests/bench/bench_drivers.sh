@@ -38,6 +38,7 @@ check "the committed references hold no run's pictures" \
     [ "$(ls "$TARNWICK_REFERENCES" | grep -cE -- "-(actual|diff)\.png$")" -eq 0 ]
 check "a fault run keeps its diff picture" [ -s "$work/m/faults/backdrop-v-flipped/llvmpipe-references/default-diff.png" ]
 check "zink without Vulkan is skipped and its row says why" grep -qE "^zink +skipped: .+" "$work/out"
+check "and its progress line said so when it was found" grep -qE "^zink: skipped: .+" "$work/out"
 check "drivers.csv says so too" grep -qE "^zink,skipped,.+,,,,,$" "$work/m/drivers.csv"
 check "--report: report.json meets its schema" schema_check "$work/report/report.json"
 check "--report: a driver per origin, the faults as faults.csv has them" \

@@ -18,6 +18,20 @@ diff = failed[0].find("failure").text.split("diff: ")[1]
 assert diff.startswith(sys.argv[2]) and os.path.getsize(diff) > 0, diff
 PY
 }
+messages_as_printed() { # out report.json: each reference check's message is its printed line, without the
+    # label in front or the "ok" the verdict already says
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import json, sys
+printed = {}
+for line in open(sys.argv[1]):
+    if line.startswith("reference "):
+        label, message = line[len("reference "):].rstrip("\n").split(": ", 1)
+        printed[label] = message[:-len(": ok")] if message.endswith(": ok") else message
+report = json.load(open(sys.argv[2]))
+shown = {s["label"]: c["message"] for s in report["scenes"] for c in s["checks"] if c["name"] == "reference"}
+assert len(printed) == 2 and shown == printed, (printed, shown)
+PY
+}
 
 # The default scene's reference matches; the filter scene's was made under another filter.
 mkdir -p "$work/refs" && cp "$TARNWICK_REFERENCES/default.png" "$work/refs/"
@@ -27,6 +41,7 @@ bench --size 320x240 --frames 3 --warmup 0 --repeat 2 --scene default --scene fi
 status=$?
 check "a differing frame still ends with status 3 (was $status)" [ "$status" -eq 3 ]
 check "report.json meets its schema" schema_check "$work/report/report.json"
+check "report.json: the reference lines' messages as printed" messages_as_printed "$work/out" "$work/report/report.json"
 check "junit.xml: five cases, the failure names its diff picture" \
     failure_names_its_diff "$work/report/junit.xml" "$work/report"
 check "no picture written into the reference folder but the failure's two" \
