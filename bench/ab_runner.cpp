@@ -97,12 +97,6 @@ std::string joined(const std::vector<std::string>& words) {
     return text;
 }
 
-std::string fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 // The last few lines of a file, indented, for a message about a process that failed.
 std::string tail_of(const std::string& file) {
     std::ifstream in(file);

@@ -2,6 +2,7 @@
 #include "driver_matrix.h"
 
 #include "csv_fields.h"
+#include "frame_summary.h"
 #include "planted_faults.h"
 #include "scene_plan.h"
 
@@ -27,13 +28,7 @@ std::string padded(const std::string& text, int width) {
     return text.size() >= size_t(width) ? text + " " : text + std::string(size_t(width) - text.size(), ' ');
 }
 
-std::string fps_text(double fps) {
-    if (fps < 0.0)
-        return "";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", fps);
-    return text;
-}
+std::string fps_text(double fps) { return fps < 0.0 ? "" : fixed(fps, 1); }
 
 std::string reference_word(const scene_outcome& s) { return !s.checked ? "none" : s.ok ? "ok" : "FAIL"; }
 

@@ -41,6 +41,12 @@ frame_summary summarize(const std::vector<double>& frame_seconds, const std::vec
     return s;
 }
 
+std::string fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
 std::string summary_header() {
     char line[256];
     std::snprintf(line, sizeof line, "%-*s %7s %9s %8s %8s %8s %8s %8s", label_width, "scene", "frames",

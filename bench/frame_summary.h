@@ -28,6 +28,9 @@ struct frame_summary {
 // Summarises frame times and our CPU times per frame, both in seconds.
 frame_summary summarize(const std::vector<double>& frame_seconds, const std::vector<double>& cpu_seconds);
 
+// The value with the given number of decimals, as the tables, the CSV files and the report write figures.
+std::string fixed(double value, int decimals);
+
 // The table's header and one row (label first), fixed-width columns.
 std::string summary_header();
 std::string summary_row(const std::string& label, const frame_summary& s);

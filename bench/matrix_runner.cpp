@@ -267,12 +267,9 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
 
 bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::ostream&),
                 const driver_matrix& m) {
-    std::ofstream out(file);
-    write(m, out);
-    out.close();
-    if (!out)
-        std::cerr << "tarnwick-bench: cannot write " << file.string() << std::endl;
-    return bool(out);
+    std::ostringstream text;
+    write(m, text);
+    return write_text(file, text.str());
 }
 } // namespace
 

@@ -14,6 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 const char* const images = "images";
+} // namespace
 
 bool write_text(const fs::path& file, const std::string& text) {
     std::ofstream out(file, std::ios::binary);
@@ -24,7 +25,6 @@ bool write_text(const fs::path& file, const std::string& text) {
     std::cerr << "tarnwick-bench: cannot write " << file.string() << std::endl;
     return false;
 }
-} // namespace
 
 report_pictures keep_pictures(const std::string& dir, const std::string& label,
                               const std::string& reference_file, const rgb_image* actual,

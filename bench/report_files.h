@@ -5,7 +5,11 @@
 #include "image_compare.h"
 #include "report_model.h"
 
+#include <filesystem>
 #include <string>
+
+// Writes text as file; false, after saying so on standard error, when it cannot be written.
+bool write_text(const std::filesystem::path& file, const std::string& text);
 
 // Puts a reference check's pictures into dir/images: a copy of the reference file (when not empty), the
 // frame and the diff (when not null) as PNG files. Returns their paths relative to dir; one that could

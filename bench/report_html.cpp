@@ -1,6 +1,7 @@
 // index.html, written by hand: a small page whose every text goes through html_text. No GL here.
 #include "report_html.h"
 
+#include "frame_summary.h"
 #include "report_plot.h"
 
 #include <algorithm>
@@ -58,12 +59,6 @@ details{margin:.2em 0 .7em}summary{cursor:pointer;color:var(--muted);font-size:.
 th,td{padding:.25em .35em}thead th,thead th.num{white-space:normal}
 .wide{display:none}.plot .tick,.plot .mark{font-size:19px}}
 )";
-
-std::string fixed(double v, int decimals) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
-}
 
 std::string verdict_span(report_verdict v, const std::string& text = "") {
     return "<span class=\"verdict " + verdict_class(v) + "\">" +

@@ -1,6 +1,8 @@
 // junit.xml through pugixml, which escapes the texts. No GL here.
 #include "report_junit.h"
 
+#include "frame_summary.h"
+
 #include <cstdio>
 #include <numeric>
 #include <pugixml.hpp>
@@ -9,12 +11,6 @@
 namespace {
 constexpr double ms_per_second = 1000.0;
 const char* const suite_name = "tarnwick-bench";
-
-std::string seconds_text(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
-    return text;
-}
 
 // The counters a suite and the whole file carry.
 struct tally {
@@ -25,7 +21,7 @@ struct tally {
         node.append_attribute("failures") = failures;
         node.append_attribute("errors") = 0;
         node.append_attribute("skipped") = skipped;
-        node.append_attribute("time") = seconds_text(seconds).c_str();
+        node.append_attribute("time") = fixed(seconds, 3).c_str();
     }
 };
 
@@ -39,7 +35,7 @@ pugi::xml_node add_case(pugi::xml_node suite, const std::string& scene, const st
     test.append_attribute("classname") =
         (scene.empty() ? suite_name : std::string(suite_name) + "." + scene).c_str();
     test.append_attribute("name") = name.c_str();
-    test.append_attribute("time") = seconds_text(seconds).c_str();
+    test.append_attribute("time") = fixed(seconds, 3).c_str();
     ++count.tests;
     count.seconds += seconds;
     return test;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 constexpr double width = 520.0, height = 220.0;
@@ -15,12 +14,6 @@ constexpr int scale_ticks = 4;
 // Above this many times the p99, the scale stops at the p99's reach instead of the longest frame's.
 constexpr double stall_factor = 2.0;
 constexpr double headroom = 1.25;
-
-std::string number(double v, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
-}
 
 // The decimals a tick label needs to show step.
 int decimals_of(double step) { return step >= 1.0 ? 0 : int(std::ceil(-std::log10(step) - 1e-9)); }
@@ -38,7 +31,7 @@ std::string points(const std::vector<double>& ms, size_t frames, double scale) {
             break;
         const double longest = *std::max_element(ms.begin() + long(from), ms.begin() + long(to));
         const double x = frames > 1 ? left + (right - left) * double(from) / double(frames - 1) : left;
-        text += number(x, 1) + "," + number(y_of(longest, scale), 1) + " ";
+        text += fixed(x, 1) + "," + fixed(y_of(longest, scale), 1) + " ";
     }
     return text;
 }
@@ -47,14 +40,14 @@ std::string scale_and_axes(double scale, double step, size_t frames) {
     std::string svg;
     const int decimals = decimals_of(step);
     for (double v = 0.0; v <= scale + step / 2; v += step) {
-        const std::string y = number(y_of(v, scale), 1);
-        svg += "<line class=\"grid\" x1=\"" + number(left, 0) + "\" x2=\"" + number(right, 0) + "\" y1=\"" +
-               y + "\" y2=\"" + y + "\"/><text class=\"tick\" x=\"" + number(left - 6, 0) + "\" y=\"" + y +
-               "\" text-anchor=\"end\" dominant-baseline=\"middle\">" + number(v, decimals) + "</text>";
+        const std::string y = fixed(y_of(v, scale), 1);
+        svg += "<line class=\"grid\" x1=\"" + fixed(left, 0) + "\" x2=\"" + fixed(right, 0) + "\" y1=\"" + y +
+               "\" y2=\"" + y + "\"/><text class=\"tick\" x=\"" + fixed(left - 6, 0) + "\" y=\"" + y +
+               "\" text-anchor=\"end\" dominant-baseline=\"middle\">" + fixed(v, decimals) + "</text>";
     }
-    const std::string base = number(bottom + 16, 0);
-    svg += "<text class=\"tick\" x=\"" + number(left, 0) + "\" y=\"" + base + "\">frame 1</text>";
-    svg += "<text class=\"tick\" x=\"" + number(right, 0) + "\" y=\"" + base +
+    const std::string base = fixed(bottom + 16, 0);
+    svg += "<text class=\"tick\" x=\"" + fixed(left, 0) + "\" y=\"" + base + "\">frame 1</text>";
+    svg += "<text class=\"tick\" x=\"" + fixed(right, 0) + "\" y=\"" + base +
            "\" text-anchor=\"end\">frame " + std::to_string(frames) + "</text>";
     return svg;
 }
@@ -62,11 +55,11 @@ std::string scale_and_axes(double scale, double step, size_t frames) {
 // A dashed line across the plot at ms, named at its right end: above the line, or below it for the p50, so
 // that two close lines keep their names apart.
 std::string percentile_line(const char* name, double ms, double scale, bool below) {
-    const std::string y = number(y_of(ms, scale), 1);
-    return "<line class=\"" + std::string(name) + "\" x1=\"" + number(left, 0) + "\" x2=\"" +
-           number(right, 0) + "\" y1=\"" + y + "\" y2=\"" + y + "\"/><text class=\"mark\" x=\"" +
-           number(right - 4, 0) + "\" y=\"" + number(y_of(ms, scale) + (below ? 14 : -4), 1) +
-           "\" text-anchor=\"end\">" + name + " " + number(ms, 2) + "</text>";
+    const std::string y = fixed(y_of(ms, scale), 1);
+    return "<line class=\"" + std::string(name) + "\" x1=\"" + fixed(left, 0) + "\" x2=\"" + fixed(right, 0) +
+           "\" y1=\"" + y + "\" y2=\"" + y + "\"/><text class=\"mark\" x=\"" + fixed(right - 4, 0) +
+           "\" y=\"" + fixed(y_of(ms, scale) + (below ? 14 : -4), 1) + "\" text-anchor=\"end\">" + name +
+           " " + fixed(ms, 2) + "</text>";
 }
 } // namespace
 
@@ -97,7 +90,7 @@ std::string frame_time_svg(const std::vector<plot_series>& series, const std::st
     const double reach = longest > stall_factor * p99 ? p99 * headroom : longest;
     const double step = tick_step(reach, scale_ticks);
     const double scale = step * std::max(1.0, std::ceil(reach / step - 1e-9));
-    std::string svg = "<svg viewBox=\"0 0 " + number(width, 0) + " " + number(height, 0) +
+    std::string svg = "<svg viewBox=\"0 0 " + fixed(width, 0) + " " + fixed(height, 0) +
                       "\" role=\"img\" aria-label=\"" + html_text(title) + "\"><title>" + html_text(title) +
                       "</title>" + scale_and_axes(scale, step, frames);
     for (size_t i = 0; i < series.size(); ++i)
@@ -106,8 +99,8 @@ std::string frame_time_svg(const std::vector<plot_series>& series, const std::st
     svg += percentile_line("p50", p50, scale, true) + percentile_line("p99", p99, scale, false);
     const long above = std::count_if(all.begin(), all.end(), [scale](double ms) { return ms > scale; });
     if (above > 0)
-        svg += "<text class=\"mark\" x=\"" + number(left + 4, 0) + "\" y=\"" + number(top + 12, 0) + "\">" +
-               std::to_string(above) + " frame(s) above the scale, the longest " + number(longest, 1) +
+        svg += "<text class=\"mark\" x=\"" + fixed(left + 4, 0) + "\" y=\"" + fixed(top + 12, 0) + "\">" +
+               std::to_string(above) + " frame(s) above the scale, the longest " + fixed(longest, 1) +
                " ms</text>";
     return svg + "</svg>";
 }
