@@ -1,5 +1,5 @@
 // Time from process start to the first presented frame of tarnwick-bench, cold and warm shader cache.
-#include "child_process.h"
+#include "runners/child_process.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+
+using namespace tarnwick::bench;
 
 namespace {
 constexpr int startup_runs = 5;

@@ -1,8 +1,8 @@
 // The A/B runner against a stand-in bench that writes chosen medians (stub_bench.sh): the A B B A order under
 // a strong drift, the stopping rule, the verdict lines and the exit statuses; no timing. (The smoke test runs
 // the real bench and checks the --csv file.)
-#include "ab_runner.h"
-#include "bench_options.h"
+#include "runners/ab_runner.h"
+#include "cli/bench_options.h"
 
 #include <cstdio>
 #include <fstream>
@@ -10,6 +10,8 @@
 #include <iterator>
 #include <sstream>
 #include <unistd.h>
+
+using namespace tarnwick::bench;
 
 namespace {
 struct outcome {

@@ -1,12 +1,14 @@
 // The A/B statistics on synthetic machines that drift, with noisy processes, autocorrelated frames and heavy
 // tails: the interval covers the true ratio about 95% of the time, and the verdicts under the stopping rule
 // rarely raise a false alarm and never point the wrong way.
-#include "ab_statistics.h"
+#include "stats/ab_statistics.h"
 
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
+
+using namespace tarnwick::bench;
 
 namespace {
 // Processes run one after another on a machine whose speed wanders (a random walk and a trend, in log units

@@ -1,14 +1,16 @@
 // Comparing results files (the t-test, the verdicts, the exit status) and comparing images.
-#include "frame_summary.h"
-#include "image_compare.h"
-#include "reference_check.h"
-#include "run_comparison.h"
-#include "t_distribution.h"
+#include "stats/frame_summary.h"
+#include "images/image_compare.h"
+#include "images/reference_check.h"
+#include "runners/run_comparison.h"
+#include "stats/t_distribution.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+
+using namespace tarnwick::bench;
 
 namespace {
 // A results file as the bench writes it: each scene with its runs' mean FPS.

@@ -1,10 +1,12 @@
 // The benchmark's own grammars (scenes, sizes, screenshots) and the runs a command line plans.
-#include "bench_options.h"
-#include "scene_plan.h"
+#include "cli/bench_options.h"
+#include "scenes/scene_plan.h"
 
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
+
+using namespace tarnwick::bench;
 
 namespace {
 std::vector<std::string> split(const std::string& line) {

@@ -1,14 +1,16 @@
 // The bench's plumbing: CSV fields with commas and quotes survive a round trip, the provenance picks the
 // driver's variables and tells what differs, and child processes get their arguments, environment and folder.
-#include "child_process.h"
-#include "csv_fields.h"
-#include "provenance.h"
+#include "runners/child_process.h"
+#include "record/csv_fields.h"
+#include "record/provenance.h"
 
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
+
+using namespace tarnwick::bench;
 
 namespace {
 std::string contents(const std::string& file) {

@@ -1,10 +1,13 @@
-// The data-folder check that runs before any window, and where the data is for a bench in a build or an install.
-#include "data_folders.h"
+// The data-folder check that runs before any window, and where the data is for a bench in a build or an
+// install.
+#include "runners/data_folders.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+
+using namespace tarnwick::bench;
 
 namespace fs = std::filesystem;
 

@@ -1,14 +1,16 @@
 // The driver matrix's judgement of its child benches, its CSV files, the options it passes on, and the
 // planted faults against today's shaders.
-#include "bench_options.h"
-#include "csv_fields.h"
-#include "driver_matrix.h"
-#include "planted_faults.h"
+#include "cli/bench_options.h"
+#include "record/csv_fields.h"
+#include "runners/driver_matrix.h"
+#include "runners/planted_faults.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+
+using namespace tarnwick::bench;
 
 namespace {
 namespace fs = std::filesystem;

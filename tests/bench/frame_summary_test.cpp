@@ -1,10 +1,12 @@
 // Frame-time statistics: nearest-rank percentiles on known samples, the summary and its printed rows.
-#include "frame_summary.h"
+#include "stats/frame_summary.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <sstream>
+
+using namespace tarnwick::bench;
 
 namespace {
 std::vector<double> one_to(int n) {

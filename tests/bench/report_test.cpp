@@ -1,13 +1,13 @@
 // The bench report: verdicts from checks and comparisons, how an A/B run and the driver matrix fill it, the
 // page's escaping and plot, report.json against its schema (python3-jsonschema) and read back, and junit.xml
 // read back through an XML parser.
-#include "child_process.h"
-#include "report_files.h"
-#include "report_html.h"
-#include "report_json.h"
-#include "report_junit.h"
-#include "report_modes.h"
-#include "report_plot.h"
+#include "runners/child_process.h"
+#include "record/report_files.h"
+#include "record/report_html.h"
+#include "record/report_json.h"
+#include "record/report_junit.h"
+#include "record/report_modes.h"
+#include "record/report_plot.h"
 
 #include <cmath>
 #include <fstream>
@@ -16,6 +16,8 @@
 #include <pugixml.hpp>
 #include <sstream>
 #include <unistd.h>
+
+using namespace tarnwick::bench;
 
 namespace {
 report_check check(const char* name, report_verdict v, bool failed, int origin = 0) {

@@ -1,0 +1,405 @@
+// The benchmark's command line through CLI11; the scene and screenshot grammars are ours. No GL here.
+#include "cli/bench_options.h"
+
+#include "runners/child_process.h"
+#include "runners/driver_matrix.h"
+#include "runners/planted_faults.h"
+#include "stage/renderer_pattern.h"
+#include "record/report_model.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <sstream>
+
+namespace tarnwick::bench {
+
+namespace {
+constexpr int max_side = 16384;
+constexpr int max_frames = 10000000;
+constexpr double max_fixed_dt = 1.0;
+constexpr int max_repeat = 1000;
+constexpr int max_channel = 255;
+constexpr int help_column = 26;
+constexpr int most_rounds = 1000;
+
+// WxH with both sides from 1 to max_side; false for anything else.
+bool parse_size(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
+    return x != std::string::npos && whole_number(text.substr(0, x), 1, max_side, width) &&
+           whole_number(text.substr(x + 1), 1, max_side, height);
+}
+
+// FRAME:FILE.png with a frame from 1; false for anything else.
+bool parse_screenshot(const std::string& text, screenshot_request& request) {
+    const size_t colon = text.find(':');
+    const std::string suffix = ".png";
+    request.file = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    return whole_number(text.substr(0, colon), 1, max_frames, request.frame) &&
+           request.file.size() > suffix.size() &&
+           request.file.compare(request.file.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// A grammar of ours as a CLI11 check: read stores the value and returns nothing, or returns what is wrong.
+CLI::Validator ours(std::function<std::string(const std::string&)> read) {
+    return CLI::Validator([read](std::string& text) { return read(text); }, "");
+}
+
+CLI::Validator size_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        return parse_size(text, o.width, o.height)
+                   ? ""
+                   : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
+    });
+}
+
+CLI::Validator scene_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        scene_request request;
+        const std::string error = parse_scene(text, request);
+        if (error.empty())
+            o.scenes.push_back(request);
+        return error;
+    });
+}
+
+CLI::Validator screenshot_into(bench_options& o) {
+    return ours([&o](const std::string& text) {
+        screenshot_request request;
+        if (!parse_screenshot(text, request))
+            return "needs FRAME:FILE.png with a frame from 1, not '" + text + "'";
+        o.screenshots.push_back(request);
+        return std::string();
+    });
+}
+
+const CLI::Validator seconds = ours([](const std::string& text) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    const bool good = !text.empty() && *end == '\0' && std::isfinite(v) && v > 0.0 && v <= max_fixed_dt;
+    return good ? "" : "needs seconds above 0 and at most 1, not '" + text + "'";
+});
+const CLI::Validator file_name = ours(
+    [](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
+
+// Prints the options in the order declared, each under its long name, between the description and footer.
+class usage_formatter : public CLI::Formatter {
+  public:
+    usage_formatter() { column_width(help_column); }
+    std::string make_option_name(const CLI::Option* opt, bool) const override {
+        return "--" + opt->get_lnames().front();
+    }
+    // The value's form only: the descriptions say what an option needs or excludes.
+    std::string make_option_opts(const CLI::Option* opt) const override {
+        if (!opt->get_option_text().empty())
+            return " " + opt->get_option_text();
+        return opt->get_type_size() != 0 ? " " + opt->get_type_name() : "";
+    }
+    std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
+        std::string text = "Usage: " + app->get_name() + " [options]\n" + app->get_description() + "\n\n";
+        for (const CLI::Option* opt : app->get_options())
+            text += make_option(opt, false);
+        return text + "\n" + app->get_footer();
+    }
+};
+
+// What to run: the display, the run lengths, the simulation, the scenes.
+void declare_run_options(CLI::App& app, bench_options& o) {
+    app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
+    app.add_flag("--headless", o.headless,
+                 "draw into a framebuffer object of --size through EGL's surfaceless\n"
+                 "platform: no window, no X server. Each frame ends with a fence\n"
+                 "wait (glFenceSync, glClientWaitSync) instead of a flip, so its\n"
+                 "time is its GL work without the X server's copy. With --ab,\n"
+                 "both sides' benches run so");
+    app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
+        ->option_text("N")
+        ->check(CLI::Range(1, max_frames));
+    app.add_option("--warmup", o.warmup, "unmeasured frames before each scene (default 30)")
+        ->option_text("N")
+        ->check(CLI::Range(0, max_frames));
+    app.add_option("--seed", o.seed, "random seed of the simulation (default 1)")->option_text("N");
+    app.add_option("--fixed-dt", o.fixed_dt,
+                   "advance the simulation S seconds per frame instead of the\n"
+                   "measured frame time; with --seed the run is reproducible")
+        ->option_text("S")
+        ->check(seconds);
+    app.add_option("--scene", "a scene to run, repeatable (default: every scene)")
+        ->type_name("NAME[:k=v...]")
+        ->check(scene_into(o))
+        ->allow_extra_args(false);
+    app.add_option("--repeat", o.repeat,
+                   "run each scene N times, each with its own warm-up and the same\n"
+                   "seed (default 1); the CSV files keep every run")
+        ->option_text("N")
+        ->check(CLI::Range(1, max_repeat));
+}
+
+// What to write and check besides the table.
+void declare_output_options(CLI::App& app, bench_options& o) {
+    app.add_option("--csv", o.csv, "also write the results as CSV, one row per run")
+        ->option_text("FILE")
+        ->check(file_name);
+    app.add_option("--frames-csv", o.frames_csv,
+                   "write every measured frame as CSV: scene, run, frame, frame ms,\n"
+                   "CPU ms (scripts/plot-bench draws it)")
+        ->option_text("FILE")
+        ->check(file_name);
+    app.add_option("--screenshot", "save frame F (counted from 1 over the run, warm-up included)\n"
+                                   "as it is before presentation; repeatable")
+        ->type_name("F:FILE.png")
+        ->check(screenshot_into(o))
+        ->allow_extra_args(false);
+    CLI::Option* check = app.add_option("--reference", o.reference_dir,
+                                        "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
+                                        "the table's label with '_' for ':'); a failing scene leaves\n"
+                                        "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
+                                        "red). Without --fixed-dt the simulation steps 1/60 s a frame")
+                             ->option_text("DIR");
+    app.add_option("--update-reference", o.update_reference_dir,
+                   "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
+                   "it resizes the window)")
+        ->option_text("DIR")
+        ->excludes(check);
+    app.add_option("--tolerance", o.tolerance,
+                   "a pixel differs when a channel differs by more than N (default 8)")
+        ->option_text("N")
+        ->check(CLI::Range(0, max_channel))
+        ->needs(check);
+    app.add_option("--max-differing", o.max_differing,
+                   "a scene fails when more than P percent of its pixels differ\n"
+                   "(default 0.1)")
+        ->option_text("P")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(check);
+    app.add_option("--report", o.report_dir,
+                   "write DIR/index.html (the results for people, with the reference\n"
+                   "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
+                   "with a run (--repeat, --reference too), --compare, --ab (each\n"
+                   "scene's interval, rounds and verdict) or --drivers (each driver's\n"
+                   "references, FPS and planted faults)")
+        ->option_text("DIR")
+        ->check(file_name);
+}
+
+// Comparing two results files, and the rest. Returns --compare, which --ab excludes.
+CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
+    CLI::Option* compare = app.add_option("--compare", o.compare,
+                                          "compare two --csv files scene by scene instead of running:\n"
+                                          "mean FPS and spread over the runs, their ratio and a verdict\n"
+                                          "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
+                                          "95%, or unknown with fewer than 2 runs on a side; needs no\n"
+                                          "display. Warns when the files differ in where they were measured")
+                               ->option_text("BASE NEW")
+                               ->expected(2)
+                               ->allow_extra_args(false)
+                               ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_option("--fail-slower", o.fail_slower,
+                   "with --compare or --ab, exit with status 4 when a scene is slower\n"
+                   "by more than PCT percent (--compare: of its base FPS, beyond\n"
+                   "noise; --ab: of A's frame time, verdict slower), else with\n"
+                   "status 5 when a scene cannot be judged (unknown, inconclusive)")
+        ->option_text("PCT")
+        ->check(CLI::Range(0.0, 100.0));
+    app.add_flag("--startup", o.startup_only,
+                 "print the time from process start to the first presented frame\n"
+                 "and exit right after presenting it");
+    app.add_flag("--list", o.list, "list the scenes and their settings");
+    app.set_help_flag("-h,--help", "this text");
+    return compare;
+}
+
+CLI::Validator assignments_into(std::vector<std::string>& env) {
+    return ours([&env](const std::string& text) {
+        std::string error;
+        return parse_assignments(text, env, error) ? std::string() : error;
+    });
+}
+
+CLI::Validator words_into(std::vector<std::string>& words) {
+    return ours([&words](const std::string& text) {
+        std::istringstream in(text);
+        for (std::string word; in >> word;)
+            words.push_back(word);
+        return std::string();
+    });
+}
+
+// One side of --ab: --a-bench, --a-env, --a-args (or b).
+void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::string& name) {
+    const std::string upper(1, char(name[0] - 'a' + 'A'));
+    app.add_option("--" + name + "-bench", side.bench,
+                   "the bench program of " + upper + " (default: this one)")
+        ->option_text("PATH")
+        ->check(file_name)
+        ->needs(ab);
+    const std::string env_help = "environment of " + upper +
+                                 "'s processes on top of ours, e.g.\n"
+                                 "\"LP_NUM_THREADS=1 GALLIUM_DRIVER=softpipe\"; K= removes K";
+    app.add_option("--" + name + "-env", env_help)
+        ->type_name("\"K=V ...\"")
+        ->check(assignments_into(side.env))
+        ->needs(ab);
+    const std::string args_help =
+        "more options for " + upper + "'s bench, split at blanks, e.g.\n\"--size 848x636\"";
+    app.add_option("--" + name + "-args", args_help)
+        ->type_name("\"OPTIONS\"")
+        ->check(words_into(side.args))
+        ->needs(ab);
+}
+
+// The A/B comparison of two configurations in separate processes.
+void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
+    CLI::Option* ab = app.add_flag(
+        "--ab", o.ab,
+        "compare two configurations A and B (builds, drivers, settings)\n"
+        "as separate bench processes in rounds of A B B A; each measures\n"
+        "the scenes (--scene, --frames, --warmup, --size, --seed as given\n"
+        "here; --frames defaults to 150) once after its warm-up. Per scene: B's median frame time\n"
+        "over A's, its 95% interval over the rounds, and a verdict:\n"
+        "slower or faster (the interval wholly beyond --threshold), no\n"
+        "change (wholly within) or inconclusive. --csv gets one row per\n"
+        "scene with each side's provenance; needs no display itself");
+    for (const char* other : {"--repeat", "--frames-csv", "--screenshot", "--reference", "--update-reference",
+                              "--startup", "--list"})
+        ab->excludes(app.get_option(other));
+    ab->excludes(compare);
+    declare_side(app, ab, o.a_side, "a");
+    declare_side(app, ab, o.b_side, "b");
+    app.add_option("--threshold", o.threshold,
+                   "--ab: the change in percent of A's frame time below which B counts\n"
+                   "as no change (default 3)")
+        ->option_text("PCT")
+        ->check(CLI::Range(0.0, 100.0))
+        ->needs(ab);
+    app.add_option("--min-rounds", o.min_rounds,
+                   "--ab: rounds before a scene may stop with a verdict (default 5)")
+        ->option_text("N")
+        ->check(CLI::Range(2, most_rounds))
+        ->needs(ab);
+    app.add_option("--max-rounds", o.max_rounds,
+                   "--ab: rounds after which a scene stops, inconclusive or not\n"
+                   "(default 20)")
+        ->option_text("N")
+        ->check(CLI::Range(2, most_rounds))
+        ->needs(ab);
+}
+
+// Rules across options that CLI11 does not express; the error for the user, or an empty text.
+std::string cross_check(const bench_options& o) {
+    // The report is written at the end, which --startup never reaches.
+    if (o.startup_only && !o.report_dir.empty())
+        return "--report: --startup ends before the report is written";
+    if (o.fail_slower >= 0.0 && o.compare.empty() && !o.ab)
+        return "--fail-slower requires --compare or --ab";
+    if (o.ab && o.min_rounds > o.max_rounds)
+        return "--min-rounds " + std::to_string(o.min_rounds) + " is more than --max-rounds " +
+               std::to_string(o.max_rounds);
+    return std::string();
+}
+
+// Which driver a run must be on, and the driver matrix.
+void declare_driver_options(CLI::App& app, bench_options& o) {
+    const CLI::Validator pattern = ours(renderer_pattern_error);
+    app.add_option("--expect-renderer", o.expect_renderer,
+                   "exit at once with status 6 when GL_RENDERER does not match the\n"
+                   "extended regular expression RE, as grep -E reads it (a driver\n"
+                   "Mesa silently replaced)")
+        ->option_text("RE")
+        ->check(pattern);
+    CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,
+                                         "the driver matrix instead of a run: on each driver (--list names\n"
+                                         "them) the references of --reference and a timing, then every\n"
+                                         "planted fault in a copy of shaders/, each of which must fail its\n"
+                                         "scenes; other options pass on to those runs. Prints one table,\n"
+                                         "keeps every run's output and writes DIR/drivers.csv and\n"
+                                         "DIR/faults.csv; a driver that does not load is skipped")
+                              ->option_text("DIR")
+                              ->check(file_name);
+    matrix->needs(app.get_option("--reference"));
+    for (const char* other :
+         {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
+        matrix->excludes(app.get_option(other));
+    const CLI::Validator known_driver = ours([](const std::string& text) {
+        return find_driver(text) ? std::string() : "unknown driver '" + text + "' (--list shows the drivers)";
+    });
+    const CLI::Validator known_fault = ours([](const std::string& text) {
+        return text == "none" || find_fault(text) ? std::string()
+                                                  : "unknown fault '" + text + "' (--list shows the faults)";
+    });
+    app.add_option("--driver", o.driver_names, "with --drivers, only this driver; repeatable")
+        ->option_text("NAME")
+        ->check(known_driver)
+        ->needs(matrix)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--fault", o.fault_names,
+                   "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
+        ->option_text("NAME")
+        ->check(known_fault)
+        ->needs(matrix)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+// The command line with every option declared and bound to o and texts.
+std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
+    auto app = std::make_unique<CLI::App>(
+        "Runs the game's scenes for a number of frames each and prints frame-time statistics.\n"
+        "It reads shaders/, textures/ and meshes/ from the working directory: run it in a folder that\n"
+        "holds them, such as the build directory, the game's installed data (PREFIX/share/tarnwick)\n"
+        "or the player's folder that the tarnwick launcher makes (~/.local/share/tarnwick).",
+        "tarnwick-bench");
+    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
+                "could not be read or written, a missing data folder, (--headless) no EGL context or a\n"
+                "bench of --ab that failed, 2 bad options (of --ab's benches too), 3 a scene's frame\n"
+                "differs from its reference (or it has none; with --drivers also a planted fault that\n"
+                "passed), 4 a scene slower than --fail-slower allows, 5 with --fail-slower, a scene that\n"
+                "cannot be judged (unknown or inconclusive), 6 GL_RENDERER does not match\n"
+                "--expect-renderer.\n");
+    app->formatter(std::make_shared<usage_formatter>());
+    app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app->set_help_flag();
+    declare_run_options(*app, o);
+    declare_output_options(*app, o);
+    CLI::Option* compare = declare_other_options(*app, o);
+    declare_ab_options(*app, o, compare);
+    declare_driver_options(*app, o);
+    return app;
+}
+
+} // namespace
+
+parse_result parse_bench_options(const std::vector<std::string>& args) {
+    parse_result result;
+    const std::unique_ptr<CLI::App> app = make_command_line(result.options);
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        result.options.help = true;
+    } catch (const CLI::ParseError& e) {
+        result.error = e.what();
+        return result;
+    }
+    bench_options& o = result.options;
+    result.error = cross_check(o);
+    if (!result.error.empty())
+        return result;
+    std::vector<std::string> typed = {"tarnwick-bench"};
+    typed.insert(typed.end(), args.begin(), args.end());
+    o.command_line = quoted_command_line(typed);
+    if ((!o.reference_dir.empty() || !o.update_reference_dir.empty()) && o.fixed_dt <= 0.0)
+        o.fixed_dt = reference_dt;
+    if (o.ab && app->count("--frames") == 0)
+        o.frames = ab_default_frames;
+    result.ok = true;
+    return result;
+}
+
+std::string bench_usage() {
+    bench_options unused;
+    return make_command_line(unused)->help();
+}
+
+} // namespace tarnwick::bench

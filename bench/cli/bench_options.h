@@ -1,0 +1,105 @@
+// The benchmark's command line: scenes with their settings, run lengths, seed, outputs. No GL here.
+#pragma once
+
+#include "scenes/scene_catalogue.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::bench {
+
+// Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
+struct screenshot_request {
+    int frame = 0;
+    std::string file;
+};
+
+// One side of an A/B comparison: the bench program (empty: this one), the environment it gets on top of
+// ours, and the options it gets after the common ones.
+struct ab_side {
+    std::string bench;
+    std::vector<std::string> env;
+    std::vector<std::string> args;
+};
+
+struct bench_options {
+    int width = 800;
+    int height = 600;
+    int frames = 300;
+    int warmup = 30;
+    unsigned seed = 1;
+    // Seconds of simulation per frame; 0 means the measured frame time, as the game does.
+    double fixed_dt = 0.0;
+    // Empty: every scene of the catalogue with its default settings.
+    std::vector<scene_request> scenes;
+    std::string csv;
+    std::vector<screenshot_request> screenshots;
+    // Runs of each scene, each with its own warm-up.
+    int repeat = 1;
+    // Every measured frame's time, one CSV row each.
+    std::string frames_csv;
+    // Each scene's reference frame is compared with the PNG file of its name in reference_dir, or written
+    // into update_reference_dir.
+    std::string reference_dir;
+    std::string update_reference_dir;
+    // A pixel differs when a channel differs by more than tolerance; a scene fails when more than
+    // max_differing percent of its pixels differ.
+    int tolerance = 8;
+    double max_differing = 0.1;
+    // Two results files to compare instead of running scenes, and the slowdown in percent beyond noise
+    // that fails the comparison (negative: none does).
+    std::vector<std::string> compare;
+    double fail_slower = -1.0;
+    // Two configurations measured against each other as separate bench processes instead of running here:
+    // rounds of A B B A, a scene stops taking rounds after min_rounds once it has a verdict, at the latest
+    // after max_rounds. threshold: the percent of A's frame time within which B counts as no change.
+    bool ab = false;
+    ab_side a_side, b_side;
+    double threshold = 3.0;
+    int min_rounds = 5;
+    int max_rounds = 20;
+    // Draw into a framebuffer object of an EGL context without a window or X server; each frame ends with a
+    // fence wait instead of a flip.
+    bool headless = false;
+    // GL_RENDERER must match this extended regular expression (POSIX, as grep -E), found anywhere in it, else
+    // status 6.
+    std::string expect_renderer;
+    // The driver matrix instead of a run: the drivers named in driver_names (empty: all) each run the
+    // references and the timing, and the planted faults named in fault_names (empty: all; "none": none)
+    // run on each; everything is kept in drivers_dir.
+    std::string drivers_dir;
+    std::vector<std::string> driver_names;
+    std::vector<std::string> fault_names;
+    // A folder that receives index.html, report.json and junit.xml (and the reference checks' pictures).
+    std::string report_dir;
+    // The arguments as typed, for the report.
+    std::string command_line;
+    // Exit as soon as the first frame is presented, after printing how long start-up took.
+    bool startup_only = false;
+    bool list = false;
+    bool help = false;
+};
+
+struct parse_result {
+    bool ok = false;
+    bench_options options;
+    // What was wrong, for the user, on one line.
+    std::string error;
+};
+
+// Measured frames per scene of each --ab process when --frames is not given: a process gives one median per
+// scene, and a round of four processes of four scenes then takes about 15 s here, so that 20 rounds fit in
+// five minutes.
+constexpr int ab_default_frames = 150;
+
+// Seconds per frame of the simulation when references are made or checked and no --fixed-dt is given.
+constexpr double reference_dt = 1.0 / 60.0;
+
+// Parses the arguments after the program name. Accepts "--opt value" and "--opt=value"; a repeated
+// single-valued option keeps its last value. References without --fixed-dt get reference_dt.
+parse_result parse_bench_options(const std::vector<std::string>& args);
+
+// The usage text printed by --help.
+std::string bench_usage();
+
+} // namespace tarnwick::bench

@@ -1,0 +1,67 @@
+// The report's folder: its three files and the pictures of its reference checks. No GL here.
+#include "record/report_files.h"
+
+#include "images/reference_check.h"
+#include "record/report_html.h"
+#include "record/report_json.h"
+#include "record/report_junit.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace tarnwick::bench {
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* const images = "images";
+} // namespace
+
+bool write_text(const fs::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+    out.close();
+    if (out)
+        return true;
+    std::cerr << "tarnwick-bench: cannot write " << file.string() << std::endl;
+    return false;
+}
+
+report_pictures keep_pictures(const std::string& dir, const std::string& label,
+                              const std::string& reference_file, const rgb_image* actual,
+                              const rgb_image* diff) {
+    report_pictures kept;
+    std::error_code failed;
+    fs::create_directories(fs::path(dir) / images, failed);
+    const auto name = [&label](const char* kind) { return bench::reference_file(images, label, kind); };
+    if (!reference_file.empty() && fs::copy_file(reference_file, fs::path(dir) / name("-reference"),
+                                                 fs::copy_options::overwrite_existing, failed))
+        kept.reference = name("-reference");
+    if (actual && write_png((fs::path(dir) / name("-actual")).string(), *actual))
+        kept.actual = name("-actual");
+    if (diff && write_png((fs::path(dir) / name("-diff")).string(), *diff))
+        kept.diff = name("-diff");
+    return kept;
+}
+
+bool keep_file(const std::string& dir, const std::string& file, const std::string& relative) {
+    const fs::path target = fs::path(dir) / relative;
+    std::error_code failed;
+    fs::create_directories(target.parent_path(), failed);
+    fs::copy_file(file, target, fs::copy_options::overwrite_existing, failed);
+    if (failed)
+        std::cerr << "tarnwick-bench: cannot copy " << file << " to " << target.string() << ": "
+                  << failed.message() << std::endl;
+    return !failed;
+}
+
+bool write_report(const std::string& dir, const report_model& model) {
+    std::error_code failed;
+    fs::create_directories(dir, failed);
+    const bool page = write_text(fs::path(dir) / "index.html", report_html(model));
+    const bool json = write_text(fs::path(dir) / "report.json", report_json(model));
+    return write_text(fs::path(dir) / "junit.xml", report_junit(model, dir)) && page && json;
+}
+
+} // namespace tarnwick::bench

@@ -1,0 +1,646 @@
+// index.html, written by hand: a small page whose every text goes through html_text. No GL here.
+#include "record/report_html.h"
+
+#include "stats/frame_summary.h"
+#include "record/report_plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace tarnwick::bench {
+
+namespace {
+const report_verdict every_verdict[] = {
+    report_verdict::ok,        report_verdict::fail,         report_verdict::faster, report_verdict::slower,
+    report_verdict::no_change, report_verdict::inconclusive, report_verdict::unknown};
+
+const char* const style = R"(
+:root{--ink:#1f2328;--muted:#59636e;--line:#d1d9e0;--soft:#f6f8fa;font-family:system-ui,-apple-system,"Segoe UI",
+Roboto,"DejaVu Sans",sans-serif;color:var(--ink);background:#fff;line-height:1.45}
+body{margin:0 auto;max-width:1200px;padding:16px 20px 40px}
+h1{font-size:1.6rem;margin:.2em 0}h2{font-size:1.2rem;margin:1.6em 0 .5em}
+.scene h2{display:flex;flex-wrap:wrap;align-items:center;gap:.5em;margin:0 0 .6em}
+.label{font-family:ui-monospace,"DejaVu Sans Mono",monospace}
+.tally{display:flex;flex-wrap:wrap;gap:.4em;align-items:center;margin:.4em 0}
+.scroll{overflow-x:auto;-webkit-overflow-scrolling:touch}
+table{border-collapse:collapse;font-size:.92rem}th,td{padding:.3em .7em;border-bottom:1px solid var(--line);
+text-align:left;vertical-align:middle}thead th{background:var(--soft);white-space:nowrap}
+td.num,th.num{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap}
+.where th{color:var(--muted);font-weight:600;white-space:nowrap}.where td{overflow-wrap:anywhere}
+.where .differs{background:#fff8c5}
+pre{background:var(--soft);border:1px solid var(--line);border-radius:6px;padding:.6em .8em;white-space:pre-wrap;
+word-break:break-all;font-size:.85rem}
+.verdict{display:inline-block;padding:.1em .55em;border-radius:1em;font-size:.85rem;font-weight:600;
+white-space:nowrap;color:#fff;background:var(--c)}
+.v-ok{--c:#1a7f37}.v-fail{--c:#cf222e}.v-faster{--c:#0969da}.v-slower{--c:#bc4c00}.v-no-change{--c:#59636e}
+.v-inconclusive{--c:#8250df}.v-unknown{--c:#afb8c1}
+.verdict.v-unknown{background:#eaeef2;color:#31363c;box-shadow:inset 0 0 0 1px #afb8c1}
+.span{display:block;margin:2px 0 0 auto}.span .bar{fill:var(--c)}
+.scene{border:1px solid var(--line);border-left:6px solid #1a7f37;border-radius:8px;padding:14px 16px;
+margin:18px 0}.scene.failed{border-left-color:#cf222e}.scene.judged{border-left-color:#59636e}
+.scene .scroll{margin-bottom:.7em}.checks td:last-child{overflow-wrap:anywhere}
+.body{display:grid;grid-template-columns:minmax(0,1fr);gap:16px;margin-top:12px}
+@media (min-width:900px){.body{grid-template-columns:minmax(0,1fr) minmax(0,1fr)}}
+.pictures{display:grid;grid-template-columns:repeat(auto-fit,minmax(min(100%,96px),1fr));gap:8px;margin:0}
+figure{margin:0}.pictures img{width:100%;height:auto;display:block;border:1px solid var(--line);
+border-radius:4px;background:#000}figcaption{font-size:.8rem;color:var(--muted);margin-top:2px}
+.plot svg{width:100%;height:auto;display:block}.plot .grid{stroke:#e4e8ec}.plot .tick{font-size:12px;
+fill:var(--muted)}.plot .mark{font-size:12px;fill:var(--ink);paint-order:stroke;stroke:#fff;stroke-width:3px}
+.plot polyline{stroke-width:1.3}
+.plot .p50,.plot .p99{stroke:var(--ink);stroke-dasharray:5 4;stroke-width:1}
+.legend{display:flex;flex-wrap:wrap;gap:.3em 1em;list-style:none;padding:0;margin:.3em 0 0;font-size:.8rem}
+.swatch{display:inline-block;width:.9em;height:.9em;border-radius:2px;margin-right:.3em;vertical-align:-.1em}
+footer{margin-top:2em;color:var(--muted);font-size:.85rem}
+.subtitle{margin:0;color:var(--muted)}.note{color:var(--muted);font-size:.85rem;margin:.4em 0 0;max-width:60em}
+.grid td{text-align:center;white-space:nowrap}.grid td a{font-size:.8rem;margin-left:.35em}
+td.origin-cell{white-space:nowrap}td.reason{color:var(--muted);font-size:.85rem;overflow-wrap:anywhere}td.origin-cell .verdict{margin-right:.4em}
+details{margin:.2em 0 .7em}summary{cursor:pointer;color:var(--muted);font-size:.9rem}
+@media (max-width:600px){body{padding:10px 10px 30px}.scene{padding:10px}table{font-size:.8rem}
+th,td{padding:.25em .35em}thead th,thead th.num{white-space:normal}
+.wide{display:none}.plot .tick,.plot .mark{font-size:19px}}
+)";
+
+std::string verdict_span(report_verdict v, const std::string& text = "") {
+    return "<span class=\"verdict " + verdict_class(v) + "\">" +
+           html_text(text.empty() ? verdict_word(v) : text) + "</span>";
+}
+
+std::string verdict_cell(report_verdict v, const char* more = "") {
+    return "<td class=\"verdict-cell" + std::string(more) + "\">" + verdict_span(v) + "</td>";
+}
+
+// A scene's label, allowed to break after each ':' on a narrow screen.
+std::string label_text(const std::string& label) {
+    std::string text;
+    for (char c : label)
+        text += c == ':' ? ":<wbr>" : html_text(std::string(1, c));
+    return text;
+}
+
+std::string num_cell(double v, int decimals, const char* more = "") {
+    return "<td class=\"num" + std::string(more) + "\">" + fixed(v, decimals) + "</td>";
+}
+
+// A table's head; the columns that are not figures align left, the figures right, and the frame count,
+// the p95, the longest frame, the GL version and those named in narrow give way on a narrow screen.
+std::string head_row(const std::vector<std::string>& names, const std::vector<std::string>& narrow = {}) {
+    static const std::vector<std::string> words = {"scene",  "verdict", "origin",    "renderer",
+                                                   "driver", "state",   "GL version"};
+    static const std::vector<std::string> wide_ones = {"p95 ms", "max ms", "frames", "GL version"};
+    const auto has = [](const std::vector<std::string>& list, const std::string& n) {
+        return std::find(list.begin(), list.end(), n) != list.end();
+    };
+    std::string row = "<thead><tr>";
+    for (const std::string& n : names) {
+        std::string look = has(words, n) ? "" : "num";
+        if (has(wide_ones, n) || has(narrow, n))
+            look += look.empty() ? "wide" : " wide";
+        row += (look.empty() ? "<th>" : "<th class=\"" + look + "\">") + html_text(n) + "</th>";
+    }
+    return row + "</tr></thead>";
+}
+
+std::string anchor(size_t index) { return "scene-" + std::to_string(index + 1); }
+
+// The origins that have runs, in index order.
+std::vector<int> run_origins(const report_model& model) {
+    std::vector<int> found;
+    for (const report_scene& s : model.scenes) {
+        for (const report_run& r : s.runs) {
+            if (std::find(found.begin(), found.end(), r.origin) == found.end())
+                found.push_back(r.origin);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// A scene's runs on one origin, summed into their means.
+frame_summary mean_of_runs(const report_scene& s, int origin) {
+    frame_summary m;
+    int n = 0;
+    for (const report_run& r : s.runs) {
+        if (r.origin != origin)
+            continue;
+        ++n;
+        m.frames += r.summary.frames;
+        m.mean_fps += r.summary.mean_fps;
+        m.p50_ms += r.summary.p50_ms;
+        m.p99_ms += r.summary.p99_ms;
+        m.cpu_ms += r.summary.cpu_ms;
+    }
+    if (n > 0) {
+        m.mean_fps /= n;
+        m.p50_ms /= n;
+        m.p99_ms /= n;
+        m.cpu_ms /= n;
+    }
+    return m;
+}
+
+// The count of each scene verdict, then what fails the bench where the verdicts do not say it: scenes
+// whose checks failed, failed checks of the whole run.
+std::string tally(const report_model& model) {
+    std::map<report_verdict, int> counts;
+    const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(),
+                                      [](const report_scene& s) { return scene_failed(s); });
+    const long checks = std::count_if(model.checks.begin(), model.checks.end(),
+                                      [](const report_check& c) { return c.failed; });
+    for (const report_scene& s : model.scenes)
+        ++counts[scene_verdict(s)];
+    std::string text = "<p class=\"tally\">" + std::to_string(model.scenes.size()) + " scene(s):";
+    for (report_verdict v : every_verdict) {
+        if (counts[v] > 0)
+            text += " " + verdict_span(v, std::to_string(counts[v]) + " " + verdict_word(v));
+    }
+    // Failed scenes are all FAIL but where another check (a slowdown) failed them: say so then only.
+    if (scenes == counts[report_verdict::fail] && checks == 0)
+        return text + "</p>";
+    text += " · failing:";
+    if (scenes > 0)
+        text += " " + verdict_span(report_verdict::fail, std::to_string(scenes) + " scene(s)");
+    if (checks > 0)
+        text += " " + verdict_span(report_verdict::fail, std::to_string(checks) + " check(s) of the run");
+    return text + "</p>";
+}
+
+// What kind of run the page reports, under its title; nothing for a plain run.
+std::string subtitle(const report_model& model) {
+    static const char* const texts[] = {
+        "", "Two results files compared scene by scene",
+        "A/B comparison: A and B measured as separate processes in rounds of A B B A",
+        "Driver matrix: the references, a timing and the planted faults on each driver"};
+    const std::string text = texts[int(model.mode)];
+    return text.empty() ? "" : "<p class=\"subtitle\">" + html_text(text) + "</p>";
+}
+
+std::string where_section(const report_model& model) {
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"renderer", "Renderer"}, {"gl_version", "GL version"},       {"cpu", "CPU"},
+        {"kernel", "Kernel"},     {"driver_env", "Driver variables"}, {"build", "Build (git describe)"},
+        {"date", "Date (UTC)"}};
+    std::string text =
+        "<section id=\"where\"><h2>What ran and where</h2><div class=\"scroll\"><table class=\"where\">";
+    if (model.origins.size() > 1) {
+        text += "<thead><tr><th></th>";
+        for (const report_origin& o : model.origins)
+            text += "<th>" + html_text(o.name) + "</th>";
+        text += "</tr></thead>";
+    }
+    for (size_t f = 0; f < names.size(); ++f) {
+        text += "<tr><th>" + names[f].second + "</th>";
+        for (const report_origin& o : model.origins) {
+            const std::string value = provenance_fields(o.where)[f].second;
+            const std::vector<std::string> differ =
+                provenance_differences(model.origins.front().where, o.where);
+            const bool differs = std::find(differ.begin(), differ.end(), names[f].first) != differ.end();
+            text += std::string(differs ? "<td class=\"differs\">" : "<td>") +
+                    html_text(value.empty() ? "(none)" : value) + "</td>";
+        }
+        text += "</tr>";
+    }
+    return text + "</table></div><p>Command line</p><pre><code>" + html_text(model.command_line) +
+           "</code></pre></section>";
+}
+
+bool has_origin(const report_scene& s, int origin) {
+    return std::any_of(s.runs.begin(), s.runs.end(),
+                       [origin](const report_run& r) { return r.origin == origin; }) ||
+           std::any_of(s.checks.begin(), s.checks.end(),
+                       [origin](const report_check& c) { return c.origin == origin; });
+}
+
+const report_check* find_check(const std::vector<report_check>& checks, const std::string& name, int origin) {
+    const auto it = std::find_if(checks.begin(), checks.end(),
+                                 [&](const report_check& c) { return c.name == name && c.origin == origin; });
+    return it == checks.end() ? nullptr : &*it;
+}
+
+bool is_fault_check(const report_check& c) { return c.name.rfind(fault_check_prefix, 0) == 0; }
+
+std::string note(const std::string& text) { return "<p class=\"note\">" + html_text(text) + "</p>"; }
+
+std::string percent_text(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+// A driver matrix's drivers, at the top: whether each ran and on what, its scenes and its planted faults.
+std::string drivers_section(const report_model& model) {
+    if (model.mode != report_mode::drivers)
+        return "";
+    std::string text =
+        "<section id=\"drivers\"><h2>Drivers</h2><div class=\"scroll\"><table class=\"drivers\">" +
+        head_row({"driver", "state", "renderer", "GL version", "scenes ok", "scenes failed", "faults caught",
+                  "faults missed"}) +
+        "<tbody>";
+    for (size_t i = 0; i < model.origins.size(); ++i) {
+        const int origin = int(i);
+        long ok = 0, failed = 0, caught = 0, missed = 0;
+        for (const report_scene& s : model.scenes) {
+            if (has_origin(s, origin))
+                ++(scene_failed(s, origin) ? failed : ok);
+        }
+        for (const report_check& c : model.checks) {
+            if (c.origin == origin && is_fault_check(c) && (c.verdict == report_verdict::ok || c.failed))
+                ++(c.failed ? missed : caught);
+        }
+        const report_check* state = find_check(model.checks, driver_check_name, origin);
+        const report_verdict v = state ? state->verdict : report_verdict::ok;
+        const char* word = v == report_verdict::ok        ? "ran"
+                           : v == report_verdict::unknown ? "skipped"
+                                                          : "failed";
+        const report_origin& o = model.origins[i];
+        text += "<tr data-driver=\"" + html_text(o.name) + "\"><td>" + html_text(o.name) + "</td><td>" +
+                verdict_span(v, word) + "</td><td>" + html_text(o.where.renderer) +
+                "</td><td class=\"wide\">" + html_text(o.where.gl_version) + "</td><td class=\"num\">" +
+                std::to_string(ok) + "</td><td class=\"num\">" + std::to_string(failed) +
+                "</td><td class=\"num\">" + std::to_string(caught) + "</td><td class=\"num\">" +
+                std::to_string(missed) + "</td></tr>";
+        // Why a driver did not run, on a row of its own: the reason is often a long line of the driver's.
+        if (state && v != report_verdict::ok)
+            text +=
+                "<tr><td></td><td class=\"reason\" colspan=\"7\">" + html_text(state->message) + "</td></tr>";
+    }
+    return text + "</tbody></table></div></section>";
+}
+
+std::string interval_text(const report_comparison& c) {
+    return c.ratio_interval ? fixed(c.ratio_interval->first, 3) + "–" + fixed(c.ratio_interval->second, 3)
+                            : std::string("—");
+}
+
+// An A/B interval as a bar on a scale that every scene shares ([from, to]), over the no-change band (shaded)
+// and 1, in its verdict's colour: which scenes cleared the threshold, and which way, shows at a glance.
+std::string interval_bar(const report_comparison& c, double from, double to) {
+    if (!c.ratio_interval)
+        return "";
+    constexpr double width = 120.0;
+    // Logarithmic, so that B twice as slow lies as far from 1 as B twice as fast.
+    const auto x = [&](double ratio) { return width * std::log(ratio / from) / std::log(to / from); };
+    const double upper = 1.0 + c.threshold_percent / 100.0;
+    const auto [low, high] = *c.ratio_interval;
+    return "<svg class=\"span " + verdict_class(c.verdict) +
+           "\" viewBox=\"0 0 120 14\" width=\"120\" height=\"14\" aria-hidden=\"true\"><rect x=\"" +
+           fixed(x(1.0 / upper), 1) + "\" width=\"" + fixed(x(upper) - x(1.0 / upper), 1) +
+           "\" height=\"14\" fill=\"#eaeef2\"/><line x1=\"" + fixed(x(1.0), 1) + "\" x2=\"" +
+           fixed(x(1.0), 1) + "\" y2=\"14\" stroke=\"#59636e\"/><rect class=\"bar\" x=\"" + fixed(x(low), 1) +
+           "\" y=\"4\" width=\"" + fixed(std::max(x(high) - x(low), 1.0), 1) +
+           "\" height=\"6\" rx=\"3\"/><circle class=\"bar\" cx=\"" + fixed(x(c.ratio), 1) +
+           "\" cy=\"7\" r=\"3.5\" stroke=\"#fff\"/></svg>";
+}
+
+// The scale of the interval bars: every interval and no-change band, a little beyond (ratios above 0).
+std::pair<double, double> interval_scale(const report_model& model) {
+    double from = 1.0, to = 1.0;
+    for (const report_scene& s : model.scenes) {
+        if (!s.comparison || !s.comparison->ratio_interval)
+            continue;
+        const double upper = 1.0 + s.comparison->threshold_percent / 100.0;
+        from = std::min({from, s.comparison->ratio_interval->first, 1.0 / upper});
+        to = std::max({to, s.comparison->ratio_interval->second, upper});
+    }
+    const double margin = std::pow(to / from, 0.05) * 1.001;
+    return {from / margin, to * margin};
+}
+
+const report_comparison* first_comparison(const report_model& model) {
+    for (const report_scene& s : model.scenes) {
+        if (s.comparison)
+            return &*s.comparison;
+    }
+    return nullptr;
+}
+
+// What an A/B comparison's figures mean, its threshold filled in.
+std::string ab_note(const report_model& model, const report_comparison& c) {
+    const std::string a = model.origins[size_t(c.base_origin)].name,
+                      b = model.origins[size_t(c.new_origin)].name;
+    const double upper = 1.0 + c.threshold_percent / 100.0;
+    return a + " ms, " + b + " ms: the median over each side's processes of their median frame time. " + b +
+           "/" + a + " time: " + b + "'s frame time over " + a +
+           "'s, the geometric mean of one ratio per round of four processes (" + a + " " + b + " " + b + " " +
+           a + "); above 1 " + b +
+           " is slower. The verdict is slower when the 95% interval lies wholly above " + fixed(upper, 3) +
+           " (" + percent_text(c.threshold_percent) + "%), faster when wholly below " +
+           fixed(1.0 / upper, 3) +
+           ", no change when wholly between, else inconclusive. Under each interval, a bar on a scale all "
+           "scenes share (logarithmic): the interval and its ratio in the verdict's colour, the no-change "
+           "band shaded, 1 a "
+           "line.";
+}
+
+std::string overview_section(const report_model& model) {
+    const std::vector<int> origins = run_origins(model);
+    const report_comparison* compared = first_comparison(model);
+    const bool ab = compared && compared->measure == comparison_measure::median_frame_time;
+    std::vector<std::string> names = {"scene", "verdict"}, narrow;
+    std::string explained;
+    if (ab) {
+        const std::string a = model.origins[size_t(compared->base_origin)].name;
+        const std::string b = model.origins[size_t(compared->new_origin)].name;
+        names.insert(names.end(), {a + " ms", b + " ms", b + "/" + a + " time", "95% interval", "rounds"});
+        narrow = {a + " ms", b + " ms"};
+        explained = ab_note(model, *compared);
+    } else if (compared) {
+        names.insert(names.end(), {"base FPS", "new FPS", "ratio"});
+        explained = "ratio: the new side's mean FPS over the base's; below 1 the new side is slower.";
+    } else if (model.mode == report_mode::drivers) {
+        for (const report_origin& o : model.origins)
+            names.push_back(o.name);
+        // The drivers' own verdicts say it on a phone, where the columns are scarce.
+        narrow = {"verdict"};
+        explained = "Per driver: the scene's verdict there (its reference check) and its mean FPS.";
+    } else if (origins.size() == 1)
+        names.insert(names.end(), {"FPS", "p50 ms", "p99 ms", "CPU ms"});
+    else
+        for (int o : origins)
+            names.push_back("FPS " + model.origins[size_t(o)].name);
+    std::string text =
+        "<section id=\"scenes\"><h2>Scenes</h2><div class=\"scroll\"><table class=\"overview\">" +
+        head_row(names, narrow) + "<tbody>";
+    const std::pair<double, double> scale = interval_scale(model);
+    for (size_t i = 0; i < model.scenes.size(); ++i) {
+        const report_scene& s = model.scenes[i];
+        text += "<tr data-scene=\"" + html_text(s.label) + "\"><td class=\"label\"><a href=\"#" + anchor(i) +
+                "\">" + label_text(s.label) + "</a></td>" +
+                verdict_cell(scene_verdict(s), model.mode == report_mode::drivers ? " wide" : "");
+        const report_comparison* c = s.comparison ? &*s.comparison : nullptr;
+        if (ab && c)
+            text += num_cell(c->base_ms, 2, " wide") + num_cell(c->new_ms, 2, " wide") +
+                    num_cell(c->ratio, 3) + "<td class=\"num\">" + interval_text(*c) +
+                    interval_bar(*c, scale.first, scale.second) + "</td><td class=\"num\">" +
+                    std::to_string(c->rounds) + "</td>";
+        else if (compared && c)
+            text += num_cell(c->base_fps, 1) + num_cell(c->new_fps, 1) + num_cell(c->ratio, 3);
+        else if (compared)
+            text += std::string(ab ? "<td class=\"wide\"></td><td class=\"wide\"></td>" : "") +
+                    "<td></td><td></td><td></td>";
+        else if (model.mode == report_mode::drivers) {
+            for (size_t o = 0; o < model.origins.size(); ++o) {
+                const bool there = has_origin(s, int(o));
+                const bool timed = std::any_of(s.runs.begin(), s.runs.end(),
+                                               [o](const report_run& r) { return r.origin == int(o); });
+                text += there ? "<td class=\"num origin-cell\">" + verdict_span(scene_verdict(s, int(o))) +
+                                    (timed ? fixed(mean_of_runs(s, int(o)).mean_fps, 1) : "") + "</td>"
+                              : "<td></td>";
+            }
+        } else if (origins.size() == 1) {
+            const frame_summary m = mean_of_runs(s, origins.front());
+            text += num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) + num_cell(m.p99_ms, 2) +
+                    num_cell(m.cpu_ms, 3);
+        } else
+            for (int o : origins)
+                text += num_cell(mean_of_runs(s, o).mean_fps, 1);
+        text += "</tr>";
+    }
+    return text + "</tbody></table></div>" + (explained.empty() ? "" : note(explained)) + "</section>";
+}
+
+std::string checks_table(const report_model& model, const std::vector<report_check>& checks) {
+    std::string text = "<div class=\"scroll\"><table class=\"checks\"><tbody>";
+    for (const report_check& c : checks) {
+        const std::string who =
+            model.origins.size() > 1 ? " (" + model.origins[size_t(c.origin)].name + ")" : "";
+        text += "<tr data-check=\"" + html_text(c.name) + "\" data-origin=\"" + std::to_string(c.origin) +
+                "\"><th>" + html_text(c.name + who) + "</th>" + verdict_cell(c.verdict) + "<td>" +
+                html_text(c.message) + "</td></tr>";
+    }
+    return text + "</tbody></table></div>";
+}
+
+// Checks of several origins as a grid, a row per name and a column per origin (a matrix's planted faults by
+// driver): each cell its verdict, the message as its title and links to its pictures; below, the failed
+// ones' messages, since a phone shows no title.
+std::string checks_grid(const report_model& model, const std::vector<report_check>& checks) {
+    std::vector<std::string> names;
+    for (const report_check& c : checks) {
+        if (std::find(names.begin(), names.end(), c.name) == names.end())
+            names.push_back(c.name);
+    }
+    std::string text = "<div class=\"scroll\"><table class=\"grid\"><thead><tr><th>check</th>";
+    for (const report_origin& o : model.origins)
+        text += "<th>" + html_text(o.name) + "</th>";
+    text += "</tr></thead><tbody>";
+    std::string remarks;
+    for (const std::string& name : names) {
+        text += "<tr><th>" + html_text(name) + "</th>";
+        for (size_t o = 0; o < model.origins.size(); ++o) {
+            const report_check* c = find_check(checks, name, int(o));
+            if (!c) {
+                text += "<td></td>";
+                continue;
+            }
+            text += "<td class=\"verdict-cell\" data-check=\"" + html_text(name) + "\" data-origin=\"" +
+                    std::to_string(o) + "\" title=\"" + html_text(c->message) + "\">" +
+                    verdict_span(c->verdict);
+            for (const auto& [word, file] :
+                 {std::make_pair("frame", &c->pictures.actual), std::make_pair("diff", &c->pictures.diff)}) {
+                if (!file->empty())
+                    text += "<a href=\"" + url_path(*file) + "\">" + word + "</a>";
+            }
+            text += "</td>";
+            if (c->failed)
+                remarks +=
+                    "<li>" + html_text(name + " on " + model.origins[o].name + ": " + c->message) + "</li>";
+        }
+        text += "</tr>";
+    }
+    text += "</tbody></table></div>";
+    return remarks.empty() ? text : text + "<ul class=\"note\">" + remarks + "</ul>";
+}
+
+std::string run_checks_section(const report_model& model) {
+    if (model.checks.empty())
+        return "";
+    const bool several =
+        std::any_of(model.checks.begin(), model.checks.end(),
+                    [&model](const report_check& c) { return c.origin != model.checks.front().origin; });
+    const bool matrix = model.mode == report_mode::drivers;
+    return std::string("<section id=\"checks\"><h2>") +
+           (matrix ? "Each driver's checks and the planted faults" : "Checks of the whole run") + "</h2>" +
+           (matrix
+                ? note("driver: whether it ran. A planted fault (a shader changed in a copy of shaders/) is "
+                       "ok where its scenes' frames differ from their references (it was caught), FAIL "
+                       "where they still match (missed), unknown where the driver did not run.")
+                : "") +
+           (several ? checks_grid(model, model.checks) : checks_table(model, model.checks)) + "</section>";
+}
+
+std::string runs_table(const report_model& model, const report_scene& s) {
+    if (s.runs.empty())
+        return "";
+    const bool several = model.origins.size() > 1;
+    std::vector<std::string> names = {"run",    "frames", "FPS",    "p50 ms",
+                                      "p95 ms", "p99 ms", "max ms", "CPU ms"};
+    if (several)
+        names.insert(names.begin(), "origin");
+    std::string text = "<div class=\"scroll\"><table class=\"runs\">" + head_row(names) + "<tbody>";
+    for (const report_run& r : s.runs) {
+        const frame_summary& m = r.summary;
+        text += "<tr>" + (several ? "<td>" + html_text(model.origins[size_t(r.origin)].name) + "</td>" : "") +
+                "<td class=\"num\">" + std::to_string(r.number) + "</td><td class=\"num wide\">" +
+                std::to_string(m.frames) + "</td>" + num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) +
+                num_cell(m.p95_ms, 2, " wide") + num_cell(m.p99_ms, 2) + num_cell(m.max_ms, 2, " wide") +
+                num_cell(m.cpu_ms, 3) + "</tr>";
+    }
+    return text + "</tbody></table></div>";
+}
+
+// An A/B comparison's rounds, folded: each process's median frame time in running order and the round's
+// ratio, the unit its interval is built from.
+std::string rounds_table(const report_comparison& c, const std::string& a, const std::string& b) {
+    std::string text = "<details><summary>The " + std::to_string(c.round_ms.size()) +
+                       " rounds: each process's median frame time</summary><div class=\"scroll\"><table "
+                       "class=\"rounds\">" +
+                       head_row({"round", a + " ms", b + " ms", b + " ms", a + " ms", b + "/" + a}) +
+                       "<tbody>";
+    for (size_t i = 0; i < c.round_ms.size(); ++i) {
+        const std::array<double, 4>& r = c.round_ms[i];
+        text += "<tr><td class=\"num\">" + std::to_string(i + 1) + "</td>" + num_cell(r[0], 2) +
+                num_cell(r[1], 2) + num_cell(r[2], 2) + num_cell(r[3], 2) +
+                num_cell(std::sqrt(r[1] * r[2] / (r[0] * r[3])), 3) + "</tr>";
+    }
+    return text + "</tbody></table></div></details>";
+}
+
+std::string comparison_table(const report_model& model, const report_scene& s) {
+    if (!s.comparison)
+        return "";
+    const report_comparison& c = *s.comparison;
+    const std::string base = model.origins[size_t(c.base_origin)].name;
+    const std::string fresh = model.origins[size_t(c.new_origin)].name;
+    const std::string interval = "<td class=\"num\">" + interval_text(c) + "</td>";
+    if (c.measure == comparison_measure::median_frame_time)
+        return "<div class=\"scroll\"><table class=\"comparison\">" +
+               head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval", "rounds",
+                         "verdict"}) +
+               "<tbody><tr>" + num_cell(c.base_ms, 2) + num_cell(c.new_ms, 2) + num_cell(c.ratio, 3) +
+               interval + "<td class=\"num\">" + std::to_string(c.rounds) + "</td>" +
+               verdict_cell(c.verdict) + "</tr></tbody></table></div>" + rounds_table(c, base, fresh);
+    return "<div class=\"scroll\"><table class=\"comparison\">" +
+           head_row({base + " FPS", "sd", fresh + " FPS", "sd", "ratio", "95% interval", "verdict"}) +
+           "<tbody><tr>" + num_cell(c.base_fps, 1) + num_cell(c.base_sd, 1) + num_cell(c.new_fps, 1) +
+           num_cell(c.new_sd, 1) + num_cell(c.ratio, 3) + interval + verdict_cell(c.verdict) +
+           "</tr></tbody></table></div>";
+}
+
+std::string pictures(const report_model& model, const report_scene& s) {
+    std::string text;
+    for (const report_check& c : s.checks) {
+        const std::pair<const char*, const std::string*> kinds[] = {
+            {"reference", &c.pictures.reference}, {"actual", &c.pictures.actual}, {"diff", &c.pictures.diff}};
+        for (const auto& [kind, file] : kinds) {
+            if (file->empty())
+                continue;
+            // The reference is the committed picture, not any origin's frame.
+            const bool shared = std::string(kind) == "reference";
+            const std::string who =
+                model.origins.size() > 1 && !shared ? model.origins[size_t(c.origin)].name + " " : "";
+            const std::string caption = who + kind;
+            text += "<figure><a href=\"" + url_path(*file) + "\"><img src=\"" + url_path(*file) +
+                    "\" alt=\"" + html_text(caption + " frame of " + s.label) + "\"></a><figcaption>" +
+                    html_text(caption) + "</figcaption></figure>";
+        }
+    }
+    return text.empty() ? "" : "<div class=\"pictures\">" + text + "</div>";
+}
+
+std::string plot(const report_model& model, const report_scene& s) {
+    std::vector<plot_series> series;
+    for (const report_run& r : s.runs) {
+        if (r.frame_ms.empty())
+            continue;
+        const std::string who = model.origins.size() > 1 ? model.origins[size_t(r.origin)].name + " " : "";
+        series.push_back({who + "run " + std::to_string(r.number), r.frame_ms});
+    }
+    if (series.empty())
+        return "";
+    std::string legend = "<ul class=\"legend\"><li>ms per frame:</li>";
+    for (size_t i = 0; i < series.size(); ++i)
+        legend += "<li><span class=\"swatch\" style=\"background:" + std::string(series_colour(i)) +
+                  "\"></span>" + html_text(series[i].name) + "</li>";
+    return "<figure class=\"plot\">" +
+           frame_time_svg(series, "Frame times of " + s.label + " in milliseconds") + legend +
+           "</ul></figure>";
+}
+
+std::string scene_section(const report_model& model, const report_scene& s, size_t index) {
+    const report_verdict v = scene_verdict(s);
+    const std::string look = scene_failed(s) ? " failed" : v == report_verdict::ok ? "" : " judged";
+    std::string text = "<section class=\"scene" + look + "\" id=\"" + anchor(index) + "\" data-scene=\"" +
+                       html_text(s.label) + "\"><h2><span class=\"label\">" + label_text(s.label) +
+                       "</span>" + verdict_span(v) + "</h2>";
+    if (!s.checks.empty())
+        text += checks_table(model, s.checks);
+    text += runs_table(model, s) + comparison_table(model, s);
+    const std::string body = pictures(model, s) + plot(model, s);
+    if (!body.empty())
+        text += "<div class=\"body\">" + body + "</div>";
+    return text + "</section>";
+}
+} // namespace
+
+std::string html_text(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string url_path(const std::string& path) {
+    static const char* const hex = "0123456789ABCDEF";
+    std::string url;
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/')
+            url += char(c);
+        else
+            url += std::string("%") + hex[c >> 4] + hex[c & 15];
+    }
+    return url;
+}
+
+std::string verdict_class(report_verdict v) {
+    std::string name = verdict_word(v);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c == ' ' ? '-' : std::tolower(c); });
+    return "v-" + name;
+}
+
+std::string report_html(const report_model& model) {
+    std::string text =
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" "
+        "content=\"width=device-width, initial-scale=1\"><title>tarnwick-bench report</title><style>" +
+        std::string(style) + "</style></head><body><header><h1>tarnwick-bench report</h1>" + subtitle(model) +
+        tally(model) + "</header>" + drivers_section(model) + where_section(model) + overview_section(model) +
+        run_checks_section(model);
+    for (size_t i = 0; i < model.scenes.size(); ++i)
+        text += scene_section(model, model.scenes[i], i);
+    return text + "<footer>Written by tarnwick-bench; report.json holds the same facts for machines, "
+                  "junit.xml the checks for CI.</footer></body></html>\n";
+}
+
+} // namespace tarnwick::bench

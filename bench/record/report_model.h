@@ -1,0 +1,167 @@
+// What a bench report holds, whichever mode filled it: where the runs ran, each scene's runs, comparison
+// and checks, and their verdicts. index.html, report.json and junit.xml are all written from it. No GL here.
+//
+// How each mode fills it:
+// - A plain run: one origin, then per run scene(label).runs.push_back({0, number, summary, frame_ms}); a
+//   reference check or any other pass/fail test is set_check(label, check).
+// - --compare (comparison_report) and an A/B run (ab_report in report_modes.h): two origins; each scene's
+//   comparison holds both sides' figures, the ratio and, for A/B, its 95% interval over the rounds; a
+//   threshold such as --fail-slower is a check named "slower-than" (slower_than_check).
+// - A driver matrix (matrix_report in report_modes.h): one origin per driver, whose runs and checks carry its
+//   index; results that belong to no scene (the driver ran or was skipped, a planted fault caught or missed)
+//   are checks of no scene with the driver's origin.
+// Scene and report verdicts, the page's tables and the JUnit test cases follow from these alone.
+#pragma once
+
+#include "stats/frame_summary.h"
+#include "record/provenance.h"
+#include "runners/run_comparison.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarnwick::bench {
+
+// How a scene or a check came out; each kind has its own colour on the page.
+enum class report_verdict { ok, fail, faster, slower, no_change, inconclusive, unknown };
+
+// "ok", "FAIL", "faster", "slower", "no change", "inconclusive", "unknown": the page's and the JSON's word.
+const char* verdict_word(report_verdict v);
+
+// What filled the report; the page's title and its tables follow it.
+enum class report_mode { run, compare, ab, drivers };
+
+// "run", "compare", "ab", "drivers": the JSON's word.
+const char* mode_word(report_mode m);
+
+// A driver matrix's checks of no scene: "driver" (whether it ran, was skipped or failed) and one per planted
+// fault, named "fault " and the fault's name.
+constexpr char driver_check_name[] = "driver";
+constexpr char fault_check_prefix[] = "fault ";
+
+// One side of the report: this run, a side of a comparison, or a driver of a matrix.
+struct report_origin {
+    std::string name;
+    provenance where;
+};
+
+// One measured run of a scene on one origin.
+struct report_run {
+    int origin = 0;
+    // Counted from 1 per scene and origin.
+    int number = 1;
+    frame_summary summary;
+    // Every measured frame, in order.
+    std::vector<double> frame_ms;
+};
+
+// The pictures of a reference check, as paths relative to the report's folder; empty: none.
+struct report_pictures {
+    std::string reference;
+    std::string actual;
+    std::string diff;
+};
+
+// A test with a verdict: "reference", "slower-than", "shots", "GL errors", a planted fault.
+struct report_check {
+    std::string name;
+    int origin = 0;
+    report_verdict verdict = report_verdict::ok;
+    // Whether it fails the bench (a JUnit failure); a "slower" within --fail-slower does not.
+    bool failed = false;
+    // One line for people.
+    std::string message;
+    report_pictures pictures;
+    // Its numbers, the unit in the name ("differing_percent", "largest_difference").
+    std::vector<std::pair<std::string, double>> figures;
+};
+
+// What a comparison sets against each other.
+enum class comparison_measure {
+    // Each side's mean FPS over its runs and their standard deviation (--compare).
+    mean_fps,
+    // Each side's median frame time, paired by rounds of processes (an A/B run).
+    median_frame_time
+};
+
+// Two origins' figures of a scene, set against each other.
+struct report_comparison {
+    int base_origin = 0;
+    int new_origin = 1;
+    // mean_fps only.
+    double base_fps = 0.0, base_sd = 0.0;
+    double new_fps = 0.0, new_sd = 0.0;
+    // new / base of the measure: of FPS (below 1: slower) or of frame time (above 1: slower).
+    double ratio = 0.0;
+    // The ratio's 95% interval, where the mode gives one.
+    std::optional<std::pair<double, double>> ratio_interval;
+    report_verdict verdict = report_verdict::unknown;
+    comparison_measure measure = comparison_measure::mean_fps;
+    // median_frame_time only: each side's median over its processes of their median frame time, the rounds,
+    // the verdict's threshold in percent, and each round's four medians in running order (A B B A).
+    double base_ms = 0.0, new_ms = 0.0;
+    int rounds = 0;
+    double threshold_percent = 0.0;
+    std::vector<std::array<double, 4>> round_ms = {};
+};
+
+// How much slower the new side is in percent of the base (of its FPS or frame time); negative when faster.
+double slowdown_percent(const report_comparison& c);
+
+struct report_scene {
+    std::string label;
+    std::vector<report_run> runs;
+    std::optional<report_comparison> comparison;
+    std::vector<report_check> checks;
+};
+
+struct report_model {
+    report_mode mode = report_mode::run;
+    // As it was typed, quoted for a POSIX shell where needed.
+    std::string command_line;
+    std::vector<report_origin> origins;
+    std::vector<report_scene> scenes;
+    // Checks of no scene.
+    std::vector<report_check> checks;
+
+    // Returns the new origin's index.
+    int add_origin(const std::string& name, const provenance& where);
+    // The scene of that label, appended when new.
+    report_scene& scene(const std::string& label);
+    // Sets a check of the scene (of none when label is empty), replacing one of the same name and origin
+    // unless that one failed: a later run does not undo an earlier run's failure.
+    void set_check(const std::string& label, const report_check& check);
+};
+
+// A scene's verdict: its first failed check's, else its comparison's, else its first check's that is not
+// ok, else ok.
+report_verdict scene_verdict(const report_scene& s);
+bool scene_failed(const report_scene& s);
+// Whether one of the scene's checks of that origin failed (a driver's row of a matrix).
+bool scene_failed(const report_scene& s, int origin);
+// The scene's verdict on one origin alone, from that origin's checks; unknown when it has no run or check
+// there.
+report_verdict scene_verdict(const report_scene& s, int origin);
+
+// The checks a plain run sets: the stage's shot ledger after a barrage (note is the stage's line, "  LABEL:
+// what it counted"), and the GL errors of the whole run.
+report_check shots_check(int left_over, const std::string& note);
+report_check gl_errors_check(int errors);
+// The "slower-than" check of a comparison under --fail-slower: failed when slower by more than
+// percent of the base (slowdown_percent), or when the comparison cannot judge.
+report_check slower_than_check(const report_comparison& c, double percent);
+
+// The report of --compare: the two files as origins (named after them, with their first row's provenance),
+// every scene found in both with its comparison, and with fail_slower >= 0 its "slower-than" check.
+report_model comparison_report(const run_table& base, const run_table& fresh, const std::string& base_name,
+                               const std::string& new_name, double fail_slower,
+                               const std::string& command_line);
+
+// The arguments as one line a POSIX shell reads back the same: words with other characters than
+// letters, digits and "_-+=:,./@%" are single-quoted.
+std::string quoted_command_line(const std::vector<std::string>& args);
+
+} // namespace tarnwick::bench

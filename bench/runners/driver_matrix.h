@@ -1,0 +1,102 @@
+// The driver matrix: every OpenGL driver Mesa can reach here runs the references and a short timing, and
+// every planted fault on each. Its results as plain data, the printed table and the CSV files. No GL.
+#pragma once
+
+#include "runners/run_comparison.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarnwick::bench {
+
+struct driver_choice {
+    const char* name;
+    // Assignments laid over the environment to pick the driver.
+    std::vector<std::string> environment;
+    // Whether it also needs XDG_RUNTIME_DIR, a folder of its own (mode 0700).
+    bool needs_runtime_dir;
+    // What its GL_RENDERER starts with, as --expect-renderer takes it, so that a silent fallback is caught.
+    const char* renderer_pattern;
+};
+
+const std::vector<driver_choice>& driver_choices();
+const driver_choice* find_driver(const std::string& name);
+
+// What a child bench printed: its driver's strings, and each reference line's label and verdict (scenes
+// without a reference are left out).
+struct bench_transcript {
+    std::string renderer;
+    std::string gl_version;
+    std::vector<std::pair<std::string, bool>> references;
+};
+bench_transcript read_transcript(std::istream& out);
+
+enum class driver_state { ran, skipped, failed };
+
+struct scene_outcome {
+    std::string label;
+    // Compared with a reference, and matched it.
+    bool checked = false;
+    bool ok = false;
+    // Mean FPS over the scene's runs; negative when it was not measured.
+    double mean_fps = -1.0;
+};
+
+struct driver_outcome {
+    std::string driver;
+    driver_state state = driver_state::failed;
+    // Why the driver was skipped or failed; empty when it ran.
+    std::string reason;
+    std::string renderer;
+    std::string gl_version;
+    std::vector<scene_outcome> scenes;
+    int scenes_ok() const;
+    int scenes_failed() const;
+};
+
+enum class fault_verdict { caught, missed, skipped, error };
+
+struct fault_outcome {
+    std::string fault;
+    // One for each driver of the matrix, in the matrix's order.
+    std::vector<fault_verdict> verdicts;
+};
+
+struct driver_matrix {
+    std::vector<driver_outcome> drivers;
+    std::vector<fault_outcome> faults;
+};
+
+// A driver's run from the child's exit status, what it printed (transcript, the reason it gave on standard
+// error) and its results file's FPS. Status 6 (another renderer) and a run that never had a context are
+// skipped; 0 and 3 ran; anything else failed.
+driver_outcome judge_driver_run(const std::string& driver, int status, const bench_transcript& transcript,
+                                const std::string& error, const run_table& fps);
+// A fault run: caught when the bench ended with status 3 and every one of labels failed its reference.
+fault_verdict judge_fault_run(int status, const bench_transcript& transcript,
+                              const std::vector<std::string>& labels);
+// The run labels of the fault's scenes, as the bench's table names them.
+std::vector<std::string> fault_labels(const std::string& fault_name);
+
+// 1 when a run failed outright, else 3 when a driver that ran failed a reference or missed a fault, else 0.
+int matrix_status(const driver_matrix& matrix);
+
+// args without the named options and their values (given as "--x v" or "--x=v").
+std::vector<std::string> without_options(const std::vector<std::string>& args,
+                                         const std::vector<std::string>& names);
+
+// The table of drivers with their scenes, then the table of planted faults by driver.
+void print_matrix(const driver_matrix& matrix, std::ostream& out);
+// One row per driver and scene (one row for a driver that did not run).
+void write_drivers_csv(const driver_matrix& matrix, std::ostream& out);
+// One row per planted fault, a column per driver.
+void write_faults_csv(const driver_matrix& matrix, std::ostream& out);
+// The drivers and the planted faults, for --list.
+void print_matrix_catalogue(std::ostream& out);
+// The word a verdict is printed as.
+const char* verdict_word(fault_verdict v);
+
+} // namespace tarnwick::bench

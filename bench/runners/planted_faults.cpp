@@ -1,0 +1,155 @@
+// Faults planted in copies of the game's GLSL sources, and the data folders a bench draws them in. No GL.
+#include "runners/planted_faults.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tarnwick::bench {
+
+namespace fs = std::filesystem;
+
+const std::vector<planted_fault>& planted_faults() {
+    static const std::vector<planted_fault> faults = {
+        {"phong-normal-flipped",
+         "Phong's normal flipped",
+         "phong.frag",
+         "vec3 n = worldNormal;",
+         "vec3 n = -worldNormal;",
+         {"effects"}},
+        {"wire-edge-wrong-vertex",
+         "wireframe edge distance from the wrong vertex",
+         "baerentzen.geom",
+         "vec3 l0 = edge_line(c[1], c[2]);",
+         "vec3 l0 = edge_line(c[0], c[2]);",
+         {"default"}},
+        {"dissolve-threshold-inverted",
+         "dissolve threshold inverted",
+         "dissolver.frag",
+         "if (above <= 0.0)",
+         "if (above > 0.0)",
+         {"combat"}},
+        {"particles-half-size",
+         "particles half their size",
+         "particle.geom",
+         "vec2 radius = vec2(radius_y * viewportSize.y / viewportSize.x, radius_y);",
+         "vec2 radius = 0.5 * vec2(radius_y * viewportSize.y / viewportSize.x, radius_y);",
+         {"combat"}},
+        {"blur-frame-weighted-twice",
+         "one motion-blur frame weighted twice",
+         "motion.frag",
+         "texture(textureUnit2, frameCoord).rgb * weights[2]",
+         "texture(textureUnit2, frameCoord).rgb * 2.0 * weights[2]",
+         {"blur"}},
+        {"backdrop-v-flipped",
+         "backdrop texture coordinates flipped in v",
+         "texture.vert",
+         "mapCoord = texcoord;",
+         "mapCoord = vec2(texcoord.x, 1.0 - texcoord.y);",
+         {"default"}},
+        {"phong-specular-weak",
+         "Phong's specular strength 0.55 cut to 0.1",
+         "phong.frag",
+         "const float specular_strength = 0.55;",
+         "const float specular_strength = 0.1;",
+         {"effects"}},
+        {"wire-fill-faint",
+         "wireframe fill opacity 0.45 cut to 0.2",
+         "baerentzen.frag",
+         "const float fill_opacity = 0.45;",
+         "const float fill_opacity = 0.2;",
+         {"default"}},
+        {"particle-colour-cooler",
+         "young particles orange instead of yellow",
+         "particle.frag",
+         "vec3(1.0, 0.75, 0.2), spriteLife",
+         "vec3(1.0, 0.45, 0.2), spriteLife",
+         {"combat"}},
+        {"backdrop-channels-swapped",
+         "backdrop texture read as BGR",
+         "texture.frag",
+         "texture(colorMap, mapCoord).rgb",
+         "texture(colorMap, mapCoord).bgr",
+         {"default"}},
+        {"lit-dissolve-specular-weak",
+         "lit dissolve's specular 0.6 cut to 0.2",
+         "dissolveph.frag",
+         "vec3(0.6) * specular",
+         "vec3(0.2) * specular",
+         {"effects"}},
+        {"textured-dissolve-channels",
+         "textured dissolve's surface read as GBR",
+         "dissolvet.frag",
+         "texture(renderedTexture, surfaceCoord).rgb",
+         "texture(renderedTexture, surfaceCoord).gbr",
+         {"effects"}},
+        {"pink-noise-palette",
+         "pink noise's middle colour shifted",
+         "pink_noise.frag",
+         "vec3 mid = vec3(0.85, 0.35, 0.45);",
+         "vec3 mid = vec3(0.85, 0.45, 0.35);",
+         {"effects"}},
+        {"rainbow-seams-faint",
+         "rainbow's dark seams half as dark",
+         "rainbow.frag",
+         "(0.35 + 0.65 * seam)",
+         "(0.65 + 0.35 * seam)",
+         {"effects"}},
+    };
+    return faults;
+}
+
+const planted_fault* find_fault(const std::string& name) {
+    for (const planted_fault& f : planted_faults()) {
+        if (name == f.name)
+            return &f;
+    }
+    return nullptr;
+}
+
+bool plant(const planted_fault& fault, const std::string& text, std::string& planted, std::string& error) {
+    const std::string original = fault.original;
+    const size_t at = text.find(original);
+    if (at == std::string::npos || text.find(original, at + 1) != std::string::npos) {
+        error = std::string("shaders/") + fault.file + " holds '" + original + "' " +
+                (at == std::string::npos ? "nowhere" : "more than once");
+        return false;
+    }
+    planted = text;
+    planted.replace(at, original.size(), fault.replacement);
+    return true;
+}
+
+std::string prepare_fault_folder(const planted_fault& fault, const std::string& data_dir,
+                                 const std::string& folder) {
+    std::error_code e;
+    const fs::path data = fs::absolute(data_dir, e);
+    const fs::path shaders = fs::path(folder) / "shaders";
+    fs::remove_all(shaders, e);
+    fs::create_directories(folder, e);
+    fs::copy(data / "shaders", shaders, fs::copy_options::recursive, e);
+    if (e)
+        return "cannot copy " + (data / "shaders").string() + " to " + shaders.string() + ": " + e.message();
+    for (const char* linked : {"textures", "meshes"}) {
+        const fs::path link = fs::path(folder) / linked;
+        fs::remove(link, e);
+        const fs::path target = fs::canonical(data / linked, e);
+        if (!e)
+            fs::create_directory_symlink(target, link, e);
+        if (e)
+            return "cannot link " + link.string() + " to " + (data / linked).string() + ": " + e.message();
+    }
+    const fs::path file = shaders / fault.file;
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string planted, error;
+    if (!in || !plant(fault, text.str(), planted, error))
+        return error.empty() ? "cannot read " + file.string() : error;
+    std::ofstream out(file, std::ios::trunc);
+    out << planted;
+    out.close();
+    return out ? std::string() : "cannot write " + file.string();
+}
+
+} // namespace tarnwick::bench

@@ -1,0 +1,170 @@
+// The bench's frame loop: steps a run's warm-up and measured frames, timing each and saving screenshots.
+#include "stage/frame_loop.h"
+
+#include "app/shell/gl.h"
+#include "app/shell/shell.h"
+#include "app/startup.h"
+#include "stage/screenshot.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <unistd.h>
+
+namespace tarnwick::bench {
+
+namespace {
+using bench_clock = std::chrono::steady_clock;
+constexpr double progress_interval = 2.0; // seconds
+constexpr int max_reported_gl_errors = 10;
+// Health points by which the unstable-pixel variants move every dissolve.
+constexpr int burn_nudge = 1;
+
+double seconds_between(bench_clock::time_point a, bench_clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// Milliseconds since the kernel started this process (10 ms steps), or -1 where /proc cannot tell.
+double ms_since_process_start() {
+    FILE* f = std::fopen("/proc/self/stat", "r");
+    if (!f)
+        return -1.0;
+    char buffer[1024];
+    const size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+    std::fclose(f);
+    buffer[n] = '\0';
+    // Field 22 (start time in clock ticks since boot) counts from after the command name's ')'.
+    const char* p = std::strrchr(buffer, ')');
+    if (!p)
+        return -1.0;
+    unsigned long long start_ticks = 0;
+    int field = 2;
+    for (const char* q = p + 1; *q && field < 22; ++q) {
+        if (*q == ' ' && ++field == 22)
+            start_ticks = std::strtoull(q + 1, nullptr, 10);
+    }
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double ticks_per_second = double(sysconf(_SC_CLK_TCK));
+    return (double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - double(start_ticks) / ticks_per_second) *
+           1000.0;
+}
+
+void print_progress(const std::string& label, int done, int total, bool last) {
+    if (isatty(STDERR_FILENO)) {
+        std::fprintf(stderr, "\r  %s: %d/%d frames%s", label.c_str(), done, total, last ? "\r\033[K" : "");
+    } else if (!last) {
+        std::fprintf(stderr, "  %s: %d/%d frames\n", label.c_str(), done, total);
+    }
+    std::fflush(stderr);
+}
+} // namespace
+
+frame_loop::frame_loop(const bench_options& options, bench_stage& stage, std::ostream& report)
+    : options(options), stage(stage), report(report), previous_clock(al_get_time()) {}
+
+measured_run frame_loop::measure(const scene_run& run, int keep) {
+    const int measured_end = options.warmup + options.frames;
+    const int total = std::max(measured_end, keep);
+    measured_run result;
+    result.samples.frame_seconds.reserve(size_t(options.frames));
+    result.samples.cpu_seconds.reserve(size_t(options.frames));
+    bench_clock::time_point last_progress = bench_clock::now();
+    bool showed_progress = false;
+    for (int i = 0; i < total; ++i) {
+        step(run, i, i >= options.warmup && i < measured_end, i + 1 == keep, result);
+        const bench_clock::time_point now = bench_clock::now();
+        if (seconds_between(last_progress, now) > progress_interval) {
+            print_progress(run.label, i + 1, total, false);
+            last_progress = now;
+            showed_progress = true;
+        }
+    }
+    if (showed_progress)
+        print_progress(run.label, total, total, true);
+    return result;
+}
+
+void frame_loop::step(const scene_run& run, int index, bool measured, bool keep, measured_run& result) {
+    ++frame_number;
+    // The bench takes no input; the queue is only kept from growing.
+    ALLEGRO_EVENT event;
+    while (al_get_next_event(get_event_queue(), &event)) {
+    }
+    const double now = al_get_time();
+    const float measured_dt = float(now - previous_clock);
+    previous_clock = now;
+
+    const bench_clock::time_point t0 = bench_clock::now();
+    stage.step(options.fixed_dt > 0.0 ? float(options.fixed_dt) : measured_dt);
+    const double reading = read_back(keep, result);
+    const bench_clock::time_point t1 = bench_clock::now();
+    display->present();
+    const bench_clock::time_point t2 = bench_clock::now();
+    after_first_frame();
+    stage.end_frame();
+    count_gl_errors(run, index);
+    const bench_clock::time_point t3 = bench_clock::now();
+    if (measured) {
+        result.samples.frame_seconds.push_back(seconds_between(t0, t3) - reading);
+        result.samples.cpu_seconds.push_back(seconds_between(t0, t1) - reading + seconds_between(t2, t3));
+    }
+}
+
+double frame_loop::read_back(bool keep, measured_run& result) {
+    const bool screenshot =
+        std::any_of(options.screenshots.begin(), options.screenshots.end(),
+                    [this](const screenshot_request& s) { return s.frame == frame_number; });
+    if (!keep && !screenshot)
+        return 0.0;
+    // The frame is drawn to the end first, so that only the read-back itself is left out of its time.
+    glFinish();
+    const bench_clock::time_point start = bench_clock::now();
+    for (const screenshot_request& s : options.screenshots) {
+        if (s.frame == frame_number && !save_back_buffer_png(s.file, options.width, options.height)) {
+            std::cerr << "tarnwick-bench: cannot write " << s.file << std::endl;
+            screenshots_ok = false;
+        }
+    }
+    if (keep)
+        result.picture = read_back_buffer(options.width, options.height);
+    if (keep && !options.update_reference_dir.empty())
+        read_variants(result);
+    return seconds_between(start, bench_clock::now());
+}
+
+void frame_loop::read_variants(measured_run& result) {
+    for (int points : {-burn_nudge, burn_nudge}) {
+        if (!stage.redraw_burning(points))
+            return;
+        result.variants.push_back(read_back_buffer(options.width, options.height));
+    }
+    // The frame is presented as it was drawn.
+    stage.redraw_burning(0);
+}
+
+void frame_loop::after_first_frame() {
+    if (first_frame >= 0.0)
+        return;
+    first_frame = ms_since_process_start();
+    if (options.startup_only) {
+        report << "start-up: first frame presented " << long(first_frame) << " ms after process start"
+               << std::endl;
+        // Measured from outside up to the process's end, so nothing may follow the frame.
+        std::_Exit(0);
+    }
+}
+
+void frame_loop::count_gl_errors(const scene_run& run, int index) {
+    for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
+        if (++gl_error_count <= max_reported_gl_errors)
+            std::fprintf(stderr, "tarnwick-bench: GL error 0x%04x in %s, frame %d\n", unsigned(e),
+                         run.label.c_str(), index + 1);
+    }
+}
+
+} // namespace tarnwick::bench

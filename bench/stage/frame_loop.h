@@ -1,0 +1,59 @@
+// The bench's frame loop: steps a run's warm-up and measured frames, timing each and saving screenshots.
+#pragma once
+
+#include "cli/bench_options.h"
+#include "scenes/bench_stage.h"
+#include "stats/frame_summary.h"
+#include "images/image_compare.h"
+
+#include <ostream>
+#include <vector>
+
+namespace tarnwick::bench {
+
+// A run's measured frames, and the frame it was asked to keep.
+struct measured_run {
+    run_samples samples;
+    rgb_image picture;
+    // When references are made: the kept frame drawn again with the dissolves a step further and a step
+    // less burnt (their edges are where drivers round apart); empty when nothing dissolves.
+    std::vector<rgb_image> variants;
+};
+
+class frame_loop {
+  public:
+    // report receives the start-up line when the options ask to stop after the first frame.
+    frame_loop(const bench_options& options, bench_stage& stage, std::ostream& report);
+    // Steps the run's warm-up and measured frames on the stage, which has begun the run, and keeps the
+    // back buffer of frame keep (counted from 1 with the warm-up; 0: none). A run shorter than that
+    // goes on unmeasured up to it.
+    measured_run measure(const scene_run& run, int keep);
+
+    int gl_errors() const { return gl_error_count; }
+    // Milliseconds from process start to the first presented frame, or -1 where /proc cannot tell.
+    double first_frame_ms() const { return first_frame; }
+    // False once a screenshot could not be written.
+    bool outputs_ok() const { return screenshots_ok; }
+
+  private:
+    // One frame: events drained, simulated and drawn, read back, presented, GL errors read.
+    void step(const scene_run& run, int index, bool measured, bool keep, measured_run& result);
+    // The screenshots of this frame and, when kept, its picture; returns the seconds the reading took,
+    // which the frame's time leaves out.
+    double read_back(bool keep, measured_run& result);
+    // The kept frame's variants for the reference's unstable-pixel mask.
+    void read_variants(measured_run& result);
+    void after_first_frame();
+    void count_gl_errors(const scene_run& run, int index);
+
+    const bench_options& options;
+    bench_stage& stage;
+    std::ostream& report;
+    long frame_number = 0;
+    double first_frame = -1.0;
+    double previous_clock = 0.0;
+    int gl_error_count = 0;
+    bool screenshots_ok = true;
+};
+
+} // namespace tarnwick::bench

@@ -1,0 +1,68 @@
+// Two configurations measured in interleaved rounds of processes (A B B A): one log-ratio per round, a
+// Student's t interval over the rounds, the verdict against a threshold and when to stop. No GL here.
+#include "stats/ab_statistics.h"
+
+#include "stats/t_distribution.h"
+
+#include <cmath>
+#include <numeric>
+
+namespace tarnwick::bench {
+
+double round_log_ratio(const ab_round& r) {
+    return (std::log(r.b_first) + std::log(r.b_second) - std::log(r.a_first) - std::log(r.a_second)) / 2.0;
+}
+
+ratio_estimate estimate_ratio(const std::vector<ab_round>& rounds, double confidence) {
+    ratio_estimate e;
+    e.rounds = int(rounds.size());
+    if (rounds.empty())
+        return e;
+    std::vector<double> logs;
+    for (const ab_round& r : rounds)
+        logs.push_back(round_log_ratio(r));
+    const double n = double(logs.size());
+    const double mean = std::accumulate(logs.begin(), logs.end(), 0.0) / n;
+    e.ratio = e.low = e.high = std::exp(mean);
+    if (logs.size() < 2)
+        return e;
+    double squares = 0.0;
+    for (double x : logs)
+        squares += (x - mean) * (x - mean);
+    const double half_width =
+        t_quantile(0.5 + confidence / 2.0, n - 1.0) * std::sqrt(squares / (n - 1.0) / n);
+    e.low = std::exp(mean - half_width);
+    e.high = std::exp(mean + half_width);
+    e.has_interval = true;
+    return e;
+}
+
+const char* ab_verdict_name(ab_verdict v) {
+    static const char* const names[] = {"no change", "faster", "slower", "inconclusive", "unknown"};
+    return names[int(v)];
+}
+
+ab_verdict judge(const ratio_estimate& e, double threshold) {
+    if (!e.has_interval)
+        return ab_verdict::unknown;
+    const double upper = 1.0 + threshold;
+    const double lower = 1.0 / upper;
+    if (e.low > upper)
+        return ab_verdict::slower;
+    if (e.high < lower)
+        return ab_verdict::faster;
+    if (e.low >= lower && e.high <= upper)
+        return ab_verdict::no_change;
+    return ab_verdict::inconclusive;
+}
+
+void ab_sequence::add(const ab_round& round) { measured.push_back(round); }
+
+bool ab_sequence::open() const {
+    if (rounds() >= rule.max_rounds)
+        return false;
+    return rounds() < rule.min_rounds || verdict() == ab_verdict::inconclusive ||
+           verdict() == ab_verdict::unknown;
+}
+
+} // namespace tarnwick::bench

@@ -1,0 +1,43 @@
+// Frame-time statistics of one run: mean rate, percentiles and our own CPU time. No GL here.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarnwick::bench {
+
+// The nearest-rank percentile (0 < p <= 100) of samples, in any order: the smallest sample with at least
+// p percent of the samples at or below it. p <= 0 gives the smallest; no samples give 0.
+double percentile(std::vector<double> samples, double p);
+
+// Seconds per measured frame: the whole frame, and our own CPU part (presentation excluded).
+struct run_samples {
+    std::vector<double> frame_seconds;
+    std::vector<double> cpu_seconds;
+};
+
+struct frame_summary {
+    int frames = 0;
+    double mean_fps = 0.0;
+    double p50_ms = 0.0;
+    double p95_ms = 0.0;
+    double p99_ms = 0.0;
+    double max_ms = 0.0;
+    // Mean per frame of the time spent in our update and draw submission, presentation excluded.
+    double cpu_ms = 0.0;
+};
+
+// Summarises frame times and our CPU times per frame, both in seconds.
+frame_summary summarize(const std::vector<double>& frame_seconds, const std::vector<double>& cpu_seconds);
+
+// The value with the given number of decimals, as the tables, the CSV files and the report write figures.
+std::string fixed(double value, int decimals);
+
+// The table's header and one row (label first), fixed-width columns.
+std::string summary_header();
+std::string summary_row(const std::string& label, const frame_summary& s);
+// The CSV header and the row of the run-th run of a scene (counted from 1).
+std::string csv_header();
+std::string csv_row(const std::string& label, int run, const frame_summary& s);
+
+} // namespace tarnwick::bench

@@ -1,0 +1,24 @@
+// Student's t distribution through Boost.Math, with errors as NaN instead of exceptions. No GL here.
+#include "stats/t_distribution.h"
+
+#include <boost/math/distributions/students_t.hpp>
+#include <cmath>
+
+namespace tarnwick::bench {
+
+namespace {
+// The program uses no exceptions: a bad argument gives NaN and sets errno.
+using no_throw = boost::math::policies::policy<
+    boost::math::policies::domain_error<boost::math::policies::errno_on_error>,
+    boost::math::policies::overflow_error<boost::math::policies::errno_on_error>,
+    boost::math::policies::evaluation_error<boost::math::policies::errno_on_error>>;
+using students_t = boost::math::students_t_distribution<double, no_throw>;
+} // namespace
+
+double two_sided_t_p_value(double t, double df) {
+    return 2.0 * boost::math::cdf(boost::math::complement(students_t(df), std::fabs(t)));
+}
+
+double t_quantile(double p, double df) { return boost::math::quantile(students_t(df), p); }
+
+} // namespace tarnwick::bench
