@@ -1,0 +1,228 @@
+// Callgrind files read as profiles: synthetic files in its documented format, whose self costs are worked
+// out by hand, the split by origin and the functions that changed most.
+#include "stats/callgrind_profile.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace tarnwick::bench;
+
+namespace {
+// A dump as callgrind writes one for CALLGRIND_DUMP_STATS_AT: compressed names, a call into the driver, the
+// driver's function in two blocks with a relative subposition and an inlined file (fe=). Self costs: main
+// 20 + 100 = 120 (its calls' 400 and 300 are inclusive, not its own), draw 100, lp_draw 700 + 80 = 780;
+// 1000 in all, as totals: says.
+const char* const client_dump = R"(# callgrind format
+version: 1
+creator: callgrind-3.19.0
+pid: 42
+cmd: /work/build/tarnwick-bench --scene default
+part: 1
+
+desc: I1 cache:
+desc: Trigger: Client Request: scene default
+
+positions: line
+events: Ir
+summary: 1000
+
+ob=(1) /work/build/tarnwick-bench
+fl=(1) main.cpp
+fn=(1) main
+16 20
+cfl=(2) draw.cpp
+cfn=(2) draw
+calls=1 50
+16 400
+fl=(2)
+fn=(2)
+51 100
+cob=(2) /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so
+cfi=(3) lp.c
+cfn=(3) lp_draw
+calls=2 20
++1 300
+ob=(2)
+fl=(3)
+fn=(3)
+20 700
+fe=(2)
++3 80
+ob=(1)
+fl=(1)
+fn=(1)
+* 100
+totals: 1000
+)";
+
+// Instruction addresses and lines, both relative after the first line, hexadecimal numbers, Ir in the
+// second event column and no summary: f's Ir is 5 + 3 + 0x10 = 24; run-time code ("???") costs 7.
+const char* const instr_dump = R"(version: 1
+cmd: ./probe
+positions: instr line
+events: Dr Ir
+ob=/usr/bin/probe
+fn=f
+0x401000 10 2 5
++4 * 1 3
+-2 -1 0 0x10
+ob=(9) ???
+fn=(4) 0x000000000fe12345
+0x4fe12345 0 1 7
+)";
+
+// Two dumps in one file (--combine-dumps=yes): the second part reuses the first part's names; a jump's
+// source position line carries no cost.
+const char* const combined_dumps = R"(version: 1
+cmd: ./probe
+part: 1
+desc: Trigger: Client Request: first
+events: Ir
+fn=(1) alpha
+1 10
+fn=(2) beta
+2 5
+jump=3 +4
++1
+totals: 15
+part: 2
+desc: Trigger: Program termination
+events: Ir
+summary: 40
+fn=(2)
+2 30
+fn=(1)
+1 10
+totals: 40
+)";
+
+struct expected_function {
+    std::string object, function;
+    uint64_t self_ir;
+};
+
+struct expected_part {
+    int part;
+    std::string label, trigger;
+    uint64_t total_ir;
+    std::vector<expected_function> functions;
+};
+
+TEST(callgrind_profile, files_read_as_profiles) {
+    const std::string bench = "/work/build/tarnwick-bench";
+    const std::string swrast = "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so";
+    const struct {
+        const char* what;
+        const char* text;
+        std::vector<expected_part> parts;
+    } table[] = {
+        {"client dump",
+         client_dump,
+         {{1,
+           "scene default",
+           "Client Request: scene default",
+           1000,
+           {{swrast, "lp_draw", 780}, {bench, "main", 120}, {bench, "draw", 100}}}}},
+        {"instructions",
+         instr_dump,
+         {{0, "", "", 31, {{"/usr/bin/probe", "f", 24}, {"???", "0x000000000fe12345", 7}}}}},
+        {"combined dumps",
+         combined_dumps,
+         {{1, "first", "Client Request: first", 15, {{"???", "alpha", 10}, {"???", "beta", 5}}},
+          {2, "", "Program termination", 40, {{"???", "beta", 30}, {"???", "alpha", 10}}}}},
+    };
+    for (const auto& row : table) {
+        std::istringstream in(row.text);
+        std::vector<callgrind_profile> parts;
+        std::string error;
+        ASSERT_TRUE(parse_callgrind(in, parts, error)) << row.what << ": " << error;
+        ASSERT_EQ(parts.size(), row.parts.size()) << row.what;
+        for (size_t p = 0; p < parts.size(); ++p) {
+            const callgrind_profile& got = parts[p];
+            const expected_part& want = row.parts[p];
+            EXPECT_EQ(got.part, want.part) << row.what;
+            EXPECT_EQ(got.label, want.label) << row.what;
+            EXPECT_EQ(got.trigger, want.trigger) << row.what;
+            EXPECT_EQ(got.total_ir, want.total_ir) << row.what;
+            ASSERT_EQ(got.functions.size(), want.functions.size()) << row.what << " part " << p;
+            for (size_t f = 0; f < got.functions.size(); ++f) {
+                EXPECT_EQ(got.functions[f].object, want.functions[f].object) << row.what << " #" << f;
+                EXPECT_EQ(got.functions[f].function, want.functions[f].function) << row.what << " #" << f;
+                EXPECT_EQ(got.functions[f].self_ir, want.functions[f].self_ir) << row.what << " #" << f;
+            }
+        }
+    }
+}
+
+TEST(callgrind_profile, malformed_files_say_which_line) {
+    const struct {
+        const char* text;
+        const char* error;
+    } table[] = {
+        {"events: Ir\nfn=(3)\n1 2\n", "line 2: compressed name (3) used before it was defined"},
+        {"version: 1\n1 2\n", "line 2: cost line before events:"},
+        {"events: Dr Dw\n", "line 1: no Ir event in \"events: Dr Dw\""},
+        {"events: Ir\nfn=f\n10 +5\n", "line 3: bad cost line \"10 +5\""},
+        {"positions: instr line\nevents: Ir\nfn=f\n0x10 x 4\n", "line 4: bad cost line \"0x10 x 4\""},
+        {"fn=f\nevents: Ir\n", "line 1: fn= before any header"},
+    };
+    for (const auto& row : table) {
+        std::istringstream in(row.text);
+        std::vector<callgrind_profile> parts;
+        std::string error;
+        EXPECT_FALSE(parse_callgrind(in, parts, error)) << row.text;
+        EXPECT_EQ(error, row.error);
+    }
+}
+
+callgrind_profile profile(const std::string& command, std::vector<function_cost> functions) {
+    callgrind_profile p;
+    p.command = command;
+    p.functions = std::move(functions);
+    return p;
+}
+
+TEST(callgrind_profile, costs_split_by_where_they_ran) {
+    const callgrind_profile p =
+        profile("/work/build/tarnwick-bench --headless",
+                {{"/work/build/tarnwick-bench", "update_world", 100},
+                 {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "lp_rast", 1000},
+                 {"/usr/lib/x86_64-linux-gnu/libgallium-22.3.6.so", "llvmpipe_draw", 200},
+                 {"/usr/lib/x86_64-linux-gnu/libLLVM-15.so.1", "compile", 30},
+                 {"/usr/lib/x86_64-linux-gnu/libGLdispatch.so.0", "glDrawElements", 4},
+                 {"/usr/lib/x86_64-linux-gnu/libEGL_mesa.so.0", "eglMakeCurrent", 2},
+                 {"???", "0x000000000fe12345", 5000},
+                 {"/usr/lib/x86_64-linux-gnu/libc.so.6", "memcpy", 70},
+                 {"/usr/lib/x86_64-linux-gnu/liballegro.so.5.2", "al_get_time", 8},
+                 {"/tmp/other/tarnwick-bench-old", "update_world", 9}});
+    const origin_split split = split_by_origin(p);
+    EXPECT_EQ(split.program, 100u);
+    EXPECT_EQ(split.gl_driver, 1000u + 200u + 30u + 4u + 2u + 5000u);
+    EXPECT_EQ(split.other, 70u + 8u + 9u);
+    // Another program object named by the caller: the bench's own code is then somebody else's.
+    const origin_split named = split_by_origin(p, "./tarnwick-bench-old");
+    EXPECT_EQ(named.program, 9u);
+    EXPECT_EQ(named.other, 70u + 8u + 100u);
+}
+
+TEST(callgrind_profile, top_changes_list_where_the_change_went) {
+    const callgrind_profile a = profile("a", {{"x", "same", 500}, {"x", "grew", 50}, {"y", "gone", 10}});
+    const callgrind_profile b = profile("b", {{"x", "same", 500}, {"x", "grew", 80}, {"z", "new", 40}});
+    const std::vector<function_change> all = top_changes(a, b, 10);
+    ASSERT_EQ(all.size(), 3u);
+    const struct {
+        std::string object, function;
+        uint64_t a_ir, b_ir;
+        int64_t change;
+    } expected[] = {{"z", "new", 0, 40, 40}, {"x", "grew", 50, 80, 30}, {"y", "gone", 10, 0, -10}};
+    for (size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i].object, expected[i].object) << i;
+        EXPECT_EQ(all[i].function, expected[i].function) << i;
+        EXPECT_EQ(all[i].a_ir, expected[i].a_ir) << i;
+        EXPECT_EQ(all[i].b_ir, expected[i].b_ir) << i;
+        EXPECT_EQ(all[i].change, expected[i].change) << i;
+    }
+    EXPECT_EQ(top_changes(a, b, 2).size(), 2u);
+    EXPECT_EQ(top_changes(b, a, 1).front().change, -40);
+}
+} // namespace
