@@ -49,6 +49,14 @@ std::string timer_query_shortfall(int gl_major, int gl_minor, bool has_timer_que
     return std::string();
 }
 
+std::string timer_results_shortfall(const std::vector<double>& nanoseconds) {
+    const bool any =
+        std::any_of(nanoseconds.begin(), nanoseconds.end(), [](double ns) { return !std::isnan(ns); });
+    const bool all_zero = std::all_of(nanoseconds.begin(), nanoseconds.end(),
+                                      [](double ns) { return std::isnan(ns) || ns == 0.0; });
+    return any && all_zero ? "every GPU time read was zero" : std::string();
+}
+
 gpu_timer::gpu_timer() : shortfall(context_shortfall()) {
     if (!shortfall.empty())
         return;
@@ -139,13 +147,7 @@ void gpu_timer::collect(bool wait) {
 bool gpu_timer::available() const { return reason().empty(); }
 
 std::string gpu_timer::reason() const {
-    if (!shortfall.empty())
-        return shortfall;
-    const bool any =
-        std::any_of(nanoseconds.begin(), nanoseconds.end(), [](double ns) { return !std::isnan(ns); });
-    const bool all_zero = std::all_of(nanoseconds.begin(), nanoseconds.end(),
-                                      [](double ns) { return std::isnan(ns) || ns == 0.0; });
-    return any && all_zero ? "every GPU time read was zero" : std::string();
+    return !shortfall.empty() ? shortfall : timer_results_shortfall(nanoseconds);
 }
 
 std::vector<double> gpu_timer::frame_ms() const {

@@ -15,6 +15,10 @@ namespace tarnwick::bench {
 std::string timer_query_shortfall(int gl_major, int gl_minor, bool has_timer_query_extension,
                                   int counter_bits);
 
+// Why the results a timer gave (nanoseconds per frame, NaN where none came) are not measurements: results
+// came and every one was zero (a timer that does not tick). Empty otherwise.
+std::string timer_results_shortfall(const std::vector<double>& nanoseconds);
+
 // Owns a small ring of query objects in the context current when it was made, which must be current
 // whenever it is used or destroyed. Move-only; a moved-from timer owns nothing and measures nothing.
 class gpu_timer {

@@ -11,6 +11,7 @@ bool instruction_counter::running_under_valgrind() { return RUNNING_ON_VALGRIND 
 void instruction_counter::begin(const std::string&) {
     assert(!on);
     // Zeroed first, so that the dump holds this stretch only, even if collection was left on elsewhere.
+    CALLGRIND_START_INSTRUMENTATION;
     CALLGRIND_ZERO_STATS;
     CALLGRIND_TOGGLE_COLLECT;
     on = true;

@@ -1,5 +1,6 @@
 // Instruction counts of a stretch of the bench under Valgrind's callgrind, through its client requests.
-// Outside Valgrind every call does nothing. Run with --collect-atstart=no so that only begin..end counts.
+// Outside Valgrind every call does nothing. Run with --collect-atstart=no so that only begin..end counts;
+// --instr-atstart=no as well runs everything before the first begin several times faster.
 #pragma once
 
 #include <string>
@@ -11,7 +12,8 @@ class instruction_counter {
     // True when the process runs under Valgrind (whatever its tool).
     static bool running_under_valgrind();
 
-    // Zeroes callgrind's counters and turns collection on. Collection must be off (begin and end pair up).
+    // Turns instrumentation on (if it was off), zeroes callgrind's counters and turns collection on.
+    // Collection must be off (begin and end pair up).
     void begin(const std::string& label);
     // Turns collection off and writes a dump whose trigger reads "Client Request: " followed by the label
     // (callgrind_profile's label), so that each stretch is a dump of its own.

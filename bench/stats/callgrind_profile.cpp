@@ -14,6 +14,7 @@ namespace tarnwick::bench {
 namespace {
 const std::string unknown_object = "???";
 const std::string client_request = "Client Request: ";
+const std::string run_time_code = "(code made at run time)";
 
 std::vector<std::string> words(const std::string& text) {
     std::istringstream in(text);
@@ -331,18 +332,18 @@ origin_split split_by_origin(const callgrind_profile& profile, const std::string
 
 std::vector<function_change> top_changes(const callgrind_profile& a, const callgrind_profile& b, size_t n) {
     std::map<std::pair<std::string, std::string>, function_change> changes;
-    for (const function_cost& f : a.functions) {
-        function_change& c = changes[{f.object, f.function}];
+    const auto add = [&](const function_cost& f, uint64_t function_change::*side) {
+        // Code made at run time is named by its address, which moves from run to run: it is one entry.
+        const std::string function = f.object == unknown_object ? run_time_code : f.function;
+        function_change& c = changes[{f.object, function}];
         c.object = f.object;
-        c.function = f.function;
-        c.a_ir = f.self_ir;
-    }
-    for (const function_cost& f : b.functions) {
-        function_change& c = changes[{f.object, f.function}];
-        c.object = f.object;
-        c.function = f.function;
-        c.b_ir = f.self_ir;
-    }
+        c.function = function;
+        c.*side += f.self_ir;
+    };
+    for (const function_cost& f : a.functions)
+        add(f, &function_change::a_ir);
+    for (const function_cost& f : b.functions)
+        add(f, &function_change::b_ir);
     std::vector<function_change> result;
     for (auto& [key, c] : changes) {
         c.change = int64_t(c.b_ir) - int64_t(c.a_ir);

@@ -65,7 +65,8 @@ struct function_change {
 };
 // "Where the change went": the n functions whose self cost changed most from a to b, either way, largest
 // change first (ties in object and function order); a function missing from one side counts 0 there, and
-// unchanged functions are left out.
+// unchanged functions are left out. Code without an object ("???") is one entry, "(code made at run time)":
+// its functions are named by addresses that differ from run to run.
 std::vector<function_change> top_changes(const callgrind_profile& a, const callgrind_profile& b, size_t n);
 
 } // namespace tarnwick::bench

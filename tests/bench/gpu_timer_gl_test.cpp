@@ -1,5 +1,5 @@
 // GPU time per frame on a headless context: each figure belongs to the frame it timed (heavy frames show
-// their spike at their own index), the timer owns its queries, and contexts without timers are named.
+// their spike at their own index), the timer owns its queries, and timers that cannot measure say why.
 #include "stage/gpu_timer.h"
 
 #include "app/shell/egl_framebuffer.h"
@@ -165,7 +165,7 @@ TEST_F(gpu_timer_gl, moves_hand_over_the_queries_and_the_owner_deletes_them) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(gpu_timer, contexts_without_timers_are_named) {
+TEST(gpu_timer, timers_that_cannot_measure_are_named) {
     const struct {
         int major, minor;
         bool extension;
@@ -182,5 +182,20 @@ TEST(gpu_timer, contexts_without_timers_are_named) {
     for (const auto& r : table)
         EXPECT_EQ(timer_query_shortfall(r.major, r.minor, r.extension, r.bits), r.reason)
             << r.major << "." << r.minor << " extension " << r.extension << " bits " << r.bits;
+}
+
+TEST(gpu_timer, results_of_a_timer_that_does_not_tick_are_no_measurement) {
+    const double none = std::nan("");
+    const struct {
+        std::vector<double> nanoseconds;
+        const char* reason;
+    } table[] = {
+        {{}, ""},
+        {{none, none}, ""},
+        {{0.0, none, 0.0}, "every GPU time read was zero"},
+        {{0.0, 1.5e6}, ""},
+    };
+    for (const auto& r : table)
+        EXPECT_EQ(timer_results_shortfall(r.nanoseconds), r.reason) << r.nanoseconds.size() << " results";
 }
 } // namespace
