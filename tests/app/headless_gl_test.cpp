@@ -89,6 +89,7 @@ TEST(egl_framebuffer, missing_entry_points_are_reasons) {
     } rows[] = {
         {{"eglGetPlatformDisplayEXT"}, false, "no eglGetPlatformDisplayEXT"},
         {{"glBindFramebuffer"}, false, "lacks the OpenGL 3 entry point glBindFramebuffer"},
+        // The refused context is then taken down without the delete call.
         {{"glGenFramebuffers", "glDeleteFramebuffers"},
          false,
          "lacks the OpenGL 3 entry point glGenFramebuffers"},
