@@ -1,8 +1,33 @@
 // The framebuffer without a window, on EGL's surfaceless platform: resizes give frames of the new size and
-// leave no framebuffer or buffer behind. Its pictures are the bench's window test's (byte for byte).
+// leave no framebuffer or buffer behind; missing entry points are reasons, not crashes. Its pictures are the
+// bench's window test's (byte for byte).
 #include "app/shell/egl_framebuffer.h"
 
+#include <EGL/egl.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace {
+// Entry points that eglGetProcAddress does not find, as the framebuffer sees it, and whether glGetStringi
+// names no extension.
+std::set<std::string> hidden;
+bool no_extension_names = false;
+const GLubyte* APIENTRY name_no_extension(GLenum, GLuint) { return nullptr; }
+} // namespace
+
+// The framebuffer's calls bind to this one at link time; EGL's own comes next in the lookup order.
+__eglMustCastToProperFunctionPointerType eglGetProcAddress(const char* name) {
+    using lookup = __eglMustCastToProperFunctionPointerType (*)(const char*);
+    static const lookup egl_lookup = reinterpret_cast<lookup>(dlsym(RTLD_NEXT, "eglGetProcAddress"));
+    if (hidden.count(name))
+        return nullptr;
+    if (no_extension_names && std::strcmp(name, "glGetStringi") == 0)
+        return reinterpret_cast<__eglMustCastToProperFunctionPointerType>(name_no_extension);
+    return egl_lookup(name);
+}
 
 namespace {
 // Framebuffer and renderbuffer names up to this bound that name a live object (names come in order).
@@ -52,4 +77,34 @@ TEST(egl_framebuffer, resizes_leave_no_object_behind) {
         EXPECT_EQ(live_framebuffer_objects(), own_objects) << r.width << "x" << r.height;
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
+}
+
+// Each missing piece of EGL or of the context is a reason named, never a crash; a driver whose extension
+// list has holes still gives a framebuffer.
+TEST(egl_framebuffer, missing_entry_points_are_reasons) {
+    const struct {
+        std::set<std::string> hidden;
+        bool no_extension_names;
+        const char* reason; // null: it opens
+    } rows[] = {
+        {{"eglGetPlatformDisplayEXT"}, false, "no eglGetPlatformDisplayEXT"},
+        {{"glBindFramebuffer"}, false, "lacks the OpenGL 3 entry point glBindFramebuffer"},
+        // The refused context is then taken down without the delete call.
+        {{"glGenFramebuffers", "glDeleteFramebuffers"},
+         false,
+         "lacks the OpenGL 3 entry point glGenFramebuffers"},
+        {{}, true, nullptr},
+    };
+    for (const auto& r : rows) {
+        hidden = r.hidden;
+        no_extension_names = r.no_extension_names;
+        std::string error;
+        const bool opened = egl_framebuffer::open(64, 64, error) != nullptr;
+        EXPECT_EQ(opened, r.reason == nullptr) << error;
+        if (r.reason) {
+            EXPECT_NE(error.find(r.reason), std::string::npos) << error;
+        }
+    }
+    hidden.clear();
+    no_extension_names = false;
 }

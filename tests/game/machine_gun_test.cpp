@@ -97,4 +97,25 @@ TEST_F(machine_gun_suite, aims_through_the_cursor_from_one_unit_ahead) {
     }
 }
 
+// A camera that gives a shot no finite start or direction fires nothing: a display without area leaves the
+// aim without a direction, and a view without an inverse leaves the start point undefined.
+TEST_F(machine_gun_suite, fires_nothing_without_a_finite_start_or_direction) {
+    const glm::mat4 no_inverse(0.0f);
+    const struct {
+        const char* camera;
+        glm::mat4 view, inverse_view_projection;
+    } rows[] = {
+        {"no area", glm::mat4(1.0f), glm::inverse(make_projection(800.0f, 0.0f))},
+        {"view without inverse", no_inverse, glm::mat4(1.0f)},
+    };
+    for (const auto& r : rows) {
+        SetUp();
+        view = r.view;
+        inverse_view_projection = r.inverse_view_projection;
+        machine_gun gun = gun_at(0);
+        fire_at_time(gun, 1.0);
+        EXPECT_TRUE(shots.empty()) << r.camera;
+    }
+}
+
 } // namespace

@@ -29,10 +29,13 @@ bool has_extension(const char* list, const char* name) {
 }
 
 bool has_gl_extension(const char* name) {
+    if (!glGetStringi)
+        return false;
     GLint count = 0;
     glGetIntegerv(GL_NUM_EXTENSIONS, &count);
     for (GLint i = 0; i < count; ++i) {
-        if (std::strcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, GLuint(i))), name) == 0)
+        const char* extension = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, GLuint(i)));
+        if (extension && std::strcmp(extension, name) == 0)
             return true;
     }
     return false;
@@ -64,8 +67,26 @@ std::string context_shortfall() {
     if (major < needed_major || (major == needed_major && minor < needed_minor))
         return std::string("the EGL context is OpenGL ") + (version ? version : "of no version") +
                ", the game needs 3.3";
-    if (!glGenFramebuffers || !glFenceSync || !glGenVertexArrays || !glCreateShader)
-        return "the EGL context lacks OpenGL 3 entry points";
+    // What this file calls, and one call of each kind the game makes. The framebuffer, which the destructor
+    // deletes, is made only once all of them are found.
+    const struct {
+        bool found;
+        const char* name;
+    } needed[] = {
+#define NEEDED(name) {name != nullptr, #name}
+        NEEDED(glGenFramebuffers),        NEEDED(glBindFramebuffer),
+        NEEDED(glDeleteFramebuffers),     NEEDED(glGenRenderbuffers),
+        NEEDED(glBindRenderbuffer),       NEEDED(glDeleteRenderbuffers),
+        NEEDED(glRenderbufferStorage),    NEEDED(glFramebufferRenderbuffer),
+        NEEDED(glCheckFramebufferStatus), NEEDED(glFenceSync),
+        NEEDED(glClientWaitSync),         NEEDED(glDeleteSync),
+        NEEDED(glGenVertexArrays),        NEEDED(glCreateShader),
+#undef NEEDED
+    };
+    for (const auto& n : needed) {
+        if (!n.found)
+            return std::string("the EGL context lacks the OpenGL 3 entry point ") + n.name;
+    }
     return std::string();
 }
 
@@ -90,6 +111,10 @@ std::unique_ptr<egl_framebuffer> egl_framebuffer::open(int width, int height, st
     }
     const auto get_platform_display =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!get_platform_display) {
+        error = "EGL names EGL_EXT_platform_base but has no eglGetPlatformDisplayEXT";
+        return nullptr;
+    }
     std::unique_ptr<egl_framebuffer> surface(new egl_framebuffer);
     EGLDisplay egl = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (egl == EGL_NO_DISPLAY || !eglInitialize(egl, nullptr, nullptr)) {
@@ -131,7 +156,7 @@ bool egl_framebuffer::make_framebuffer(std::string& error) {
     resize(extent.x, extent.y);
     // Mesa draws a window with its rows counted from the top and a framebuffer object from the bottom, which
     // moves edges and texture lookups by a rounding step; flipped, the framebuffer gets the window's pixels.
-    if (has_gl_extension("GL_MESA_framebuffer_flip_y"))
+    if (glFramebufferParameteri && has_gl_extension("GL_MESA_framebuffer_flip_y"))
         glFramebufferParameteri(GL_FRAMEBUFFER, GL_FRAMEBUFFER_FLIP_Y_MESA, GL_TRUE);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
@@ -147,10 +172,12 @@ bool egl_framebuffer::make_framebuffer(std::string& error) {
 
 egl_framebuffer::~egl_framebuffer() {
     if (context && eglGetCurrentContext() == context) {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &framebuffer);
-        glDeleteRenderbuffers(1, &colour);
-        glDeleteRenderbuffers(1, &depth);
+        if (framebuffer) {
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            glDeleteFramebuffers(1, &framebuffer);
+            glDeleteRenderbuffers(1, &colour);
+            glDeleteRenderbuffers(1, &depth);
+        }
         eglMakeCurrent(egl_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     }
     if (context)
