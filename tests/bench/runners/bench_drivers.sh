@@ -3,7 +3,7 @@
 # references pass and three planted faults fail their scenes, zink is a skipped row (not a failure), the
 # tables come out, the references stay clean, and --report gathers it all into one page. A run on another
 # renderer than --expect-renderer asks for ends at once with status 6.
-. "$(dirname "$0")/bench_check.sh"
+. "$(dirname "$0")/../bench_check.sh"
 : "${TARNWICK_REFERENCES:?}"
 faults="backdrop-v-flipped phong-specular-weak dissolve-threshold-inverted"
 report_agrees() { # report.json faults.csv: a driver per origin, zink skipped with its reason, each fault's cells
