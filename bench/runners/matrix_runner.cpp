@@ -26,11 +26,10 @@ constexpr fs::perms runtime_dir_mode = fs::perms::owner_all;
 // The matrix's own options, never passed on.
 const std::vector<std::string> matrix_options = {"--drivers",         "--driver", "--fault", "--reference",
                                                  "--expect-renderer", "--csv",    "--report"};
-// What a fault run sets itself: one frame of the fault's scenes.
 // Long enough for every scene on the slowest driver; only a driver that hangs reaches them.
 constexpr int driver_run_limit = 3600;
 constexpr int fault_run_limit = 600;
-
+// What a fault run sets itself: one frame of the fault's scenes.
 const std::vector<std::string> run_length_options = {"--scene",  "--frames",     "--warmup",
                                                      "--repeat", "--frames-csv", "--screenshot"};
 
@@ -73,50 +72,58 @@ bool copy_references(const matrix_context& m, const fs::path& dir) {
     return !e;
 }
 
-child_request child_for(const matrix_context& m, const driver_choice& driver, const fs::path& references) {
+// A child bench on driver whose files lie in folder, named with prefix: its copy of the references
+// (PREFIXreferences, so that a failing run's pictures land there), its output (PREFIXout.txt, kept for
+// people), its standard error (PREFIXerr.txt) and its report (PREFIXreport/). arguments come after those
+// the matrix passes on, with every one of drop left out; a directory, when given, is its working directory.
+struct matrix_child {
+    fs::path folder;
+    std::string prefix;
+    std::vector<std::string> drop, arguments;
+    std::string directory;
+    int time_limit;
+    std::string file(const char* name) const { return (folder / (prefix + name)).string(); }
+};
+
+// Runs it; not started, with the reason in its error, when the references cannot be copied.
+bench_child run_matrix_child(const matrix_context& m, const driver_choice& driver, const matrix_child& c) {
+    if (!copy_references(m, c.file("references")))
+        return {{false, -1, "cannot copy the references", false}, std::nullopt, ""};
     child_request request;
     request.program = m.self;
-    request.arguments = m.passed_on;
+    request.arguments = without_options(m.passed_on, c.drop);
     request.arguments.insert(request.arguments.end(), {"--expect-renderer", driver.renderer_pattern,
-                                                       "--reference", fs::absolute(references).string()});
+                                                       "--reference", c.file("references")});
+    request.arguments.insert(request.arguments.end(), c.arguments.begin(), c.arguments.end());
     request.environment = driver.environment;
     if (driver.needs_runtime_dir)
         request.environment.push_back("XDG_RUNTIME_DIR=" + m.runtime_dir);
-    return request;
+    request.directory = c.directory;
+    request.output_file = c.file("out.txt");
+    request.error_file = c.file("err.txt");
+    request.time_limit_seconds = c.time_limit;
+    return run_bench_child(request, c.file("report"));
 }
 
 driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) {
-    const fs::path dir = m.out_dir / driver.name;
-    if (!copy_references(m, dir / "references"))
-        return {driver.name, driver_state::failed, "cannot copy the references", "", "", {}};
-    child_request request = child_for(m, driver, dir / "references");
-    request.output_file = (dir / "out.txt").string();
-    request.time_limit_seconds = driver_run_limit;
-    request.error_file = (dir / "err.txt").string();
-    const bench_child run = run_bench_child(request, (dir / "report").string());
+    const matrix_child c{m.out_dir / driver.name, "", {}, {}, "", driver_run_limit};
+    const bench_child run = run_matrix_child(m, driver, c);
     if (!run.child.started)
         return {driver.name, driver_state::failed, run.child.error, "", "", {}};
     return judge_driver_run(driver.name, run,
                             run.child.timed_out ? "killed after " + std::to_string(driver_run_limit) + " s"
-                                                : child_reason(request.error_file));
+                                                : child_reason(c.file("err.txt")));
 }
 
+// One frame of the fault's scenes, in the fault's folder, where the planted shaders are.
 fault_verdict run_fault(const matrix_context& m, const planted_fault& fault, const driver_choice& driver,
                         const fs::path& folder) {
-    const fs::path references = folder / (std::string(driver.name) + "-references");
-    if (!copy_references(m, references))
-        return fault_verdict::error;
-    child_request request = child_for(m, driver, references);
-    request.arguments = without_options(request.arguments, run_length_options);
+    matrix_child c{folder,         std::string(driver.name) + "-", run_length_options, {}, folder.string(),
+                   fault_run_limit};
     for (const std::string& scene : fault.scenes)
-        request.arguments.insert(request.arguments.end(), {"--scene", scene});
-    request.arguments.insert(request.arguments.end(), {"--frames", "1", "--warmup", "0"});
-    request.directory = folder.string();
-    request.time_limit_seconds = fault_run_limit;
-    request.output_file = (folder / (std::string(driver.name) + "-out.txt")).string();
-    request.error_file = (folder / (std::string(driver.name) + "-err.txt")).string();
-    const bench_child run =
-        run_bench_child(request, (folder / (std::string(driver.name) + "-report")).string());
+        c.arguments.insert(c.arguments.end(), {"--scene", scene});
+    c.arguments.insert(c.arguments.end(), {"--frames", "1", "--warmup", "0"});
+    const bench_child run = run_matrix_child(m, driver, c);
     return run.child.started ? judge_fault_run(run, fault_labels(fault.name)) : fault_verdict::error;
 }
 
