@@ -111,13 +111,13 @@ driver_outcome judge_driver_run(const std::string& driver, const bench_child& ru
         return d;
     }
     const bool finished = status == status_ok || status == status_reference_differs;
-    if (!run.report || !finished) {
-        d.state = driver_state::failed;
+    d.state = finished && run.report ? driver_state::ran : driver_state::failed;
+    if (d.state == driver_state::failed)
         d.reason = "status " + std::to_string(status) + (error.empty() ? "" : ": " + error) +
                    (finished ? " (no report: " + run.report_error + ")" : "");
+    // A run that failed after writing its report (GL errors, shots left) still shows what it measured.
+    if (!run.report)
         return d;
-    }
-    d.state = driver_state::ran;
     d.report = *run.report;
     if (!d.report.origins.empty()) {
         d.renderer = d.report.origins.front().where.renderer;

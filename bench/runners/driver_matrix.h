@@ -64,7 +64,7 @@ struct driver_matrix {
 
 // A driver's run from what its child bench handed back (exit status and report) and the reason it gave on
 // standard error. Status 6 (another renderer, or no context to match) is skipped; 0 and 3 with a report
-// ran, its scenes and reference verdicts taken from the report; anything else failed.
+// ran; anything else failed. Its scenes and reference verdicts come from the report, where there is one.
 driver_outcome judge_driver_run(const std::string& driver, const bench_child& run, const std::string& error);
 // A fault run: caught when the bench ended with status 3 and its report has every one of labels failing
 // its reference.

@@ -68,7 +68,8 @@ TEST(driver_matrix, a_driver_run_is_judged_by_its_status_and_its_report) {
         const driver_outcome d = judge_driver_run("softpipe", child(r.status, r.report), r.error);
         EXPECT_EQ(d.state, r.state) << r.status;
         EXPECT_EQ(d.reason, r.reason) << r.status;
-        EXPECT_EQ(d.report.origins.size(), d.state == driver_state::ran ? 1u : 0u) << r.status;
+        EXPECT_EQ(d.report.origins.size(), r.report ? 1u : 0u) << r.status;
+        EXPECT_EQ(d.scenes.size(), r.report ? 3u : 0u) << r.status;
     }
     const driver_outcome d = judge_driver_run("softpipe", child(3, true), "");
     EXPECT_EQ(d.renderer, "softpipe");
