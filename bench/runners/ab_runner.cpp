@@ -50,27 +50,22 @@ struct process_result {
     provenance origin;
 };
 
-// A private folder under TMPDIR for the processes' files; removed with all that was made in it.
-class scratch_folder {
-  public:
-    scratch_folder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-ab.XXXXXX";
-        if (mkdtemp(&pattern[0]))
-            path = pattern;
-    }
+// A private folder under TMPDIR for the processes' files (empty when it cannot be made).
+std::string made_folder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-ab.XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : std::string();
+}
+
+// The session's folder, removed with all that was made in it.
+struct scratch_folder {
+    const std::string path = made_folder();
     ~scratch_folder() {
         std::error_code ignored;
         if (!path.empty())
             fs::remove_all(path, ignored);
     }
-    scratch_folder(const scratch_folder&) = delete;
-    scratch_folder& operator=(const scratch_folder&) = delete;
-    bool ok() const { return !path.empty(); }
     std::string file(const std::string& name) const { return path + "/" + name; }
-
-  private:
-    std::string path;
 };
 
 report_verdict verdict_of(ab_verdict v) {
@@ -84,13 +79,6 @@ std::string request_text(const scene_request& r) {
     std::string text = r.name;
     for (const auto& [key, value] : r.settings)
         text += ":" + key + "=" + value;
-    return text;
-}
-
-std::string joined(const std::vector<std::string>& words) {
-    std::string text;
-    for (const std::string& w : words)
-        text += " " + w;
     return text;
 }
 
@@ -187,7 +175,7 @@ bool ab_session::open(const scene_ask& ask) const {
 }
 
 int ab_session::run() {
-    if (!scratch.ok()) {
+    if (scratch.path.empty()) {
         std::cerr << "tarnwick-bench: cannot make a folder for the processes' results in TMPDIR or /tmp"
                   << std::endl;
         return status_failure;
@@ -325,7 +313,12 @@ report_model ab_session::record() const {
 
 void ab_session::print_intro() const {
     const auto side = [](const ab_side& s) {
-        return (s.bench.empty() ? std::string("this bench") : s.bench) + joined(s.env) + joined(s.args);
+        std::string text = s.bench.empty() ? std::string("this bench") : s.bench;
+        for (const std::vector<std::string>* words : {&s.env, &s.args}) {
+            for (const std::string& w : *words)
+                text += " " + w;
+        }
+        return text;
     };
     out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
         << settings.frames << " frames after " << settings.warmup << " warm-up, " << settings.width << "x"
