@@ -1,7 +1,7 @@
 # Installing and packaging. `cmake --install build --prefix PREFIX` puts the launcher `tarnwick` and
 # `tarnwick-bench` in PREFIX/bin, the game itself in PREFIX/libexec/tarnwick (so that `tarnwick` on the PATH
-# is the launcher), the data and the default tarnwick.cfg in PREFIX/share/tarnwick, and the desktop entry,
-# icon and man page where desktops and man look. `cpack -G DEB` in the build folder makes a .deb of the
+# is the launcher), the data, the bench's references and the default tarnwick.cfg in PREFIX/share/tarnwick,
+# and the desktop entry, icon and man page where desktops and man look. `cpack -G DEB` in the build folder makes a .deb of the
 # same, its dependencies taken from the libraries the binaries link (dpkg-shlibdeps).
 include(GNUInstallDirs)
 
@@ -11,6 +11,8 @@ set(tarnwick_game_dir ${CMAKE_INSTALL_LIBEXECDIR}/tarnwick)
 install(TARGETS tarnwick RUNTIME DESTINATION ${tarnwick_game_dir})
 if(TARGET tarnwick-bench)
     install(TARGETS tarnwick-bench RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # Beside the data, so that an install can check a driver against them (--reference, --drivers).
+    install(DIRECTORY bench/references DESTINATION ${tarnwick_data_dir})
 endif()
 install(DIRECTORY shaders textures meshes DESTINATION ${tarnwick_data_dir})
 install(FILES tarnwick.cfg DESTINATION ${tarnwick_data_dir})

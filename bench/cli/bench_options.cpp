@@ -305,7 +305,7 @@ void declare_driver_options(CLI::App& app, bench_options& o) {
     app.add_option("--expect-renderer", o.expect_renderer,
                    "exit at once with status 6 when GL_RENDERER does not match the\n"
                    "extended regular expression RE, as grep -E reads it (a driver\n"
-                   "Mesa silently replaced)")
+                   "Mesa silently replaced), or when no OpenGL context can be made")
         ->option_text("RE")
         ->check(pattern);
     CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,
@@ -355,7 +355,7 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
                 "differs from its reference (or it has none; with --drivers also a planted fault that\n"
                 "passed), 4 a scene slower than --fail-slower allows, 5 with --fail-slower, a scene that\n"
                 "cannot be judged (unknown or inconclusive), 6 GL_RENDERER does not match\n"
-                "--expect-renderer.\n");
+                "--expect-renderer, or there is no OpenGL context to match it.\n");
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();

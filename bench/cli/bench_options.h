@@ -1,6 +1,7 @@
 // The benchmark's command line: scenes with their settings, run lengths, seed, outputs. No GL here.
 #pragma once
 
+#include "runners/ab_runner.h"
 #include "scenes/scene_catalogue.h"
 
 #include <string>
@@ -12,14 +13,6 @@ namespace tarnwick::bench {
 struct screenshot_request {
     int frame = 0;
     std::string file;
-};
-
-// One side of an A/B comparison: the bench program (empty: this one), the environment it gets on top of
-// ours, and the options it gets after the common ones.
-struct ab_side {
-    std::string bench;
-    std::vector<std::string> env;
-    std::vector<std::string> args;
 };
 
 struct bench_options {

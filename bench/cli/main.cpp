@@ -1,5 +1,6 @@
 // tarnwick-bench: runs the game's scenes for a fixed number of frames and prints frame-time statistics.
 #include "runners/ab_runner.h"
+#include "app/quiet_display.h"
 #include "app/startup.h"
 #include "app/shell/egl_framebuffer.h"
 #include "app/shell/gl.h"
@@ -43,14 +44,32 @@ void print_import_failure(const std::string& text) {
     *import_report << "import failed: " << text << std::endl;
 }
 
+// Whether an OpenGL window can be made at all. A window that cannot be made ends the game's start-up with
+// status 1, like a shader that does not compile; asked first, the bench tells the two apart.
+bool window_possible() {
+    if (!al_init())
+        return false;
+    al_set_new_display_flags(ALLEGRO_OPENGL);
+    ALLEGRO_DISPLAY* probe = create_display_quietly(64, 64);
+    if (probe)
+        al_destroy_display(probe);
+    return probe != nullptr;
+}
+
 // Starts the game in a window, or on a framebuffer of EGL's with --headless. False, with the reason on
-// standard error, when no headless context can be made.
+// standard error, when no headless context (or, with a renderer expected, no window) can be made.
 bool start_display(const bench_options& options) {
     display_config config;
     config.width = options.width;
     config.height = options.height;
     config.fullscreen = false;
     if (!options.headless) {
+        // With a renderer expected, no context at all is not that renderer either (status 6, which the driver
+        // matrix skips).
+        if (!options.expect_renderer.empty() && !window_possible()) {
+            std::cerr << "tarnwick-bench: no OpenGL window on this driver" << std::endl;
+            return false;
+        }
         init(&config);
         return true;
     }
@@ -121,8 +140,9 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
 int run_bench(const bench_options& options, std::ostream& report) {
     import_report = &report;
     set_import_failure_reporter(print_import_failure);
+    // With a renderer expected, no context at all is not that renderer either: the driver matrix skips it.
     if (!start_display(options))
-        return 1;
+        return options.expect_renderer.empty() ? 1 : renderer_mismatch_status;
     if (!renderer_as_expected(options)) {
         shutdown();
         return renderer_mismatch_status;
@@ -176,6 +196,18 @@ int run_bench(const bench_options& options, std::ostream& report) {
     return references.failed ? 3 : 0;
 }
 
+// The A/B runner's and the driver matrix's settings, from the options.
+ab_settings ab_settings_of(const bench_options& o) {
+    return {o.scenes,     o.frames,      o.warmup, o.width,      o.height,      o.seed,
+            o.fixed_dt,   o.headless,    o.a_side, o.b_side,     o.threshold,   o.min_rounds,
+            o.max_rounds, o.fail_slower, o.csv,    o.report_dir, o.command_line};
+}
+
+matrix_settings matrix_settings_of(const bench_options& o, const std::vector<std::string>& args) {
+    return {o.drivers_dir,  o.reference_dir, o.report_dir, o.command_line,
+            o.driver_names, o.fault_names,   args};
+}
+
 // --compare: both files read, the comparison printed. Returns the exit status.
 int run_compare(const bench_options& options) {
     run_table tables[2];
@@ -208,16 +240,20 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::cout << bench_usage();
         const std::string data = data_folder_for(own_executable());
+        const std::string references = reference_folder_for(own_executable());
         if (!data.empty())
             std::cout << "The data for this tarnwick-bench is in " << data << "\n";
+        if (!references.empty())
+            std::cout << "Its references (--reference, --drivers) are in " << references << "\n";
         return 0;
     }
     if (!options.compare.empty())
         return run_compare(options);
     if (options.ab)
-        return run_ab(options, std::cout);
+        return run_ab(ab_settings_of(options), std::cout);
     if (!options.drivers_dir.empty())
-        return run_driver_matrix(options, std::vector<std::string>(argv + 1, argv + argc), std::cout);
+        return run_driver_matrix(matrix_settings_of(options, std::vector<std::string>(argv + 1, argv + argc)),
+                                 std::cout);
     if (options.list) {
         for (const scene_info& s : scene_catalogue()) {
             std::cout << s.name;

@@ -1,5 +1,6 @@
 // Time from process start to the first presented frame of tarnwick-bench, cold and warm shader cache.
 #include "runners/child_process.h"
+#include "runners/data_folders.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -14,13 +15,8 @@ namespace {
 constexpr int startup_runs = 5;
 
 std::string own_directory() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    path[n] = '\0';
-    std::string p(path);
-    return p.substr(0, p.rfind('/'));
+    const std::string path = own_executable();
+    return path.empty() ? "." : std::filesystem::path(path).parent_path().string();
 }
 
 // Runs tarnwick-bench --startup with Mesa's shader cache in cache_dir; the wall time from spawn to exit,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -235,6 +236,14 @@ std::string read_report_json(const std::string& text, report_model& model) {
         return e.what();
     }
     return origins_known(model) ? std::string() : "a run or check names an origin the report does not have";
+}
+
+std::string read_report(const std::filesystem::path& file, report_model& model) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string error = in ? read_report_json(text.str(), model) : "cannot be read";
+    return error.empty() ? error : file.string() + ": " + error;
 }
 
 } // namespace tarnwick::bench

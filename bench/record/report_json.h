@@ -4,6 +4,7 @@
 
 #include "record/report_model.h"
 
+#include <filesystem>
 #include <string>
 
 namespace tarnwick::bench {
@@ -19,5 +20,7 @@ std::string report_json(const report_model& model);
 // reports, which are runs). A verdict word it does not know reads as unknown. Returns what is wrong, or an
 // empty text.
 std::string read_report_json(const std::string& text, report_model& model);
+// The same from a report.json file; what is wrong names the file.
+std::string read_report(const std::filesystem::path& file, report_model& model);
 
 } // namespace tarnwick::bench

@@ -1,7 +1,6 @@
 // How an A/B run and the driver matrix fill the report's model. No GL here.
 #include "record/report_modes.h"
 
-#include "stats/frame_summary.h"
 #include "runners/planted_faults.h"
 
 #include <algorithm>
@@ -9,15 +8,6 @@
 namespace tarnwick::bench {
 
 namespace {
-constexpr double percent = 100.0;
-
-report_verdict verdict_of(ab_verdict v) {
-    static const report_verdict verdicts[] = {report_verdict::no_change, report_verdict::faster,
-                                              report_verdict::slower, report_verdict::inconclusive,
-                                              report_verdict::unknown};
-    return verdicts[int(v)];
-}
-
 // Where a driver's report came from when its run wrote none: what the matrix saw, and the variables that
 // chose the driver.
 provenance bare_origin(const driver_outcome& d) {
@@ -115,35 +105,19 @@ report_check fault_check(const std::string& name, fault_verdict v, int origin) {
 }
 } // namespace
 
-report_model ab_report(const provenance& a, const provenance& b, const std::vector<ab_scene_rounds>& scenes,
-                       double threshold_percent, double fail_slower, const std::string& command_line) {
+report_model ab_report(const provenance& a, const provenance& b,
+                       const std::vector<ab_scene_comparison>& scenes, double fail_slower,
+                       const std::string& command_line) {
     report_model model;
     model.mode = report_mode::ab;
     model.command_line = command_line;
     model.add_origin("A", a);
     model.add_origin("B", b);
-    for (const ab_scene_rounds& s : scenes) {
-        const ratio_estimate e = estimate_ratio(s.rounds);
-        report_comparison c;
-        c.measure = comparison_measure::median_frame_time;
-        c.ratio = e.ratio;
-        if (e.has_interval)
-            c.ratio_interval = std::make_pair(e.low, e.high);
-        c.verdict = verdict_of(judge(e, threshold_percent / percent));
-        c.rounds = e.rounds;
-        c.threshold_percent = threshold_percent;
-        std::vector<double> a_ms, b_ms;
-        for (const ab_round& r : s.rounds) {
-            c.round_ms.push_back({r.a_first, r.b_first, r.b_second, r.a_second});
-            a_ms.insert(a_ms.end(), {r.a_first, r.a_second});
-            b_ms.insert(b_ms.end(), {r.b_first, r.b_second});
-        }
-        c.base_ms = percentile(a_ms, 50.0);
-        c.new_ms = percentile(b_ms, 50.0);
+    for (const ab_scene_comparison& s : scenes) {
         report_scene& scene = model.scene(s.label);
-        scene.comparison = c;
+        scene.comparison = s.comparison;
         if (fail_slower >= 0.0)
-            scene.checks.push_back(slower_than_check(c, fail_slower));
+            scene.checks.push_back(slower_than_check(s.comparison, fail_slower));
     }
     return model;
 }

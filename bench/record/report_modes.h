@@ -1,7 +1,6 @@
 // How an A/B run and the driver matrix fill the report's model from their plain results. No GL here.
 #pragma once
 
-#include "stats/ab_statistics.h"
 #include "runners/driver_matrix.h"
 #include "record/provenance.h"
 #include "record/report_model.h"
@@ -11,17 +10,17 @@
 
 namespace tarnwick::bench {
 
-// One scene of an A/B run and every round it took.
-struct ab_scene_rounds {
+// One scene of an A/B run and its comparison as the A/B session made it.
+struct ab_scene_comparison {
     std::string label;
-    std::vector<ab_round> rounds;
+    report_comparison comparison;
 };
 
-// The A/B run's report: A and B as origins; per scene the comparison of B's frame time with A's (the ratio
-// with its 95% interval over the rounds, the verdict against threshold_percent, every round's medians) and,
-// with fail_slower >= 0, its "slower-than" check.
-report_model ab_report(const provenance& a, const provenance& b, const std::vector<ab_scene_rounds>& scenes,
-                       double threshold_percent, double fail_slower, const std::string& command_line);
+// The A/B run's report: A and B as origins; per scene the comparison of B's frame time with A's and, with
+// fail_slower >= 0, its "slower-than" check.
+report_model ab_report(const provenance& a, const provenance& b,
+                       const std::vector<ab_scene_comparison>& scenes, double fail_slower,
+                       const std::string& command_line);
 
 // The driver matrix's report: an origin per driver with the report its own run wrote merged in
 // (driver_reports[i], picture paths already relative to the matrix's report; a model without origins where

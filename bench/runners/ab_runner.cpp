@@ -2,31 +2,31 @@
 // processes in rounds of A B B A. No GL here: the processes draw.
 #include "runners/ab_runner.h"
 
-#include "stats/ab_statistics.h"
-#include "runners/child_process.h"
 #include "record/csv_fields.h"
-#include "stats/frame_summary.h"
-#include "record/provenance.h"
 #include "record/report_files.h"
 #include "record/report_modes.h"
+#include "runners/child_process.h"
+#include "runners/data_folders.h"
+#include "runners/exit_status.h"
 #include "scenes/scene_plan.h"
+#include "stats/frame_summary.h"
 
 #include <algorithm>
 #include <cmath>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <unistd.h>
 
 namespace tarnwick::bench {
+
+namespace fs = std::filesystem;
 
 namespace {
 constexpr int label_width = 34;
 constexpr size_t error_lines = 5;
-constexpr int bad_options_status = 2;
 constexpr double percent = 100.0;
 // A drift of the machine that is linear in time falls alike on both sides of a round.
 constexpr char round_order[] = {'A', 'B', 'B', 'A'};
@@ -37,65 +37,48 @@ struct scene_ask {
     std::vector<std::string> labels;
 };
 
-// A measured label: its rounds under the stopping rule and every process's median frame time.
+// A measured label and its rounds under the stopping rule.
 struct scene_track {
     std::string label;
     ab_sequence sequence;
-    std::vector<double> a_medians, b_medians;
 };
 
-// What one process wrote: each label's median frame time in ms, and where it measured.
+// What one process's report holds for the runner: each label's median frame time in ms, and where it
+// measured.
 struct process_result {
     std::map<std::string, double> medians;
     provenance origin;
 };
 
-// A private folder under TMPDIR for the processes' files; removed with what was made in it.
-class scratch_folder {
-  public:
-    scratch_folder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-ab.XXXXXX";
-        if (mkdtemp(&pattern[0]))
-            path = pattern;
-    }
-    ~scratch_folder() {
-        for (const std::string& f : files)
-            std::remove(f.c_str());
-        if (!path.empty())
-            rmdir(path.c_str());
-    }
-    scratch_folder(const scratch_folder&) = delete;
-    scratch_folder& operator=(const scratch_folder&) = delete;
-    bool ok() const { return !path.empty(); }
-    const std::string& where() const { return path; }
-    std::string file(const std::string& name) {
-        files.push_back(path + "/" + name);
-        return files.back();
-    }
+// A private folder under TMPDIR for the processes' files (empty when it cannot be made).
+std::string made_folder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-ab.XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : std::string();
+}
 
-  private:
-    std::string path;
-    std::vector<std::string> files;
+// The session's folder, removed with all that was made in it.
+struct scratch_folder {
+    const std::string path = made_folder();
+    ~scratch_folder() {
+        std::error_code ignored;
+        if (!path.empty())
+            fs::remove_all(path, ignored);
+    }
+    std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-std::string own_program() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, size_t(n)) : "tarnwick-bench";
+report_verdict verdict_of(ab_verdict v) {
+    static const report_verdict verdicts[] = {report_verdict::no_change, report_verdict::faster,
+                                              report_verdict::slower, report_verdict::inconclusive,
+                                              report_verdict::unknown};
+    return verdicts[int(v)];
 }
 
 std::string request_text(const scene_request& r) {
     std::string text = r.name;
     for (const auto& [key, value] : r.settings)
         text += ":" + key + "=" + value;
-    return text;
-}
-
-std::string joined(const std::vector<std::string>& words) {
-    std::string text;
-    for (const std::string& w : words)
-        text += " " + w;
     return text;
 }
 
@@ -113,64 +96,58 @@ std::string tail_of(const std::string& file) {
     return text;
 }
 
-// Reads a process's --csv file; returns what is wrong, or an empty text.
-std::string read_process_csv(const std::string& file, process_result& result) {
-    std::ifstream in(file);
-    std::string line;
-    if (!in || !std::getline(in, line))
-        return "wrote no results file";
-    const std::vector<std::string> header = csv_split(line);
-    const auto column = [&header](const char* name) {
-        return size_t(std::find(header.begin(), header.end(), name) - header.begin());
-    };
-    const size_t scene = column("scene"), p50 = column("p50_ms");
-    if (scene == header.size() || p50 == header.size())
-        return "wrote results without 'scene' and 'p50_ms' columns";
-    while (std::getline(in, line)) {
-        const std::vector<std::string> fields = csv_split(line);
-        if (line.empty() || fields.size() <= std::max(scene, p50))
+// A process's medians from its report: each scene's first run; returns what is wrong, or an empty text.
+std::string medians_from(const report_model& report, process_result& result) {
+    if (report.origins.empty())
+        return "wrote a report without its origin";
+    result.origin = report.origins.front().where;
+    for (const report_scene& s : report.scenes) {
+        if (s.runs.empty())
             continue;
-        char* end = nullptr;
-        const double ms = std::strtod(fields[p50].c_str(), &end);
-        if (fields[p50].empty() || *end != '\0' || !std::isfinite(ms) || ms <= 0.0)
-            return "wrote a p50_ms that is no time above 0 for " + fields[scene];
-        if (result.medians.empty())
-            result.origin = provenance_from(csv_named(header, fields));
-        result.medians.emplace(fields[scene], ms);
+        const double ms = s.runs.front().summary.p50_ms;
+        if (!std::isfinite(ms) || ms <= 0.0)
+            return "wrote a p50_ms that is no time above 0 for " + s.label;
+        result.medians.emplace(s.label, ms);
     }
     return std::string();
 }
 
+std::string interval_end(const report_comparison& c, bool high, int decimals) {
+    return !c.ratio_interval ? ""
+                             : fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals);
+}
+
 class ab_session {
   public:
-    ab_session(const bench_options& options, std::ostream& out);
+    ab_session(const ab_settings& settings, std::ostream& out);
     int run();
 
   private:
     bool open(const scene_ask& ask) const;
     bool run_round(int round);
+    bool take_round(int round, const process_result (&results)[4]);
     bool run_process(char side, int round, int position, const std::vector<std::string>& scenes,
                      process_result& result);
-    std::vector<std::string> process_arguments(const ab_side& side, const std::vector<std::string>& scenes,
-                                               const std::string& csv) const;
+    std::vector<std::string> process_arguments(const ab_side& side,
+                                               const std::vector<std::string>& scenes) const;
+    report_model record() const;
     void print_intro() const;
-    void print_results() const;
-    bool write_csv() const;
-    bool write_ab_report() const;
-    int gate() const;
+    void print_results(const report_model& record) const;
+    bool write_csv(const report_model& record) const;
+    int gate(const report_model& record) const;
 
-    const bench_options& options;
+    const ab_settings& settings;
     std::ostream& out;
     std::vector<scene_ask> asks;
     std::vector<scene_track> tracks;
     provenance a_origin, b_origin;
     scratch_folder scratch;
-    int failure = 0;
+    int failure = status_ok;
 };
 
-ab_session::ab_session(const bench_options& options, std::ostream& out) : options(options), out(out) {
-    const ab_stopping rule{options.min_rounds, options.max_rounds, options.threshold / percent};
-    std::vector<scene_request> requests = options.scenes;
+ab_session::ab_session(const ab_settings& settings, std::ostream& out) : settings(settings), out(out) {
+    const ab_stopping rule{settings.min_rounds, settings.max_rounds, settings.threshold / percent};
+    std::vector<scene_request> requests = settings.scenes;
     if (requests.empty()) {
         for (const scene_info& s : scene_catalogue())
             requests.push_back(scene_request{s.name, {}});
@@ -183,7 +160,7 @@ ab_session::ab_session(const bench_options& options, std::ostream& out) : option
             if (known)
                 continue;
             ask.labels.push_back(run.label);
-            tracks.push_back(scene_track{run.label, ab_sequence(rule), {}, {}});
+            tracks.push_back(scene_track{run.label, ab_sequence(rule)});
         }
         if (!ask.labels.empty())
             asks.push_back(ask);
@@ -198,13 +175,13 @@ bool ab_session::open(const scene_ask& ask) const {
 }
 
 int ab_session::run() {
-    if (!scratch.ok()) {
+    if (scratch.path.empty()) {
         std::cerr << "tarnwick-bench: cannot make a folder for the processes' results in TMPDIR or /tmp"
                   << std::endl;
-        return 1;
+        return status_failure;
     }
     print_intro();
-    for (int round = 1; round <= options.max_rounds; ++round) {
+    for (int round = 1; round <= settings.max_rounds; ++round) {
         if (!run_round(round))
             return failure;
         if (round == 1) {
@@ -218,11 +195,12 @@ int ab_session::run() {
         if (still == 0)
             break;
     }
-    print_results();
-    const bool written = write_csv();
-    if (!write_ab_report() || !written)
-        return 1;
-    return gate();
+    const report_model made = record();
+    print_results(made);
+    const bool written = write_csv(made);
+    if (!(settings.report_dir.empty() || write_report(settings.report_dir, made)) || !written)
+        return status_failure;
+    return gate(made);
 }
 
 // Four processes with the scenes still open; each open scene gets the round's four medians.
@@ -241,6 +219,10 @@ bool ab_session::run_round(int round) {
         a_origin = results[0].origin;
         b_origin = results[1].origin;
     }
+    return take_round(round, results);
+}
+
+bool ab_session::take_round(int round, const process_result (&results)[4]) {
     for (scene_track& t : tracks) {
         if (!t.sequence.open())
             continue;
@@ -252,11 +234,10 @@ bool ab_session::run_round(int round) {
             if (found == results[position].medians.end()) {
                 std::cerr << "tarnwick-bench: " << round_order[position] << " in round " << round
                           << " measured no " << t.label << std::endl;
-                failure = 1;
+                failure = status_failure;
                 return false;
             }
             *slots[position] = found->second;
-            (round_order[position] == 'A' ? t.a_medians : t.b_medians).push_back(found->second);
         }
         t.sequence.add(measured);
     }
@@ -264,96 +245,108 @@ bool ab_session::run_round(int round) {
 }
 
 std::vector<std::string> ab_session::process_arguments(const ab_side& side,
-                                                       const std::vector<std::string>& scenes,
-                                                       const std::string& csv) const {
+                                                       const std::vector<std::string>& scenes) const {
     std::vector<std::string> args;
     for (const std::string& scene : scenes) {
         args.push_back("--scene");
         args.push_back(scene);
     }
     char seed[32];
-    std::snprintf(seed, sizeof seed, "%u", options.seed);
+    std::snprintf(seed, sizeof seed, "%u", settings.seed);
     const std::vector<std::string> common = {
-        "--frames", std::to_string(options.frames),
-        "--warmup", std::to_string(options.warmup),
-        "--size",   std::to_string(options.width) + "x" + std::to_string(options.height),
+        "--frames", std::to_string(settings.frames),
+        "--warmup", std::to_string(settings.warmup),
+        "--size",   std::to_string(settings.width) + "x" + std::to_string(settings.height),
         "--seed",   seed};
     args.insert(args.end(), common.begin(), common.end());
-    if (options.fixed_dt > 0.0) {
+    if (settings.fixed_dt > 0.0) {
         char dt[32];
-        std::snprintf(dt, sizeof dt, "%.17g", options.fixed_dt);
+        std::snprintf(dt, sizeof dt, "%.17g", settings.fixed_dt);
         args.insert(args.end(), {"--fixed-dt", dt});
     }
-    if (options.headless)
+    if (settings.headless)
         args.push_back("--headless");
-    // The side's own options come after the common ones, so that they win; the results file comes last.
+    // The side's own options come after the common ones, so that they win; the report comes last.
     args.insert(args.end(), side.args.begin(), side.args.end());
-    args.insert(args.end(), {"--csv", csv});
     return args;
 }
 
 bool ab_session::run_process(char side, int round, int position, const std::vector<std::string>& scenes,
                              process_result& result) {
-    const ab_side& s = side == 'A' ? options.a_side : options.b_side;
+    const ab_side& s = side == 'A' ? settings.a_side : settings.b_side;
     const std::string name = "round" + std::to_string(round) + "-" + std::to_string(position + 1) + side;
     child_request request;
-    request.program = s.bench.empty() ? own_program() : s.bench;
-    request.arguments = process_arguments(s, scenes, scratch.file(name + ".csv"));
+    request.program = s.bench.empty() ? own_executable() : s.bench;
+    request.arguments = process_arguments(s, scenes);
     request.environment = s.env;
     request.output_file = scratch.file(name + ".out");
     request.error_file = scratch.file(name + ".err");
-    const child_result ran = run_child(request);
+    const bench_child ran = run_bench_child(request, scratch.file(name + "-report"));
     const std::string who = std::string(1, side) + " in round " + std::to_string(round);
-    if (!ran.started) {
-        std::cerr << "tarnwick-bench: " << who << ": " << ran.error << std::endl;
-        failure = 1;
+    std::string error;
+    if (!ran.child.started) {
+        std::cerr << "tarnwick-bench: " << who << ": " << ran.child.error << std::endl;
+        failure = status_failure;
         return false;
     }
-    if (ran.status != 0) {
+    if (ran.child.status != status_ok) {
         std::cerr << "tarnwick-bench: " << who << " (" << request.program << ") ended with status "
-                  << ran.status << tail_of(request.error_file) << std::endl;
-        failure = ran.status == bad_options_status ? bad_options_status : 1;
+                  << ran.child.status << tail_of(request.error_file) << std::endl;
+        failure = ran.child.status == status_bad_options ? status_bad_options : status_failure;
         return false;
     }
-    const std::string error = read_process_csv(request.arguments.back(), result);
+    error = ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
     if (!error.empty()) {
         std::cerr << "tarnwick-bench: " << who << " " << error << std::endl;
-        failure = 1;
+        failure = status_failure;
         return false;
     }
     return true;
 }
 
-void ab_session::print_intro() const {
-    const auto side = [](const ab_side& s) {
-        return (s.bench.empty() ? std::string("this bench") : s.bench) + joined(s.env) + joined(s.args);
-    };
-    out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
-        << options.frames << " frames after " << options.warmup << " warm-up, " << options.width << "x"
-        << options.height << ")\nA: " << side(options.a_side) << "\nB: " << side(options.b_side)
-        << "\nper scene: B's median frame time over A's, its 95% interval over the rounds (from "
-        << options.min_rounds << " to " << options.max_rounds << "), the verdict against "
-        << options.threshold << "%" << std::endl;
+report_model ab_session::record() const {
+    std::vector<ab_scene_comparison> scenes;
+    for (const scene_track& t : tracks)
+        scenes.push_back({t.label, ab_comparison(t.sequence, settings.threshold)});
+    return ab_report(a_origin, b_origin, scenes, settings.fail_slower, settings.command_line);
 }
 
-void ab_session::print_results() const {
+void ab_session::print_intro() const {
+    const auto side = [](const ab_side& s) {
+        std::string text = s.bench.empty() ? std::string("this bench") : s.bench;
+        for (const std::vector<std::string>* words : {&s.env, &s.args}) {
+            for (const std::string& w : *words)
+                text += " " + w;
+        }
+        return text;
+    };
+    out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
+        << settings.frames << " frames after " << settings.warmup << " warm-up, " << settings.width << "x"
+        << settings.height << ")\nA: " << side(settings.a_side) << "\nB: " << side(settings.b_side)
+        << "\nper scene: B's median frame time over A's, its 95% interval over the rounds (from "
+        << settings.min_rounds << " to " << settings.max_rounds << "), the verdict against "
+        << settings.threshold << "%" << std::endl;
+}
+
+void ab_session::print_results(const report_model& made) const {
     char line[256];
     std::snprintf(line, sizeof line, "%-*s %7s %7s %7s %7s  %s", label_width, "scene", "B/A", "low", "high",
                   "rounds", "verdict");
     out << line << "\n";
-    for (const scene_track& t : tracks) {
-        const ratio_estimate e = t.sequence.estimate();
-        const std::string low = e.has_interval ? fixed(e.low, 3) : "-";
-        const std::string high = e.has_interval ? fixed(e.high, 3) : "-";
-        std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, t.label.c_str(), e.ratio,
-                      low.c_str(), high.c_str(), e.rounds, ab_verdict_name(t.sequence.verdict()));
+    for (const report_scene& s : made.scenes) {
+        const report_comparison& c = *s.comparison;
+        const std::string low = c.ratio_interval ? interval_end(c, false, 3) : "-";
+        const std::string high = c.ratio_interval ? interval_end(c, true, 3) : "-";
+        std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, s.label.c_str(), c.ratio,
+                      low.c_str(), high.c_str(), c.rounds, verdict_word(c.verdict));
         out << line << "\n";
     }
     out.flush();
 }
 
-bool ab_session::write_csv() const {
-    if (options.csv.empty())
+// --csv: an export of the record, a row per scene with each side's provenance.
+bool ab_session::write_csv(const report_model& made) const {
+    if (settings.csv.empty())
         return true;
     std::vector<std::string> names = {"scene",   "ratio",         "low",      "high",    "rounds",
                                       "verdict", "threshold_pct", "a_p50_ms", "b_p50_ms"};
@@ -361,67 +354,71 @@ bool ab_session::write_csv() const {
         for (const auto& field : provenance_fields(provenance()))
             names.push_back(side + field.first);
     }
-    std::ofstream csv(options.csv);
-    csv << csv_join(names) << "\n";
-    for (const scene_track& t : tracks) {
-        const ratio_estimate e = t.sequence.estimate();
-        std::vector<std::string> row = {t.label,
-                                        fixed(e.ratio, 4),
-                                        e.has_interval ? fixed(e.low, 4) : "",
-                                        e.has_interval ? fixed(e.high, 4) : "",
-                                        std::to_string(e.rounds),
-                                        ab_verdict_name(t.sequence.verdict()),
-                                        fixed(options.threshold, 2),
-                                        fixed(percentile(t.a_medians, 50.0), 4),
-                                        fixed(percentile(t.b_medians, 50.0), 4)};
-        for (const provenance* origin : {&a_origin, &b_origin}) {
-            for (const auto& field : provenance_fields(*origin))
+    std::string text = csv_join(names) + "\n";
+    for (const report_scene& s : made.scenes) {
+        const report_comparison& c = *s.comparison;
+        std::vector<std::string> row = {s.label,
+                                        fixed(c.ratio, 4),
+                                        interval_end(c, false, 4),
+                                        interval_end(c, true, 4),
+                                        std::to_string(c.rounds),
+                                        verdict_word(c.verdict),
+                                        fixed(c.threshold_percent, 2),
+                                        fixed(c.base_ms, 4),
+                                        fixed(c.new_ms, 4)};
+        for (const report_origin& origin : made.origins) {
+            for (const auto& field : provenance_fields(origin.where))
                 row.push_back(field.second);
         }
-        csv << csv_join(row) << "\n";
+        text += csv_join(row) + "\n";
     }
-    csv.close();
-    if (!csv) {
-        std::cerr << "tarnwick-bench: cannot write " << options.csv << std::endl;
-        return false;
-    }
-    return true;
+    return write_text(settings.csv, text);
 }
 
-bool ab_session::write_ab_report() const {
-    if (options.report_dir.empty())
-        return true;
-    std::vector<ab_scene_rounds> scenes;
-    for (const scene_track& t : tracks)
-        scenes.push_back({t.label, t.sequence.measured_rounds()});
-    return write_report(options.report_dir, ab_report(a_origin, b_origin, scenes, options.threshold,
-                                                      options.fail_slower, options.command_line));
-}
-
-// Under --fail-slower: 4 when a scene is slower beyond the limit, else 5 when one cannot be judged.
-int ab_session::gate() const {
-    if (options.fail_slower < 0.0)
-        return 0;
+// Under --fail-slower, from the record's "slower-than" checks: 4 when a scene is slower beyond the limit,
+// else 5 when one cannot be judged.
+int ab_session::gate(const report_model& made) const {
     std::string too_slow, unjudged;
-    for (const scene_track& t : tracks) {
-        const ab_verdict v = t.sequence.verdict();
-        const double slowdown = (t.sequence.estimate().ratio - 1.0) * percent;
-        if (v == ab_verdict::slower && slowdown > options.fail_slower)
-            too_slow += (too_slow.empty() ? "" : ", ") + t.label;
-        if (v == ab_verdict::inconclusive || v == ab_verdict::unknown)
-            unjudged += (unjudged.empty() ? "" : ", ") + t.label;
+    for (const report_scene& s : made.scenes) {
+        for (const report_check& c : s.checks) {
+            if (!c.failed)
+                continue;
+            std::string& list = c.verdict == report_verdict::slower ? too_slow : unjudged;
+            list += (list.empty() ? "" : ", ") + s.label;
+        }
     }
     if (!too_slow.empty())
-        out << "slower by more than " << options.fail_slower << "% of A's frame time: " << too_slow << "\n";
+        out << "slower by more than " << settings.fail_slower << "% of A's frame time: " << too_slow << "\n";
     if (!unjudged.empty())
         out << "cannot judge with --fail-slower (the interval reaches across the threshold; more rounds may "
                "settle it): "
             << unjudged << "\n";
     out.flush();
-    return !too_slow.empty() ? 4 : !unjudged.empty() ? 5 : 0;
+    return !too_slow.empty() ? status_slower : !unjudged.empty() ? status_cannot_judge : status_ok;
 }
 } // namespace
 
-int run_ab(const bench_options& options, std::ostream& out) { return ab_session(options, out).run(); }
+report_comparison ab_comparison(const ab_sequence& sequence, double threshold_percent) {
+    const ratio_estimate e = sequence.estimate();
+    report_comparison c;
+    c.measure = comparison_measure::median_frame_time;
+    c.ratio = e.ratio;
+    if (e.has_interval)
+        c.ratio_interval = std::make_pair(e.low, e.high);
+    c.verdict = verdict_of(sequence.verdict());
+    c.rounds = e.rounds;
+    c.threshold_percent = threshold_percent;
+    std::vector<double> a_ms, b_ms;
+    for (const ab_round& r : sequence.measured_rounds()) {
+        c.round_ms.push_back({r.a_first, r.b_first, r.b_second, r.a_second});
+        a_ms.insert(a_ms.end(), {r.a_first, r.a_second});
+        b_ms.insert(b_ms.end(), {r.b_first, r.b_second});
+    }
+    c.base_ms = percentile(a_ms, 50.0);
+    c.new_ms = percentile(b_ms, 50.0);
+    return c;
+}
+
+int run_ab(const ab_settings& settings, std::ostream& out) { return ab_session(settings, out).run(); }
 
 } // namespace tarnwick::bench

@@ -1,6 +1,8 @@
 // Starting another program and waiting for it: posix_spawn with an explicit argument list and environment.
 #include "runners/child_process.h"
 
+#include "record/report_json.h"
+
 #include <cctype>
 #include <chrono>
 #include <csignal>
@@ -8,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sstream>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -136,6 +139,19 @@ child_result run_child(const child_request& request) {
     const int status = wait_for(pid, request.time_limit_seconds, result.timed_out);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : signal_status_base + WTERMSIG(status);
     return result;
+}
+
+bench_child run_bench_child(child_request request, const std::string& report_dir) {
+    std::error_code e;
+    std::filesystem::remove_all(report_dir, e);
+    request.arguments.insert(request.arguments.end(),
+                             {"--report", std::filesystem::absolute(report_dir, e).string()});
+    bench_child ran{run_child(request), std::nullopt, ""};
+    report_model report;
+    ran.report_error = read_report(std::filesystem::path(report_dir) / "report.json", report);
+    if (ran.report_error.empty())
+        ran.report = report;
+    return ran;
 }
 
 } // namespace tarnwick::bench

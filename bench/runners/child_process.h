@@ -2,6 +2,9 @@
 // posix_spawn with an explicit argument list and environment, never a shell. No GL.
 #pragma once
 
+#include "record/report_model.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,18 @@ struct child_result {
 
 // Runs the child to its end; standard input is /dev/null.
 child_result run_child(const child_request& request);
+
+// A child bench's run and the report it handed back: its report.json, the only channel read back (its
+// standard output is kept for people only). No report when it wrote none or one that cannot be read.
+struct bench_child {
+    child_result child;
+    std::optional<report_model> report;
+    // Why there is no report.
+    std::string report_error;
+};
+// Runs the bench with "--report report_dir" after its arguments (a report from before removed first) and
+// reads the report it wrote there.
+bench_child run_bench_child(child_request request, const std::string& report_dir);
 // environment with the assignments laid over it, as run_child gives it to the child.
 std::vector<std::string> merged_environment(const std::vector<std::string>& environment,
                                             const std::vector<std::string>& assignments);

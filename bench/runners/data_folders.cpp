@@ -36,6 +36,13 @@ std::string data_folder_for(const std::string& bench_path) {
     return std::string();
 }
 
+std::string reference_folder_for(const std::string& bench_path) {
+    const std::string data = data_folder_for(bench_path);
+    std::error_code ignored;
+    const std::filesystem::path references = std::filesystem::path(data) / "references";
+    return !data.empty() && std::filesystem::is_directory(references, ignored) ? references.string() : "";
+}
+
 std::string own_executable() {
     std::error_code error;
     const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);

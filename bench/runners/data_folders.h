@@ -18,6 +18,9 @@ std::string missing_data_message(const std::string& folder, const std::string& d
 // The folder holding the data for the bench at bench_path: the bench's own folder (a build directory) or
 // ../share/tarnwick from it (an install in PREFIX/bin); empty when neither holds all three folders.
 std::string data_folder_for(const std::string& bench_path);
+// The reference pictures installed beside that data (DATA/references), for --reference and --drivers; empty
+// when there are none.
+std::string reference_folder_for(const std::string& bench_path);
 // This process's executable, through /proc; empty where that cannot be read.
 std::string own_executable();
 

@@ -2,29 +2,22 @@
 #include "runners/driver_matrix.h"
 
 #include "record/csv_fields.h"
+#include "runners/exit_status.h"
 #include "stats/frame_summary.h"
 #include "runners/planted_faults.h"
 #include "scenes/scene_plan.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <numeric>
 
 namespace tarnwick::bench {
 
 namespace {
-constexpr int renderer_status = 6;
-constexpr int reference_status = 3;
-constexpr int failure_status = 1;
+// The check a reference comparison makes in a bench's report.
+constexpr char reference_check[] = "reference";
 constexpr int label_width = 42;
 constexpr int driver_width = 10;
 constexpr int cell_width = 10;
-
-const std::string renderer_prefix = "GL_RENDERER: ";
-const std::string version_prefix = "GL_VERSION:  ";
-const std::string reference_prefix = "reference ";
-
-bool starts_with(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
 std::string padded(const std::string& text, int width) {
     return text.size() >= size_t(width) ? text + " " : text + std::string(size_t(width) - text.size(), ' ');
@@ -37,6 +30,29 @@ std::string reference_word(const scene_outcome& s) { return !s.checked ? "none" 
 const char* state_word(driver_state s) {
     static const char* const words[] = {"ran", "skipped", "failed"};
     return words[int(s)];
+}
+
+// A scene of a driver's report: its reference verdict (a check of that name) and its runs' mean FPS.
+scene_outcome outcome_of(const report_scene& s) {
+    scene_outcome outcome{s.label, false, false, -1.0};
+    for (const report_check& c : s.checks) {
+        if (c.name == reference_check) {
+            outcome.checked = true;
+            outcome.ok = !c.failed;
+        }
+    }
+    if (!s.runs.empty()) {
+        outcome.mean_fps = 0.0;
+        for (const report_run& r : s.runs)
+            outcome.mean_fps += r.summary.mean_fps / double(s.runs.size());
+    }
+    return outcome;
+}
+
+bool reference_failed(const report_model& report, const std::string& label) {
+    const auto scene = std::find_if(report.scenes.begin(), report.scenes.end(),
+                                    [&](const report_scene& s) { return s.label == label; });
+    return scene != report.scenes.end() && outcome_of(*scene).checked && !outcome_of(*scene).ok;
 }
 
 void print_driver(const driver_outcome& d, std::ostream& out) {
@@ -74,29 +90,6 @@ const driver_choice* find_driver(const std::string& name) {
     return nullptr;
 }
 
-bench_transcript read_transcript(std::istream& in) {
-    bench_transcript t;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (starts_with(line, renderer_prefix)) {
-            t.renderer = line.substr(renderer_prefix.size());
-        } else if (starts_with(line, version_prefix)) {
-            t.gl_version = line.substr(version_prefix.size());
-        } else if (starts_with(line, reference_prefix)) {
-            const size_t colon = line.find(": ", reference_prefix.size());
-            if (colon == std::string::npos)
-                continue;
-            const std::string verdict = line.substr(colon + 2);
-            if (starts_with(verdict, "none"))
-                continue;
-            const bool ok = line.size() >= 4 && line.compare(line.size() - 4, 4, ": ok") == 0;
-            t.references.emplace_back(line.substr(reference_prefix.size(), colon - reference_prefix.size()),
-                                      ok);
-        }
-    }
-    return t;
-}
-
 int driver_outcome::scenes_ok() const {
     return int(std::count_if(scenes.begin(), scenes.end(),
                              [](const scene_outcome& s) { return s.checked && s.ok; }));
@@ -107,52 +100,45 @@ int driver_outcome::scenes_failed() const {
                              [](const scene_outcome& s) { return s.checked && !s.ok; }));
 }
 
-driver_outcome judge_driver_run(const std::string& driver, int status, const bench_transcript& transcript,
-                                const std::string& error, const run_table& fps) {
+driver_outcome judge_driver_run(const std::string& driver, const bench_child& run, const std::string& error) {
     driver_outcome d;
     d.driver = driver;
-    d.renderer = transcript.renderer;
-    d.gl_version = transcript.gl_version;
-    if (status == renderer_status || transcript.renderer.empty()) {
+    const int status = run.child.status;
+    if (status == status_other_renderer) {
         d.state = driver_state::skipped;
-        d.reason = error.empty() ? "no OpenGL context (status " + std::to_string(status) + ")" : error;
+        d.reason =
+            error.empty() ? "not the renderer asked for (status " + std::to_string(status) + ")" : error;
         return d;
     }
-    if (status != 0 && status != reference_status) {
-        d.state = driver_state::failed;
-        d.reason = "status " + std::to_string(status) + (error.empty() ? "" : ": " + error);
-    } else {
-        d.state = driver_state::ran;
+    const bool finished = status == status_ok || status == status_reference_differs;
+    d.state = finished && run.report ? driver_state::ran : driver_state::failed;
+    if (d.state == driver_state::failed)
+        d.reason = "status " + std::to_string(status) + (error.empty() ? "" : ": " + error) +
+                   (finished ? " (no report: " + run.report_error + ")" : "");
+    // A run that failed after writing its report (GL errors, shots left) still shows what it measured.
+    if (!run.report)
+        return d;
+    d.report = *run.report;
+    if (!d.report.origins.empty()) {
+        d.renderer = d.report.origins.front().where.renderer;
+        d.gl_version = d.report.origins.front().where.gl_version;
     }
-    for (const std::string& label : fps.scenes) {
-        const std::vector<double>& runs = *fps.runs_of(label);
-        d.scenes.push_back(
-            {label, false, false, std::accumulate(runs.begin(), runs.end(), 0.0) / double(runs.size())});
-    }
-    for (const auto& [label, ok] : transcript.references) {
-        auto it = std::find_if(d.scenes.begin(), d.scenes.end(),
-                               [&](const scene_outcome& s) { return s.label == label; });
-        if (it == d.scenes.end())
-            it = d.scenes.insert(d.scenes.end(), scene_outcome{label, false, false, -1.0});
-        it->checked = true;
-        it->ok = ok;
-    }
+    for (const report_scene& s : d.report.scenes)
+        d.scenes.push_back(outcome_of(s));
     return d;
 }
 
-fault_verdict judge_fault_run(int status, const bench_transcript& transcript,
-                              const std::vector<std::string>& labels) {
-    if (status == renderer_status || transcript.renderer.empty())
+fault_verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& labels) {
+    const int status = run.child.status;
+    if (status == status_other_renderer)
         return fault_verdict::skipped;
-    if (status != 0 && status != reference_status)
+    if ((status != status_ok && status != status_reference_differs) || !run.report)
         return fault_verdict::error;
     for (const std::string& label : labels) {
-        const auto it = std::find_if(transcript.references.begin(), transcript.references.end(),
-                                     [&](const std::pair<std::string, bool>& r) { return r.first == label; });
-        if (it == transcript.references.end() || it->second)
+        if (!reference_failed(*run.report, label))
             return fault_verdict::missed;
     }
-    return status == reference_status ? fault_verdict::caught : fault_verdict::missed;
+    return status == status_reference_differs ? fault_verdict::caught : fault_verdict::missed;
 }
 
 std::vector<std::string> fault_labels(const std::string& fault_name) {
@@ -180,7 +166,7 @@ int matrix_status(const driver_matrix& matrix) {
             missed |= v == fault_verdict::missed;
         }
     }
-    return failed ? failure_status : missed ? reference_status : 0;
+    return failed ? status_failure : missed ? status_reference_differs : status_ok;
 }
 
 std::vector<std::string> without_options(const std::vector<std::string>& args,
@@ -214,11 +200,8 @@ void print_matrix(const driver_matrix& matrix, std::ostream& out) {
         out << padded(d.driver, cell_width);
     out << "\n";
     for (const fault_outcome& f : matrix.faults) {
-        const planted_fault* fault = find_fault(f.fault);
-        std::string scenes;
-        for (const std::string& s : fault->scenes)
-            scenes += (scenes.empty() ? "" : " ") + s;
-        out << padded(f.fault, label_width - driver_width) << padded(scenes, driver_width + 4);
+        out << padded(f.fault, label_width - driver_width)
+            << padded(scenes_text(*find_fault(f.fault)), driver_width + 4);
         for (fault_verdict v : f.verdicts)
             out << padded(verdict_word(v), cell_width);
         out << "\n";
@@ -248,10 +231,8 @@ void write_faults_csv(const driver_matrix& matrix, std::ostream& out) {
     out << csv_join(header) << "\n";
     for (const fault_outcome& f : matrix.faults) {
         const planted_fault* fault = find_fault(f.fault);
-        std::string scenes;
-        for (const std::string& s : fault->scenes)
-            scenes += (scenes.empty() ? "" : " ") + s;
-        std::vector<std::string> row = {f.fault, fault->what, std::string("shaders/") + fault->file, scenes};
+        std::vector<std::string> row = {f.fault, fault->what, std::string("shaders/") + fault->file,
+                                        scenes_text(*fault)};
         for (fault_verdict v : f.verdicts)
             row.push_back(verdict_word(v));
         out << csv_join(row) << "\n";
@@ -271,10 +252,7 @@ void print_matrix_catalogue(std::ostream& out) {
     out << "planted faults (--drivers DIR --fault NAME), each failing the scenes named:\n";
     for (const planted_fault& f : planted_faults()) {
         out << "  " << padded(f.name, label_width - driver_width - 2) << "shaders/" << f.file << ": "
-            << f.what << " (";
-        for (size_t i = 0; i < f.scenes.size(); ++i)
-            out << (i ? " " : "") << f.scenes[i];
-        out << ")\n";
+            << f.what << " (" << scenes_text(f) << ")\n";
     }
 }
 

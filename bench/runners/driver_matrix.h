@@ -2,9 +2,8 @@
 // every planted fault on each. Its results as plain data, the printed table and the CSV files. No GL.
 #pragma once
 
-#include "runners/run_comparison.h"
+#include "runners/child_process.h"
 
-#include <istream>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -25,15 +24,6 @@ struct driver_choice {
 const std::vector<driver_choice>& driver_choices();
 const driver_choice* find_driver(const std::string& name);
 
-// What a child bench printed: its driver's strings, and each reference line's label and verdict (scenes
-// without a reference are left out).
-struct bench_transcript {
-    std::string renderer;
-    std::string gl_version;
-    std::vector<std::pair<std::string, bool>> references;
-};
-bench_transcript read_transcript(std::istream& out);
-
 enum class driver_state { ran, skipped, failed };
 
 struct scene_outcome {
@@ -53,6 +43,8 @@ struct driver_outcome {
     std::string renderer;
     std::string gl_version;
     std::vector<scene_outcome> scenes;
+    // The report its run handed back; without origins when there is none.
+    report_model report = {};
     int scenes_ok() const;
     int scenes_failed() const;
 };
@@ -70,14 +62,13 @@ struct driver_matrix {
     std::vector<fault_outcome> faults;
 };
 
-// A driver's run from the child's exit status, what it printed (transcript, the reason it gave on standard
-// error) and its results file's FPS. Status 6 (another renderer) and a run that never had a context are
-// skipped; 0 and 3 ran; anything else failed.
-driver_outcome judge_driver_run(const std::string& driver, int status, const bench_transcript& transcript,
-                                const std::string& error, const run_table& fps);
-// A fault run: caught when the bench ended with status 3 and every one of labels failed its reference.
-fault_verdict judge_fault_run(int status, const bench_transcript& transcript,
-                              const std::vector<std::string>& labels);
+// A driver's run from what its child bench handed back (exit status and report) and the reason it gave on
+// standard error. Status 6 (another renderer, or no context to match) is skipped; 0 and 3 with a report
+// ran; anything else failed. Its scenes and reference verdicts come from the report, where there is one.
+driver_outcome judge_driver_run(const std::string& driver, const bench_child& run, const std::string& error);
+// A fault run: caught when the bench ended with status 3 and its report has every one of labels failing
+// its reference.
+fault_verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& labels);
 // The run labels of the fault's scenes, as the bench's table names them.
 std::vector<std::string> fault_labels(const std::string& fault_name);
 

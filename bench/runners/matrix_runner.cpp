@@ -1,12 +1,13 @@
 // Runs the driver matrix through child benches (posix_spawn), keeping what each printed and drew.
 #include "runners/matrix_runner.h"
 
-#include "runners/child_process.h"
-#include "runners/planted_faults.h"
 #include "images/reference_check.h"
 #include "record/report_files.h"
-#include "record/report_json.h"
 #include "record/report_modes.h"
+#include "runners/child_process.h"
+#include "runners/data_folders.h"
+#include "runners/exit_status.h"
+#include "runners/planted_faults.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -25,16 +26,15 @@ constexpr fs::perms runtime_dir_mode = fs::perms::owner_all;
 // The matrix's own options, never passed on.
 const std::vector<std::string> matrix_options = {"--drivers",         "--driver", "--fault", "--reference",
                                                  "--expect-renderer", "--csv",    "--report"};
-// What a fault run sets itself: one frame of the fault's scenes.
 // Long enough for every scene on the slowest driver; only a driver that hangs reaches them.
 constexpr int driver_run_limit = 3600;
 constexpr int fault_run_limit = 600;
-
+// What a fault run sets itself: one frame of the fault's scenes.
 const std::vector<std::string> run_length_options = {"--scene",  "--frames",     "--warmup",
                                                      "--repeat", "--frames-csv", "--screenshot"};
 
 struct matrix_context {
-    const bench_options& options;
+    const matrix_settings& settings;
     std::vector<std::string> passed_on;
     std::string self;
     fs::path out_dir;
@@ -60,111 +60,88 @@ std::string child_reason(const fs::path& file) {
     return first == last || first.rfind(program, 0) == 0 ? last : last + " (first: " + first + ")";
 }
 
-bench_transcript transcript_of(const fs::path& file) {
-    std::ifstream in(file);
-    return read_transcript(in);
-}
-
 // A fresh copy of the references in dir, so that a failing run's pictures land there; false when it fails.
 bool copy_references(const matrix_context& m, const fs::path& dir) {
     std::error_code e;
     fs::remove_all(dir, e);
     fs::create_directories(dir.parent_path(), e);
-    fs::copy(m.options.reference_dir, dir, fs::copy_options::recursive, e);
+    fs::copy(m.settings.reference_dir, dir, fs::copy_options::recursive, e);
     if (e)
-        std::cerr << "tarnwick-bench: cannot copy " << m.options.reference_dir << " to " << dir.string()
+        std::cerr << "tarnwick-bench: cannot copy " << m.settings.reference_dir << " to " << dir.string()
                   << ": " << e.message() << std::endl;
     return !e;
 }
 
-child_request child_for(const matrix_context& m, const driver_choice& driver, const fs::path& references) {
+// A child bench on driver whose files lie in folder, named with prefix: its copy of the references
+// (PREFIXreferences, so that a failing run's pictures land there), its output (PREFIXout.txt, kept for
+// people), its standard error (PREFIXerr.txt) and its report (PREFIXreport/). arguments come after those
+// the matrix passes on, with every one of drop left out; a directory, when given, is its working directory.
+struct matrix_child {
+    fs::path folder;
+    std::string prefix;
+    std::vector<std::string> drop, arguments;
+    std::string directory;
+    int time_limit;
+    std::string file(const char* name) const { return (folder / (prefix + name)).string(); }
+};
+
+// Runs it; not started, with the reason in its error, when the references cannot be copied.
+bench_child run_matrix_child(const matrix_context& m, const driver_choice& driver, const matrix_child& c) {
+    if (!copy_references(m, c.file("references")))
+        return {{false, -1, "cannot copy the references", false}, std::nullopt, ""};
     child_request request;
     request.program = m.self;
-    request.arguments = m.passed_on;
+    request.arguments = without_options(m.passed_on, c.drop);
     request.arguments.insert(request.arguments.end(), {"--expect-renderer", driver.renderer_pattern,
-                                                       "--reference", fs::absolute(references).string()});
+                                                       "--reference", c.file("references")});
+    request.arguments.insert(request.arguments.end(), c.arguments.begin(), c.arguments.end());
     request.environment = driver.environment;
     if (driver.needs_runtime_dir)
         request.environment.push_back("XDG_RUNTIME_DIR=" + m.runtime_dir);
-    return request;
+    request.directory = c.directory;
+    request.output_file = c.file("out.txt");
+    request.error_file = c.file("err.txt");
+    request.time_limit_seconds = c.time_limit;
+    return run_bench_child(request, c.file("report"));
 }
 
 driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) {
-    const fs::path dir = m.out_dir / driver.name;
-    const fs::path results = dir / "results.csv";
-    std::error_code e;
-    // Results and a report from before must not stand in for this run's.
-    fs::remove(results, e);
-    fs::remove_all(dir / "report", e);
-    if (!copy_references(m, dir / "references"))
-        return {driver.name, driver_state::failed, "cannot copy the references", "", "", {}};
-    child_request request = child_for(m, driver, dir / "references");
-    request.arguments.insert(request.arguments.end(), {"--csv", fs::absolute(results).string()});
-    // Its own report, which the matrix's report gathers.
-    if (!m.options.report_dir.empty())
-        request.arguments.insert(request.arguments.end(),
-                                 {"--report", fs::absolute(dir / "report").string()});
-    request.output_file = (dir / "out.txt").string();
-    request.time_limit_seconds = driver_run_limit;
-    request.error_file = (dir / "err.txt").string();
-    const child_result child = run_child(request);
-    if (!child.started)
-        return {driver.name, driver_state::failed, child.error, "", "", {}};
-    run_table fps;
-    std::ifstream csv(results);
-    if (csv)
-        read_run_table(csv, fps);
-    return judge_driver_run(driver.name, child.status, transcript_of(request.output_file),
-                            child.timed_out ? "killed after " + std::to_string(driver_run_limit) + " s"
-                                            : child_reason(request.error_file),
-                            fps);
+    const matrix_child c{m.out_dir / driver.name, "", {}, {}, "", driver_run_limit};
+    const bench_child run = run_matrix_child(m, driver, c);
+    if (!run.child.started)
+        return {driver.name, driver_state::failed, run.child.error, "", "", {}};
+    return judge_driver_run(driver.name, run,
+                            run.child.timed_out ? "killed after " + std::to_string(driver_run_limit) + " s"
+                                                : child_reason(c.file("err.txt")));
 }
 
+// One frame of the fault's scenes, in the fault's folder, where the planted shaders are.
 fault_verdict run_fault(const matrix_context& m, const planted_fault& fault, const driver_choice& driver,
                         const fs::path& folder) {
-    const fs::path references = folder / (std::string(driver.name) + "-references");
-    if (!copy_references(m, references))
-        return fault_verdict::error;
-    child_request request = child_for(m, driver, references);
-    request.arguments = without_options(request.arguments, run_length_options);
+    matrix_child c{folder,         std::string(driver.name) + "-", run_length_options, {}, folder.string(),
+                   fault_run_limit};
     for (const std::string& scene : fault.scenes)
-        request.arguments.insert(request.arguments.end(), {"--scene", scene});
-    request.arguments.insert(request.arguments.end(), {"--frames", "1", "--warmup", "0"});
-    request.directory = folder.string();
-    request.time_limit_seconds = fault_run_limit;
-    request.output_file = (folder / (std::string(driver.name) + "-out.txt")).string();
-    request.error_file = (folder / (std::string(driver.name) + "-err.txt")).string();
-    const child_result child = run_child(request);
-    if (!child.started)
-        return fault_verdict::error;
-    return judge_fault_run(child.status, transcript_of(request.output_file), fault_labels(fault.name));
+        c.arguments.insert(c.arguments.end(), {"--scene", scene});
+    c.arguments.insert(c.arguments.end(), {"--frames", "1", "--warmup", "0"});
+    const bench_child run = run_matrix_child(m, driver, c);
+    return run.child.started ? judge_fault_run(run, fault_labels(fault.name)) : fault_verdict::error;
 }
 
-std::vector<const driver_choice*> chosen_drivers(const bench_options& options) {
-    std::vector<const driver_choice*> chosen;
-    for (const driver_choice& d : driver_choices()) {
-        if (options.driver_names.empty() ||
-            std::find(options.driver_names.begin(), options.driver_names.end(), d.name) !=
-                options.driver_names.end())
-            chosen.push_back(&d);
+// The entries of all that names holds (all of them when it is empty), in all's order.
+template <typename T>
+std::vector<const T*> chosen(const std::vector<T>& all, const std::vector<std::string>& names) {
+    std::vector<const T*> kept;
+    for (const T& t : all) {
+        if (names.empty() || std::find(names.begin(), names.end(), t.name) != names.end())
+            kept.push_back(&t);
     }
-    return chosen;
-}
-
-std::vector<const planted_fault*> chosen_faults(const bench_options& options) {
-    std::vector<const planted_fault*> chosen;
-    for (const planted_fault& f : planted_faults()) {
-        if (options.fault_names.empty() || std::find(options.fault_names.begin(), options.fault_names.end(),
-                                                     f.name) != options.fault_names.end())
-            chosen.push_back(&f);
-    }
-    return chosen;
+    return kept;
 }
 
 // The faults on every driver that ran; a driver that did not run gets "skipped".
 void run_faults(const matrix_context& m, const std::vector<const driver_choice*>& drivers,
                 driver_matrix& matrix) {
-    for (const planted_fault* fault : chosen_faults(m.options)) {
+    for (const planted_fault* fault : chosen(planted_faults(), m.settings.fault_names)) {
         const fs::path folder = m.out_dir / "faults" / fault->name;
         const std::string error = prepare_fault_folder(*fault, ".", folder.string());
         fault_outcome outcome{fault->name, {}};
@@ -185,28 +162,16 @@ void run_faults(const matrix_context& m, const std::vector<const driver_choice*>
 // The pictures the matrix's report shows: their paths in the report's folder and the files they come from.
 using picture_sources = std::map<std::string, fs::path>;
 
-// The report a driver's run wrote in folder, its pictures to go under images/DRIVER/; a model without
-// origins when there is none.
-report_model driver_report(const fs::path& folder, const std::string& driver, picture_sources& sources,
-                           std::ostream& out) {
-    std::ifstream in(folder / "report.json");
-    report_model own;
-    if (!in)
-        return own;
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string error = read_report_json(text.str(), own);
-    if (!error.empty()) {
-        out << driver << ": its report cannot be read (" << error
-            << "); its references as the matrix saw them" << std::endl;
-        return report_model();
-    }
+// A driver's own report with its pictures to go under images/DRIVER/ (a model without origins when it has
+// none).
+report_model driver_report(const driver_outcome& d, const fs::path& folder, picture_sources& sources) {
+    report_model own = d.report;
     for (report_scene& s : own.scenes) {
         for (report_check& c : s.checks) {
             for (std::string* picture : {&c.pictures.reference, &c.pictures.actual, &c.pictures.diff}) {
                 if (picture->empty())
                     continue;
-                const std::string kept = "images/" + driver + "/" + fs::path(*picture).filename().string();
+                const std::string kept = "images/" + d.driver + "/" + fs::path(*picture).filename().string();
                 sources[kept] = folder / *picture;
                 *picture = kept;
             }
@@ -241,7 +206,7 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
     picture_sources sources;
     std::vector<report_model> own;
     for (const driver_outcome& d : matrix.drivers)
-        own.push_back(driver_report(m.out_dir / d.driver / "report", d.driver, sources, m.out));
+        own.push_back(driver_report(d, m.out_dir / d.driver / "report", sources));
     std::vector<std::vector<report_pictures>> faults;
     for (const fault_outcome& f : matrix.faults) {
         faults.emplace_back();
@@ -253,18 +218,18 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
                                          : report_pictures());
         }
     }
-    const report_model model = matrix_report(matrix, own, faults, m.options.command_line);
+    const report_model model = matrix_report(matrix, own, faults, m.settings.command_line);
     bool kept = true;
     const auto keep = [&](const report_check& c) {
         for (const std::string* picture : {&c.pictures.reference, &c.pictures.actual, &c.pictures.diff}) {
             if (!picture->empty())
-                kept = keep_file(m.options.report_dir, sources[*picture].string(), *picture) && kept;
+                kept = keep_file(m.settings.report_dir, sources[*picture].string(), *picture) && kept;
         }
     };
     for (const report_scene& s : model.scenes)
         std::for_each(s.checks.begin(), s.checks.end(), keep);
     std::for_each(model.checks.begin(), model.checks.end(), keep);
-    return write_report(m.options.report_dir, model) && kept;
+    return write_report(m.settings.report_dir, model) && kept;
 }
 
 bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::ostream&),
@@ -273,42 +238,54 @@ bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::o
     write(m, text);
     return write_text(file, text.str());
 }
+
+// The progress line of a driver once it has run.
+void print_progress(const driver_outcome& d, std::ostream& out) {
+    out << d.driver << ": ";
+    if (d.state == driver_state::ran)
+        out << d.renderer << ", " << d.scenes_ok() << " references ok, " << d.scenes_failed() << " failed";
+    else
+        out << (d.state == driver_state::skipped ? "skipped: " : "failed: ") << d.reason;
+    out << std::endl;
+}
+
+// The runtime folder zink needs, private to the matrix; empty, after saying so, when it cannot be made.
+std::string make_runtime_dir(const fs::path& out_dir) {
+    std::error_code e;
+    const fs::path runtime = out_dir / "runtime";
+    fs::create_directories(runtime, e);
+    fs::permissions(runtime, runtime_dir_mode, fs::perm_options::replace, e);
+    if (!e)
+        return runtime.string();
+    std::cerr << "tarnwick-bench: cannot make " << runtime.string() << std::endl;
+    return std::string();
+}
 } // namespace
 
-int run_driver_matrix(const bench_options& options, const std::vector<std::string>& args, std::ostream& out) {
+int run_driver_matrix(const matrix_settings& settings, std::ostream& out) {
     std::error_code e;
     // The children and the fault folders take the data from here, as a bench run would.
     if (!fs::is_directory("shaders", e)) {
         std::cerr << "tarnwick-bench: no shaders/ in " << fs::current_path(e).string()
                   << " (run the matrix where the data is, as the bench itself)" << std::endl;
-        return 1;
+        return status_failure;
     }
-    matrix_context m{options,
-                     without_options(args, matrix_options),
-                     fs::read_symlink("/proc/self/exe", e).string(),
-                     fs::absolute(options.drivers_dir),
-                     "",
+    const fs::path out_dir = fs::absolute(settings.drivers_dir);
+    matrix_context m{settings,
+                     without_options(settings.args, matrix_options),
+                     own_executable(),
+                     out_dir,
+                     make_runtime_dir(out_dir),
                      out};
-    const fs::path runtime = m.out_dir / "runtime";
-    fs::create_directories(runtime, e);
-    fs::permissions(runtime, runtime_dir_mode, fs::perm_options::replace, e);
-    if (e || m.self.empty()) {
-        std::cerr << "tarnwick-bench: cannot make " << runtime.string() << std::endl;
-        return 1;
-    }
-    m.runtime_dir = runtime.string();
-    const std::vector<const driver_choice*> drivers = chosen_drivers(options);
+    if (m.self.empty())
+        std::cerr << "tarnwick-bench: cannot read this bench's own path in /proc/self/exe" << std::endl;
+    if (m.runtime_dir.empty() || m.self.empty())
+        return status_failure;
+    const std::vector<const driver_choice*> drivers = chosen(driver_choices(), settings.driver_names);
     driver_matrix matrix;
     for (const driver_choice* driver : drivers) {
         matrix.drivers.push_back(run_driver(m, *driver));
-        const driver_outcome& d = matrix.drivers.back();
-        out << driver->name << ": ";
-        if (d.state == driver_state::ran)
-            out << d.renderer << ", " << d.scenes_ok() << " references ok, " << d.scenes_failed()
-                << " failed";
-        else
-            out << (d.state == driver_state::skipped ? "skipped: " : "failed: ") << d.reason;
-        out << std::endl;
+        print_progress(matrix.drivers.back(), out);
     }
     run_faults(m, drivers, matrix);
     out << "\n";
@@ -317,8 +294,8 @@ int run_driver_matrix(const bench_options& options, const std::vector<std::strin
                          write_file(m.out_dir / "faults.csv", write_faults_csv, matrix);
     out << "\nwrote " << (m.out_dir / "drivers.csv").string() << " and "
         << (m.out_dir / "faults.csv").string() << std::endl;
-    const bool reported = options.report_dir.empty() || write_matrix_report(m, matrix);
-    return written && reported ? matrix_status(matrix) : 1;
+    const bool reported = settings.report_dir.empty() || write_matrix_report(m, matrix);
+    return written && reported ? matrix_status(matrix) : status_failure;
 }
 
 } // namespace tarnwick::bench

@@ -2,7 +2,6 @@
 // fault and driver, each with --expect-renderer so that a driver Mesa silently replaced is caught.
 #pragma once
 
-#include "cli/bench_options.h"
 #include "runners/driver_matrix.h"
 
 #include <ostream>
@@ -11,11 +10,19 @@
 
 namespace tarnwick::bench {
 
-// Runs every chosen driver and fault with the options in args (this bench's own arguments; every option
-// but the matrix's own passes on to the children), keeps each child's output and pictures under
-// options.drivers_dir, prints the tables to out and writes them there as drivers.csv and faults.csv, and with
-// options.report_dir one report of every driver (each child writes its own, which it gathers) and fault.
-// Returns the exit status (matrix_status, or 1 when a file could not be made or written).
-int run_driver_matrix(const bench_options& options, const std::vector<std::string>& args, std::ostream& out);
+// What a matrix run is asked for: the folder it keeps everything in, the references, the drivers and planted
+// faults (empty: all; a fault "none": none), the report's folder (empty: none), and this bench's own
+// arguments, of which every option but the matrix's own passes on to the children.
+struct matrix_settings {
+    std::string drivers_dir, reference_dir, report_dir, command_line;
+    std::vector<std::string> driver_names, fault_names;
+    std::vector<std::string> args;
+};
+
+// Runs every chosen driver and fault, each child handing its results back through its own report.json, keeps
+// each child's output (for people) and pictures under settings.drivers_dir, prints the tables to out and
+// writes them there as drivers.csv and faults.csv, and with settings.report_dir one report of every driver
+// and fault. Returns the exit status (matrix_status, or 1 when a file could not be made or written).
+int run_driver_matrix(const matrix_settings& settings, std::ostream& out);
 
 } // namespace tarnwick::bench

@@ -11,15 +11,18 @@ struct planted_fault {
     const char* name;
     // What the fault does, for a person reading the table.
     const char* what;
-    // The source under shaders/ and the text in it that the fault replaces (found exactly once).
+    // The source under shaders/.
     const char* file;
-    const char* original;
-    const char* replacement;
     // The scenes (NAME[:k=v...], as --scene takes them) that show the effect.
     std::vector<std::string> scenes;
+    // The text in the file that the fault replaces (found exactly once), and what replaces it.
+    const char* original;
+    const char* replacement;
 };
 
 const std::vector<planted_fault>& planted_faults();
+// Its scenes as one line, separated by blanks.
+std::string scenes_text(const planted_fault& fault);
 // The fault of that name, or null.
 const planted_fault* find_fault(const std::string& name);
 

@@ -1,7 +1,7 @@
 # The bench scripts' start: the end-to-end helpers (an X server of its own unless TARNWICK_NO_X is set, a
 # scratch folder, check and finish) and the real tarnwick-bench with the sanitizer preload, which draws
 # headless where there is no X server.
-source "$(dirname "$0")/../e2e/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" ${TARNWICK_NO_X:+--headless} "$@" </dev/null; }
 only_progress() { ! grep -qvE "^  .*: [0-9]+/[0-9]+ frames$" "$1"; }
 # A report folder's page in headless Chromium at the given widths, and its report.json against the schema.

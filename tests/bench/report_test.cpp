@@ -1,6 +1,7 @@
 // The bench report: verdicts from checks and comparisons, how an A/B run and the driver matrix fill it, the
 // page's escaping and plot, report.json against its schema (python3-jsonschema) and read back, and junit.xml
 // read back through an XML parser.
+#include "runners/ab_runner.h"
 #include "runners/child_process.h"
 #include "record/report_files.h"
 #include "record/report_html.h"
@@ -57,6 +58,14 @@ std::vector<ab_round> rounds_of(const std::vector<double>& ratios, double drift 
         rounds.push_back({t, t * r, t * r * (1.0 + drift), t * (1.0 + drift)});
     }
     return rounds;
+}
+
+// A scene of an A/B run as the session hands it to the report: the rounds' comparison at a 3% threshold.
+ab_scene_comparison ab_scene(const std::string& label, const std::vector<ab_round>& rounds) {
+    ab_sequence sequence({5, 20, 0.03});
+    for (const ab_round& r : rounds)
+        sequence.add(r);
+    return {label, ab_comparison(sequence, 3.0)};
 }
 
 // A matrix of three drivers: llvmpipe with its own report (a run, its reference check with pictures, GL
@@ -161,7 +170,8 @@ TEST(report_modes, ab_report_compares_frame_times_over_rounds) {
         {{1.5}, 5, report_verdict::unknown, true},
     };
     for (const row& r : table) {
-        const report_model m = ab_report({}, {}, {{"s", rounds_of(r.ratios, 0.05)}}, 3.0, r.fail_slower, "");
+        const report_model m =
+            ab_report({}, {}, {ab_scene("s", rounds_of(r.ratios, 0.05))}, r.fail_slower, "");
         ASSERT_EQ(m.origins.size(), 2u);
         const report_comparison& c = *m.scenes.at(0).comparison;
         EXPECT_EQ(c.verdict, r.verdict) << r.ratios[0];
@@ -176,7 +186,7 @@ TEST(report_modes, ab_report_compares_frame_times_over_rounds) {
             EXPECT_TRUE(c.ratio_interval->first <= c.ratio && c.ratio <= c.ratio_interval->second);
         }
     }
-    const report_model none = ab_report({}, {}, {{"s", rounds_of({1.2, 1.2})}}, 3.0, -1.0, "");
+    const report_model none = ab_report({}, {}, {ab_scene("s", rounds_of({1.2, 1.2}))}, -1.0, "");
     EXPECT_TRUE(none.scenes[0].checks.empty()) << "no --fail-slower, no check";
     EXPECT_NEAR(none.scenes[0].comparison->base_ms, 10.0, 1e-9);
     EXPECT_NEAR(none.scenes[0].comparison->new_ms, 12.0, 1e-9);
@@ -306,7 +316,8 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
     // Every mode's report meets the schema; a run's and a matrix's read back as they were.
     const std::pair<report_model, bool> models[] = {
         {every_part(), false},
-        {ab_report({}, {}, {{"s", rounds_of({1.1, 1.2}, 0.05)}, {"t", rounds_of({1.0})}}, 3.0, 5.0, ""),
+        {ab_report({}, {}, {ab_scene("s", rounds_of({1.1, 1.2}, 0.05)), ab_scene("t", rounds_of({1.0}))}, 5.0,
+                   ""),
          false},
         {matrix_of(), true}};
     for (const auto& [model, reads_back] : models) {

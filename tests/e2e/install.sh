@@ -49,12 +49,17 @@ done
 help=$("$prefix/bin/tarnwick-bench" --help)
 check "the installed bench's help says where its data is" \
     grep -qx "The data for this tarnwick-bench is in $(readlink -f "$prefix/share/tarnwick")" <<<"$help"
+check "and where its references are" \
+    grep -qx "Its references (--reference, --drivers) are in $(readlink -f "$prefix/share/tarnwick")/references" <<<"$help"
+check "the installed references are the committed ones" \
+    diff -r "$TARNWICK_SOURCE/bench/references" "$prefix/share/tarnwick/references"
 
 (cd "$build" && cpack -G DEB -B "$work/deb" >"$work/cpack.log" 2>&1) || fail "cpack failed: $(tail -5 "$work/cpack.log")"
 listing=$(dpkg-deb -c "$work"/deb/tarnwick_*.deb | awk '{print $6}')
 for path in ./usr/bin/tarnwick ./usr/bin/tarnwick-bench ./usr/libexec/tarnwick/tarnwick \
     ./usr/share/tarnwick/tarnwick.cfg ./usr/share/tarnwick/shaders/baerentzen.geom \
     ./usr/share/tarnwick/textures/stars.bmp ./usr/share/tarnwick/meshes/boss.dae \
+    ./usr/share/tarnwick/references/default.png \
     ./usr/share/applications/tarnwick.desktop ./usr/share/icons/hicolor/128x128/apps/tarnwick.png \
     ./usr/share/man/man6/tarnwick.6.gz; do
     check "the .deb holds $path" grep -qx "$path" <<<"$listing"

@@ -3,7 +3,7 @@
 # references pass and three planted faults fail their scenes, zink is a skipped row (not a failure), the
 # tables come out, the references stay clean, and --report gathers it all into one page. A run on another
 # renderer than --expect-renderer asks for ends at once with status 6.
-. "$(dirname "$0")/bench_check.sh"
+. "$(dirname "$0")/../bench_check.sh"
 : "${TARNWICK_REFERENCES:?}"
 faults="backdrop-v-flipped phong-specular-weak dissolve-threshold-inverted"
 report_agrees() { # report.json faults.csv: a driver per origin, zink skipped with its reason, each fault's cells
@@ -56,6 +56,16 @@ check "--expect-renderer zink on llvmpipe: status 6 (was $status)" [ "$status" -
 check "and it says which renderer it found" \
     grep -qE '^tarnwick-bench: GL_RENDERER "llvmpipe [^"]*" does not match --expect-renderer "zink"$' "$work/err"
 check "before any scene ran" [ "$(grep -c "^empty " "$work/out")" -eq 0 ]
+# A driver with no context at all is not the renderer asked for either, in a window as headless; without a
+# renderer expected it is a plain failure.
+mkdir -m 700 "$work/runtime"
+for expect in zink ""; do
+    want=1 && [ -z "$expect" ] || want=6
+    VK_ICD_FILENAMES=/nonexistent.json GALLIUM_DRIVER=zink LIBGL_ALWAYS_SOFTWARE=1 XDG_RUNTIME_DIR="$work/runtime" \
+        bench ${expect:+--expect-renderer "$expect"} --scene empty --frames 1 >"$work/out" 2>"$work/err"
+    status=$?
+    check "zink without Vulkan, --expect-renderer '$expect': status $want (was $status)" [ "$status" -eq "$want" ]
+done
 bench --expect-renderer '^llvmpipe' --scene empty --frames 1 >"$work/out" 2>&1
 status=$?
 check "a matching renderer runs, status 0 (was $status)" [ "$status" -eq 0 ]

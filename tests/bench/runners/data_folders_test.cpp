@@ -63,6 +63,11 @@ TEST(data_folders, found_beside_a_build_or_under_an_install_prefix) {
     };
     for (const row& r : table)
         EXPECT_EQ(data_folder_for(r.bench.string()), r.folder) << r.bench;
+    // Installed references lie beside the installed data; a build's data has none of its own.
+    fs::create_directories(root / "prefix" / "share" / "tarnwick" / "references");
+    EXPECT_EQ(reference_folder_for((root / "prefix" / "bin" / "tarnwick-bench").string()),
+              (root / "prefix" / "share" / "tarnwick" / "references").string());
+    EXPECT_EQ(reference_folder_for((root / "build" / "tarnwick-bench").string()), "");
     EXPECT_EQ(fs::path(own_executable()).filename(), "bench_unit_tests");
     fs::remove_all(root);
 }

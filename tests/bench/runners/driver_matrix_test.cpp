@@ -1,6 +1,7 @@
 // The driver matrix's judgement of its child benches, its CSV files, the options it passes on, and the
 // planted faults against today's shaders.
 #include "cli/bench_options.h"
+#include "record/report_model.h"
 #include "record/csv_fields.h"
 #include "runners/driver_matrix.h"
 #include "runners/planted_faults.h"
@@ -22,44 +23,55 @@ std::string file_text(const fs::path& file) {
     return text.str();
 }
 
-bench_transcript transcript(const std::string& text) {
-    std::istringstream in(text);
-    return read_transcript(in);
+// What a child bench hands back: its status and, unless null, a report of two checked scenes (default
+// matches its reference, combat differs) and a barrage without one, the default run twice.
+bench_child child(int status, bool with_report) {
+    bench_child run{{true, status, "", false}, std::nullopt, "report.json: cannot be read"};
+    if (!with_report)
+        return run;
+    report_model r;
+    r.add_origin("this run", provenance{"softpipe", "3.3 (Compatibility Profile) Mesa", "", "", "", "", ""});
+    const auto run_at = [](double fps) {
+        return report_run{0, 1, frame_summary{1, fps, 1, 1, 1, 1, 1}, {1}};
+    };
+    r.scene("default").runs = {run_at(100.0), run_at(110.0)};
+    r.scene("combat:enemies=50:shots=100").runs = {run_at(20.0)};
+    r.scene("barrage:level=4:enemies=50:cycle=60").runs = {run_at(5.0)};
+    r.set_check("default", {"reference", 0, report_verdict::ok, false, "matches", {}, {}});
+    r.set_check("combat:enemies=50:shots=100",
+                {"reference", 0, report_verdict::fail, true, "differs", {}, {}});
+    r.set_check("barrage:level=4:enemies=50:cycle=60",
+                {"shots", 0, report_verdict::ok, false, "none", {}, {}});
+    run.report = r;
+    return run;
 }
 
-const std::string two_scenes =
-    "GL_RENDERER: softpipe\nGL_VERSION:  3.3 (Compatibility Profile) Mesa\n"
-    "reference default: 0 of 76800 pixels differ (0.000%), largest difference 1, 4 "
-    "shifted by a pixel: ok\n"
-    "reference combat:enemies=50:shots=100: 109 of 76800 pixels differ (0.142%), "
-    "largest difference 149: FAIL (refs/a.png, refs/b.png)\n"
-    "reference barrage:level=4:enemies=50:cycle=60: none (the window changes size)\n";
-
-TEST(driver_matrix, a_driver_run_is_judged_by_its_status_and_what_it_printed) {
-    run_table fps;
-    fps.scenes = {"default", "combat:enemies=50:shots=100", "barrage:level=4:enemies=50:cycle=60"};
-    fps.fps = {{100.0, 110.0}, {20.0}, {5.0}};
+TEST(driver_matrix, a_driver_run_is_judged_by_its_status_and_its_report) {
     struct row {
         int status;
-        std::string printed;
+        bool report;
         std::string error;
         driver_state state;
         std::string reason;
     };
     const row table[] = {
-        {3, two_scenes, "", driver_state::ran, ""},
-        {6, "", "GL_RENDERER \"llvmpipe\" does not match", driver_state::skipped,
-         "GL_RENDERER \"llvmpipe\" does not match"},
-        {1, "", "Could not init display.", driver_state::skipped, "Could not init display."},
-        {137, "", "", driver_state::skipped, "no OpenGL context (status 137)"},
-        {1, two_scenes, "2 GL error(s)", driver_state::failed, "status 1: 2 GL error(s)"},
+        {3, true, "", driver_state::ran, ""},
+        {0, true, "", driver_state::ran, ""},
+        {6, false, "no headless OpenGL context", driver_state::skipped, "no headless OpenGL context"},
+        {6, false, "", driver_state::skipped, "not the renderer asked for (status 6)"},
+        {1, false, "Could not init display.", driver_state::failed, "status 1: Could not init display."},
+        {137, false, "", driver_state::failed, "status 137"},
+        {1, true, "2 GL error(s)", driver_state::failed, "status 1: 2 GL error(s)"},
+        {0, false, "", driver_state::failed, "status 0 (no report: report.json: cannot be read)"},
     };
     for (const row& r : table) {
-        const driver_outcome d = judge_driver_run("softpipe", r.status, transcript(r.printed), r.error, fps);
+        const driver_outcome d = judge_driver_run("softpipe", child(r.status, r.report), r.error);
         EXPECT_EQ(d.state, r.state) << r.status;
         EXPECT_EQ(d.reason, r.reason) << r.status;
+        EXPECT_EQ(d.report.origins.size(), r.report ? 1u : 0u) << r.status;
+        EXPECT_EQ(d.scenes.size(), r.report ? 3u : 0u) << r.status;
     }
-    const driver_outcome d = judge_driver_run("softpipe", 3, transcript(two_scenes), "", fps);
+    const driver_outcome d = judge_driver_run("softpipe", child(3, true), "");
     EXPECT_EQ(d.renderer, "softpipe");
     EXPECT_EQ(d.gl_version, "3.3 (Compatibility Profile) Mesa");
     EXPECT_EQ(d.scenes_ok(), 1);
@@ -72,20 +84,21 @@ TEST(driver_matrix, a_driver_run_is_judged_by_its_status_and_what_it_printed) {
 TEST(driver_matrix, a_fault_is_caught_only_when_every_scene_of_it_fails) {
     const std::vector<std::string> combat = {"combat:enemies=50:shots=100"};
     const std::vector<std::string> both = {"default", "combat:enemies=50:shots=100"};
+    const std::vector<std::string> unmeasured = {"blur"};
     struct row {
         int status;
-        const std::string& printed;
+        bool report;
         const std::vector<std::string>& labels;
         fault_verdict verdict;
     };
-    const std::string empty;
     const row table[] = {
-        {3, two_scenes, combat, fault_verdict::caught}, {3, two_scenes, both, fault_verdict::missed},
-        {0, two_scenes, combat, fault_verdict::missed}, {6, empty, combat, fault_verdict::skipped},
-        {1, two_scenes, combat, fault_verdict::error},
+        {3, true, combat, fault_verdict::caught},     {3, true, both, fault_verdict::missed},
+        {3, true, unmeasured, fault_verdict::missed}, {0, true, combat, fault_verdict::missed},
+        {6, false, combat, fault_verdict::skipped},   {1, true, combat, fault_verdict::error},
+        {3, false, combat, fault_verdict::error},
     };
     for (const row& r : table)
-        EXPECT_EQ(judge_fault_run(r.status, transcript(r.printed), r.labels), r.verdict) << &r - table;
+        EXPECT_EQ(judge_fault_run(child(r.status, r.report), r.labels), r.verdict) << &r - table;
     EXPECT_EQ(fault_labels("dissolve-threshold-inverted"), combat);
 }
 

@@ -1,8 +1,8 @@
-// The A/B runner against a stand-in bench that writes chosen medians (stub_bench.sh): the A B B A order under
-// a strong drift, the stopping rule, the verdict lines and the exit statuses; no timing. (The smoke test runs
-// the real bench and checks the --csv file.)
+// The A/B runner against a stand-in bench that reports chosen medians in its report.json (stub_bench.sh): the
+// A B B A order under a strong drift, the stopping rule, the verdict lines and the exit statuses; no timing.
+// (The smoke test runs the real bench and checks the --csv file.)
 #include "runners/ab_runner.h"
-#include "cli/bench_options.h"
+#include "runners/child_process.h"
 
 #include <cstdio>
 #include <fstream>
@@ -20,27 +20,34 @@ struct outcome {
     std::vector<std::string> calls; // each call's side and scenes, then " |" and its other options
 };
 
-// Runs --ab with the stand-in on both sides (without the sanitizer preload, which would judge sh and awk),
-// two scenes and 2 to 4 rounds; the stand-in keeps its call counts and log in a folder of its own.
-outcome run_stub(const std::string& a_env, const std::string& b_env, std::vector<std::string> more) {
+// Two scenes, 3 frames and 2 to 4 rounds, the stand-in on both sides (without the sanitizer preload, which
+// would judge sh and awk) with STUB_SIDE and the given environment.
+ab_settings stub_settings(const std::string& a_env, const std::string& b_env) {
+    ab_settings s;
+    s.scenes = {{"default", {}}, {"inspect", {}}};
+    s.frames = 3;
+    s.warmup = 30;
+    s.width = 640;
+    s.height = 480;
+    s.min_rounds = 2;
+    s.max_rounds = 4;
+    std::string error;
+    s.a_side.bench = s.b_side.bench = TARNWICK_STUB_BENCH;
+    EXPECT_TRUE(parse_assignments("STUB_SIDE=A LD_PRELOAD= " + a_env, s.a_side.env, error)) << error;
+    EXPECT_TRUE(parse_assignments("STUB_SIDE=B LD_PRELOAD= " + b_env, s.b_side.env, error)) << error;
+    return s;
+}
+
+// Runs --ab; the stand-in keeps its call counts and log in a folder of its own.
+outcome run_stub(const ab_settings& settings) {
     char folder[] = "/tmp/tarnwick-stub.XXXXXX";
     EXPECT_TRUE(mkdtemp(folder));
     setenv("STUB_DIR", folder, 1);
     const std::string dir = folder;
-    std::istringstream fixed("--ab --frames 3 --min-rounds 2 --max-rounds 4 --scene default --scene inspect");
-    std::vector<std::string> args{std::istream_iterator<std::string>(fixed),
-                                  std::istream_iterator<std::string>()};
-    for (const char* arg : {"--a-bench", TARNWICK_STUB_BENCH, "--b-bench", TARNWICK_STUB_BENCH})
-        args.push_back(arg);
-    args.push_back("--a-env=STUB_SIDE=A LD_PRELOAD= " + a_env);
-    args.push_back("--b-env=STUB_SIDE=B LD_PRELOAD= " + b_env);
-    args.insert(args.end(), more.begin(), more.end());
-    const parse_result parsed = parse_bench_options(args);
-    EXPECT_TRUE(parsed.ok) << parsed.error;
     outcome o;
     std::ostringstream out;
     testing::internal::CaptureStderr();
-    o.status = run_ab(parsed.options, out);
+    o.status = run_ab(settings, out);
     o.err = testing::internal::GetCapturedStderr();
     o.out = out.str();
     std::ifstream log(dir + "/log");
@@ -68,7 +75,8 @@ std::string result_line(const std::string& out, const std::string& scene) {
 TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
     struct row {
         const char* name;
-        std::string a_env, b_env, fail_slower;
+        std::string a_env, b_env;
+        double fail_slower;
         int status;
         std::string default_line, inspect_line;
         int both_rounds, rounds; // rounds with both scenes, then with inspect alone up to all rounds
@@ -77,25 +85,24 @@ TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
     const std::string noisy = "STUB_NOISE_inspect=1,1,1.08,1.08", same = "1.000 1.000 1.000 2 no change";
     const std::string too_slow = "slower by more than ", unsettled = "1.039 0.968 1.115 4 inconclusive";
     const row table[] = {
-        {"A/A on a machine 5% slower at every call", "", "", "5", 0, same, same, 2, 2, nullptr},
-        {"B 10% slower in a scene", "", "STUB_SCALE_inspect=1.1", "5", 4, same, "1.100 1.100 1.100 2 slower",
-         2, 2, "slower by more than 5% of A's frame time: inspect"},
-        {"the same within the limit", "", "STUB_SCALE_inspect=1.1", "20", 0, same,
-         "1.100 1.100 1.100 2 slower", 2, 2, nullptr},
-        {"A 3.02% slower: B faster, the bound being 1 / 1.03", "STUB_SCALE_default=1.0302", "", "", 0,
+        {"A/A on a machine 5% slower at every call", "", "", 5, 0, same, same, 2, 2, nullptr},
+        {"B 10% slower in a scene", "", "STUB_SCALE_inspect=1.1", 5, 4, same, "1.100 1.100 1.100 2 slower", 2,
+         2, "slower by more than 5% of A's frame time: inspect"},
+        {"the same within the limit", "", "STUB_SCALE_inspect=1.1", 20, 0, same, "1.100 1.100 1.100 2 slower",
+         2, 2, nullptr},
+        {"A 3.02% slower: B faster, the bound being 1 / 1.03", "STUB_SCALE_default=1.0302", "", -1, 0,
          "0.971 0.971 0.971 2 faster", same, 2, 2, nullptr},
-        {"a scene that does not settle runs alone to the last round", "", noisy, "5", 5, same, unsettled, 2,
-         4,
+        {"a scene that does not settle runs alone to the last round", "", noisy, 5, 5, same, unsettled, 2, 4,
          "cannot judge with --fail-slower (the interval reaches across the threshold; more rounds may settle "
          "it): "
          "inspect"},
-        {"too slow wins over cannot judge", "", noisy + " STUB_SCALE_default=1.2", "10", 4,
+        {"too slow wins over cannot judge", "", noisy + " STUB_SCALE_default=1.2", 10, 4,
          "1.200 1.200 1.200 2 slower", unsettled, 2, 4, "slower by more than 10% of A's frame time: default"},
     };
     for (const row& r : table) {
-        const std::vector<std::string> gate = {"--fail-slower", r.fail_slower};
-        const outcome o =
-            run_stub(r.a_env, r.b_env, r.fail_slower.empty() ? std::vector<std::string>() : gate);
+        ab_settings settings = stub_settings(r.a_env, r.b_env);
+        settings.fail_slower = r.fail_slower;
+        const outcome o = run_stub(settings);
         EXPECT_EQ(o.status, r.status) << r.name << "\n" << o.out << o.err;
         EXPECT_EQ(result_line(o.out, "default"), r.default_line) << r.name << "\n" << o.out;
         EXPECT_EQ(result_line(o.out, "inspect"), r.inspect_line) << r.name;
@@ -110,10 +117,12 @@ TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
     }
 }
 
-// A side's options come after the common ones and win; a side that fails ends the comparison, with its status
-// passed on when it refused its options.
+// A side's options come after the common ones and win, and the report comes last; a side that fails or
+// hands back no report ends the comparison, with its status passed on when it refused its options.
 TEST(ab_runner, each_side_gets_its_own_options_and_its_failures_end_the_run) {
-    const outcome o = run_stub("", "", {"--size", "640x480", "--a-args", "--size 848x636  --seed 5"});
+    ab_settings settings = stub_settings("", "");
+    settings.a_side.args = {"--size", "848x636", "--seed", "5"};
+    const outcome o = run_stub(settings);
     ASSERT_EQ(o.calls.size(), 8u) << o.out << o.err;
     EXPECT_EQ(o.calls[0],
               "A default inspect | --frames 3 --warmup 30 --size 640x480 --seed 1 --size 848x636 --seed 5");
@@ -122,12 +131,14 @@ TEST(ab_runner, each_side_gets_its_own_options_and_its_failures_end_the_run) {
         {"STUB_STATUS=1", "", 1,
          "B in round 1 (" TARNWICK_STUB_BENCH ") ended with status 1\n  stub: failing on purpose\n"},
         {"STUB_STATUS=2", "", 2, "ended with status 2\n  stub: failing on purpose\n"},
+        {"STUB_NO_REPORT=1", "", 1, "B in round 1 wrote no report (/"},
         {"", "/nonexistent/bench", 1, "B in round 1: cannot start /nonexistent/bench"},
     };
     for (const auto& [b_env, b_bench, status, message] : failing) {
-        const outcome f =
-            run_stub("", b_env,
-                     *b_bench ? std::vector<std::string>{"--b-bench", b_bench} : std::vector<std::string>());
+        ab_settings failing_settings = stub_settings("", b_env);
+        if (*b_bench)
+            failing_settings.b_side.bench = b_bench;
+        const outcome f = run_stub(failing_settings);
         EXPECT_EQ(f.status, status) << message;
         EXPECT_NE(f.err.find(message), std::string::npos) << f.err;
         EXPECT_EQ(f.out.find("\nscene "), std::string::npos) << f.out;
