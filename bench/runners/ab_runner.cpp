@@ -7,6 +7,8 @@
 #include "record/csv_fields.h"
 #include "stats/frame_summary.h"
 #include "record/provenance.h"
+#include "record/exit_status.h"
+#include "record/report_console.h"
 #include "record/report_files.h"
 #include "record/report_modes.h"
 #include "scenes/scene_plan.h"
@@ -24,10 +26,8 @@
 namespace tarnwick::bench {
 
 namespace {
-constexpr int label_width = 34;
 constexpr size_t error_lines = 5;
 constexpr int bad_options_status = 2;
-constexpr double percent = 100.0;
 // A drift of the machine that is linear in time falls alike on both sides of a round.
 constexpr char round_order[] = {'A', 'B', 'B', 'A'};
 
@@ -156,6 +156,7 @@ class ab_session {
     void print_intro() const;
     void print_results() const;
     bool write_csv() const;
+    report_model record() const;
     bool write_ab_report() const;
     int gate() const;
 
@@ -346,7 +347,7 @@ void ab_session::print_results() const {
         const std::string low = e.has_interval ? fixed(e.low, 3) : "-";
         const std::string high = e.has_interval ? fixed(e.high, 3) : "-";
         std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, t.label.c_str(), e.ratio,
-                      low.c_str(), high.c_str(), e.rounds, ab_verdict_name(t.sequence.verdict()));
+                      low.c_str(), high.c_str(), e.rounds, verdict_word(t.sequence.verdict()));
         out << line << "\n";
     }
     out.flush();
@@ -370,7 +371,7 @@ bool ab_session::write_csv() const {
                                         e.has_interval ? fixed(e.low, 4) : "",
                                         e.has_interval ? fixed(e.high, 4) : "",
                                         std::to_string(e.rounds),
-                                        ab_verdict_name(t.sequence.verdict()),
+                                        verdict_word(t.sequence.verdict()),
                                         fixed(options.threshold, 2),
                                         fixed(percentile(t.a_medians, 50.0), 4),
                                         fixed(percentile(t.b_medians, 50.0), 4)};
@@ -388,37 +389,24 @@ bool ab_session::write_csv() const {
     return true;
 }
 
-bool ab_session::write_ab_report() const {
-    if (options.report_dir.empty())
-        return true;
+report_model ab_session::record() const {
     std::vector<ab_scene_rounds> scenes;
     for (const scene_track& t : tracks)
         scenes.push_back({t.label, t.sequence.measured_rounds()});
-    return write_report(options.report_dir, ab_report(a_origin, b_origin, scenes, options.threshold,
-                                                      options.fail_slower, options.command_line));
+    return ab_report(a_origin, b_origin, scenes, options.threshold, options.fail_slower,
+                     options.command_line);
 }
 
-// Under --fail-slower: 4 when a scene is slower beyond the limit, else 5 when one cannot be judged.
+bool ab_session::write_ab_report() const {
+    return options.report_dir.empty() || write_report(options.report_dir, record(), out);
+}
+
+// Under --fail-slower the record's slower-than checks decide, as they do for --compare.
 int ab_session::gate() const {
-    if (options.fail_slower < 0.0)
-        return 0;
-    std::string too_slow, unjudged;
-    for (const scene_track& t : tracks) {
-        const ab_verdict v = t.sequence.verdict();
-        const double slowdown = (t.sequence.estimate().ratio - 1.0) * percent;
-        if (v == ab_verdict::slower && slowdown > options.fail_slower)
-            too_slow += (too_slow.empty() ? "" : ", ") + t.label;
-        if (v == ab_verdict::inconclusive || v == ab_verdict::unknown)
-            unjudged += (unjudged.empty() ? "" : ", ") + t.label;
-    }
-    if (!too_slow.empty())
-        out << "slower by more than " << options.fail_slower << "% of A's frame time: " << too_slow << "\n";
-    if (!unjudged.empty())
-        out << "cannot judge with --fail-slower (the interval reaches across the threshold; more rounds may "
-               "settle it): "
-            << unjudged << "\n";
+    const report_model model = record();
+    print_gate(model, out);
     out.flush();
-    return !too_slow.empty() ? 4 : !unjudged.empty() ? 5 : 0;
+    return int(decide_exit_status(model));
 }
 } // namespace
 

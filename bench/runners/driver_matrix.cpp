@@ -16,7 +16,7 @@ namespace {
 constexpr int renderer_status = 6;
 constexpr int reference_status = 3;
 constexpr int failure_status = 1;
-constexpr int label_width = 42;
+constexpr int matrix_label_width = 42;
 constexpr int driver_width = 10;
 constexpr int cell_width = 10;
 
@@ -44,13 +44,13 @@ void print_driver(const driver_outcome& d, std::ostream& out) {
         out << padded(d.driver, driver_width) << state_word(d.state) << ": " << d.reason << "\n";
         return;
     }
-    out << padded(d.driver, driver_width) << padded(d.renderer, label_width) << d.scenes_ok() << " ok, "
-        << d.scenes_failed() << " failed\n"
+    out << padded(d.driver, driver_width) << padded(d.renderer, matrix_label_width) << d.scenes_ok()
+        << " ok, " << d.scenes_failed() << " failed\n"
         << padded("", driver_width) << d.gl_version << "\n";
     for (const scene_outcome& s : d.scenes) {
         char fps[32];
         std::snprintf(fps, sizeof fps, "%10s", fps_text(s.mean_fps).c_str());
-        out << padded("", driver_width) << padded(s.label, label_width)
+        out << padded("", driver_width) << padded(s.label, matrix_label_width)
             << padded(reference_word(s), cell_width) << fps << "\n";
     }
 }
@@ -140,19 +140,19 @@ driver_outcome judge_driver_run(const std::string& driver, int status, const ben
     return d;
 }
 
-fault_verdict judge_fault_run(int status, const bench_transcript& transcript,
-                              const std::vector<std::string>& labels) {
+verdict judge_fault_run(int status, const bench_transcript& transcript,
+                        const std::vector<std::string>& labels) {
     if (status == renderer_status || transcript.renderer.empty())
-        return fault_verdict::skipped;
+        return verdict::skipped;
     if (status != 0 && status != reference_status)
-        return fault_verdict::error;
+        return verdict::error;
     for (const std::string& label : labels) {
         const auto it = std::find_if(transcript.references.begin(), transcript.references.end(),
                                      [&](const std::pair<std::string, bool>& r) { return r.first == label; });
         if (it == transcript.references.end() || it->second)
-            return fault_verdict::missed;
+            return verdict::missed;
     }
-    return status == reference_status ? fault_verdict::caught : fault_verdict::missed;
+    return status == reference_status ? verdict::caught : verdict::missed;
 }
 
 std::vector<std::string> fault_labels(const std::string& fault_name) {
@@ -175,9 +175,9 @@ int matrix_status(const driver_matrix& matrix) {
         missed |= d.state == driver_state::ran && d.scenes_failed() > 0;
     }
     for (const fault_outcome& f : matrix.faults) {
-        for (fault_verdict v : f.verdicts) {
-            failed |= v == fault_verdict::error;
-            missed |= v == fault_verdict::missed;
+        for (verdict v : f.verdicts) {
+            failed |= v == verdict::error;
+            missed |= v == verdict::missed;
         }
     }
     return failed ? failure_status : missed ? reference_status : 0;
@@ -197,19 +197,15 @@ std::vector<std::string> without_options(const std::vector<std::string>& args,
     return kept;
 }
 
-const char* verdict_word(fault_verdict v) {
-    static const char* const words[] = {"caught", "MISSED", "skipped", "error"};
-    return words[int(v)];
-}
-
 void print_matrix(const driver_matrix& matrix, std::ostream& out) {
-    out << padded("driver", driver_width) << padded("renderer, GL version / scene", label_width)
+    out << padded("driver", driver_width) << padded("renderer, GL version / scene", matrix_label_width)
         << padded("reference", cell_width) << "  mean FPS\n";
     for (const driver_outcome& d : matrix.drivers)
         print_driver(d, out);
     if (matrix.faults.empty())
         return;
-    out << "\n" << padded("planted fault", label_width - driver_width) << padded("scenes", driver_width + 4);
+    out << "\n"
+        << padded("planted fault", matrix_label_width - driver_width) << padded("scenes", driver_width + 4);
     for (const driver_outcome& d : matrix.drivers)
         out << padded(d.driver, cell_width);
     out << "\n";
@@ -218,8 +214,8 @@ void print_matrix(const driver_matrix& matrix, std::ostream& out) {
         std::string scenes;
         for (const std::string& s : fault->scenes)
             scenes += (scenes.empty() ? "" : " ") + s;
-        out << padded(f.fault, label_width - driver_width) << padded(scenes, driver_width + 4);
-        for (fault_verdict v : f.verdicts)
+        out << padded(f.fault, matrix_label_width - driver_width) << padded(scenes, driver_width + 4);
+        for (verdict v : f.verdicts)
             out << padded(verdict_word(v), cell_width);
         out << "\n";
     }
@@ -252,7 +248,7 @@ void write_faults_csv(const driver_matrix& matrix, std::ostream& out) {
         for (const std::string& s : fault->scenes)
             scenes += (scenes.empty() ? "" : " ") + s;
         std::vector<std::string> row = {f.fault, fault->what, std::string("shaders/") + fault->file, scenes};
-        for (fault_verdict v : f.verdicts)
+        for (verdict v : f.verdicts)
             row.push_back(verdict_word(v));
         out << csv_join(row) << "\n";
     }
@@ -270,7 +266,7 @@ void print_matrix_catalogue(std::ostream& out) {
     }
     out << "planted faults (--drivers DIR --fault NAME), each failing the scenes named:\n";
     for (const planted_fault& f : planted_faults()) {
-        out << "  " << padded(f.name, label_width - driver_width - 2) << "shaders/" << f.file << ": "
+        out << "  " << padded(f.name, matrix_label_width - driver_width - 2) << "shaders/" << f.file << ": "
             << f.what << " (";
         for (size_t i = 0; i < f.scenes.size(); ++i)
             out << (i ? " " : "") << f.scenes[i];

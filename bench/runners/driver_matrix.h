@@ -2,7 +2,8 @@
 // every planted fault on each. Its results as plain data, the printed table and the CSV files. No GL.
 #pragma once
 
-#include "runners/run_comparison.h"
+#include "record/run_table.h"
+#include "stats/verdict.h"
 
 #include <istream>
 #include <ostream>
@@ -57,12 +58,11 @@ struct driver_outcome {
     int scenes_failed() const;
 };
 
-enum class fault_verdict { caught, missed, skipped, error };
-
 struct fault_outcome {
     std::string fault;
     // One for each driver of the matrix, in the matrix's order.
-    std::vector<fault_verdict> verdicts;
+    // caught, missed, skipped or error.
+    std::vector<verdict> verdicts;
 };
 
 struct driver_matrix {
@@ -76,8 +76,8 @@ struct driver_matrix {
 driver_outcome judge_driver_run(const std::string& driver, int status, const bench_transcript& transcript,
                                 const std::string& error, const run_table& fps);
 // A fault run: caught when the bench ended with status 3 and every one of labels failed its reference.
-fault_verdict judge_fault_run(int status, const bench_transcript& transcript,
-                              const std::vector<std::string>& labels);
+verdict judge_fault_run(int status, const bench_transcript& transcript,
+                        const std::vector<std::string>& labels);
 // The run labels of the fault's scenes, as the bench's table names them.
 std::vector<std::string> fault_labels(const std::string& fault_name);
 
@@ -96,7 +96,5 @@ void write_drivers_csv(const driver_matrix& matrix, std::ostream& out);
 void write_faults_csv(const driver_matrix& matrix, std::ostream& out);
 // The drivers and the planted faults, for --list.
 void print_matrix_catalogue(std::ostream& out);
-// The word a verdict is printed as.
-const char* verdict_word(fault_verdict v);
 
 } // namespace tarnwick::bench

@@ -6,7 +6,7 @@
 #include "images/reference_check.h"
 #include "record/report_files.h"
 #include "record/report_json.h"
-#include "record/report_modes.h"
+#include "runners/matrix_report.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -120,11 +120,11 @@ driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) 
                             fps);
 }
 
-fault_verdict run_fault(const matrix_context& m, const planted_fault& fault, const driver_choice& driver,
-                        const fs::path& folder) {
+verdict run_fault(const matrix_context& m, const planted_fault& fault, const driver_choice& driver,
+                  const fs::path& folder) {
     const fs::path references = folder / (std::string(driver.name) + "-references");
     if (!copy_references(m, references))
-        return fault_verdict::error;
+        return verdict::error;
     child_request request = child_for(m, driver, references);
     request.arguments = without_options(request.arguments, run_length_options);
     for (const std::string& scene : fault.scenes)
@@ -136,7 +136,7 @@ fault_verdict run_fault(const matrix_context& m, const planted_fault& fault, con
     request.error_file = (folder / (std::string(driver.name) + "-err.txt")).string();
     const child_result child = run_child(request);
     if (!child.started)
-        return fault_verdict::error;
+        return verdict::error;
     return judge_fault_run(child.status, transcript_of(request.output_file), fault_labels(fault.name));
 }
 
@@ -169,9 +169,9 @@ void run_faults(const matrix_context& m, const std::vector<const driver_choice*>
         const std::string error = prepare_fault_folder(*fault, ".", folder.string());
         fault_outcome outcome{fault->name, {}};
         for (size_t i = 0; i < drivers.size(); ++i) {
-            fault_verdict v = fault_verdict::skipped;
+            verdict v = verdict::skipped;
             if (!error.empty())
-                v = fault_verdict::error;
+                v = verdict::error;
             else if (matrix.drivers[i].state == driver_state::ran)
                 v = run_fault(m, *fault, *drivers[i], folder);
             outcome.verdicts.push_back(v);
@@ -247,8 +247,7 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
         faults.emplace_back();
         for (size_t i = 0; i < f.verdicts.size(); ++i) {
             // Only a run that drew now left pictures; a skipped driver's folder may hold an older run's.
-            const bool drew =
-                f.verdicts[i] == fault_verdict::caught || f.verdicts[i] == fault_verdict::missed;
+            const bool drew = f.verdicts[i] == verdict::caught || f.verdicts[i] == verdict::missed;
             faults.back().push_back(drew ? fault_pictures(m, f.fault, matrix.drivers[i].driver, sources)
                                          : report_pictures());
         }
@@ -264,7 +263,7 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
     for (const report_scene& s : model.scenes)
         std::for_each(s.checks.begin(), s.checks.end(), keep);
     std::for_each(model.checks.begin(), model.checks.end(), keep);
-    return write_report(m.options.report_dir, model) && kept;
+    return write_report(m.options.report_dir, model, m.out) && kept;
 }
 
 bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::ostream&),

@@ -76,16 +76,16 @@ TEST(driver_matrix, a_fault_is_caught_only_when_every_scene_of_it_fails) {
         int status;
         const std::string& printed;
         const std::vector<std::string>& labels;
-        fault_verdict verdict;
+        verdict expected;
     };
     const std::string empty;
     const row table[] = {
-        {3, two_scenes, combat, fault_verdict::caught}, {3, two_scenes, both, fault_verdict::missed},
-        {0, two_scenes, combat, fault_verdict::missed}, {6, empty, combat, fault_verdict::skipped},
-        {1, two_scenes, combat, fault_verdict::error},
+        {3, two_scenes, combat, verdict::caught}, {3, two_scenes, both, verdict::missed},
+        {0, two_scenes, combat, verdict::missed}, {6, empty, combat, verdict::skipped},
+        {1, two_scenes, combat, verdict::error},
     };
     for (const row& r : table)
-        EXPECT_EQ(judge_fault_run(r.status, transcript(r.printed), r.labels), r.verdict) << &r - table;
+        EXPECT_EQ(judge_fault_run(r.status, transcript(r.printed), r.labels), r.expected) << &r - table;
     EXPECT_EQ(fault_labels("dissolve-threshold-inverted"), combat);
 }
 
@@ -98,7 +98,7 @@ TEST(driver_matrix, status_and_csv_files) {
                          "4.5",
                          {{"blur", true, true, 50.25}}});
     m.drivers.push_back({"zink", driver_state::skipped, "Could not init display.", "", "", {}});
-    m.faults.push_back({"backdrop-v-flipped", {fault_verdict::caught, fault_verdict::skipped}});
+    m.faults.push_back({"backdrop-v-flipped", {verdict::caught, verdict::skipped}});
     EXPECT_EQ(matrix_status(m), 0);
     std::ostringstream drivers, faults;
     write_drivers_csv(m, drivers);
@@ -123,7 +123,7 @@ TEST(driver_matrix, status_and_csv_files) {
     m.drivers[0].scenes[0].ok = false;
     EXPECT_EQ(matrix_status(m), 3);
     m.drivers[0].scenes[0].ok = true;
-    m.faults.back().verdicts[0] = fault_verdict::missed;
+    m.faults.back().verdicts[0] = verdict::missed;
     EXPECT_EQ(matrix_status(m), 3);
     m.drivers[1].state = driver_state::failed;
     EXPECT_EQ(matrix_status(m), 1);
