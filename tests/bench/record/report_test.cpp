@@ -10,7 +10,9 @@
 #include "record/report_plot.h"
 #include "runners/child_process.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -167,6 +169,84 @@ TEST(report_plot, steps_are_round_and_a_stall_does_not_flatten_the_rest) {
     const size_t first = svg.find("points=\""), end = svg.find('"', first + 8);
     EXPECT_LE(std::count(svg.begin() + long(first), svg.begin() + long(end), ','), 600) << "thinned";
     EXPECT_EQ(frame_time_svg({{"a", {1.0, 2.0, 3.0}}}, "t").find("above the scale"), std::string::npos);
+}
+
+// The y of each SVG element of the given kind (class="mark", "grid" ...) whose text holds words.
+std::vector<double> ys_of(const std::string& svg, const std::string& look, const std::string& words = "") {
+    std::vector<double> ys;
+    for (size_t at = svg.find(look); at != std::string::npos; at = svg.find(look, at + 1)) {
+        const size_t element = svg.rfind('<', at), end = svg.find('<', svg.find('>', at));
+        const std::string text = svg.substr(element, end - element);
+        const size_t y = text.find(" y=\"") != std::string::npos ? text.find(" y=\"") + 4 : text.find("y1=\"") + 4;
+        if (text.find(words) != std::string::npos)
+            ys.push_back(std::stod(text.substr(y)));
+    }
+    return ys;
+}
+
+// The plot's words stay apart: the p50 and p99 names inside the plot above the frame axis' labels, however
+// low the p50 lies, and the count of frames above the scale over the plot, not on its lines.
+TEST(report_plot, labels_keep_off_the_axis_and_the_lines) {
+    std::vector<double> low(1000, 0.2);
+    for (size_t i = 0; i < 20; ++i)
+        low[i * 50] = 9.0;
+    low[7] = 400.0;
+    const std::string svg = frame_time_svg({{"run 1", low}}, "t");
+    const std::vector<double> grid = ys_of(svg, "class=\"grid\"");
+    ASSERT_GE(grid.size(), 2u);
+    const double top = *std::min_element(grid.begin(), grid.end());
+    const double axis = *std::max_element(grid.begin(), grid.end());
+    for (const char* name : {"p50 ", "p99 "}) {
+        const std::vector<double> y = ys_of(svg, "class=\"mark\"", name);
+        ASSERT_EQ(y.size(), 1u) << name;
+        EXPECT_TRUE(y[0] > top && y[0] < axis) << name << y[0];
+    }
+    for (double y : ys_of(svg, "class=\"tick\"", ">frame "))
+        EXPECT_GT(y, axis + 8);
+    const std::vector<double> above = ys_of(svg, "class=\"mark\"", "above the scale");
+    ASSERT_EQ(above.size(), 1u);
+    EXPECT_LT(above[0], top - 4) << "over the plot's lines";
+}
+
+// The overview's p50 and p99 are the plot's dashed lines: of all the runs' frames together.
+TEST(report_html, the_overview_shows_the_plots_percentiles) {
+    report_model m;
+    m.add_origin("this run", {});
+    std::vector<double> fast(100, 2.0), slow(100, 4.0);
+    slow[3] = 30.0;
+    report_scene& s = m.scene("default");
+    s.runs = {{0, 1, summarize(std::vector<double>(100, 0.002), {}), fast},
+              {0, 2, summarize(std::vector<double>(100, 0.004), {}), slow}};
+    const std::string page = report_html(m);
+    const size_t row = page.find("<tr data-scene=\"default\">");
+    const std::string cells = page.substr(row, page.find("</tr>", row) - row);
+    const std::string svg = frame_time_svg({{"run 1", fast}, {"run 2", slow}}, "t");
+    for (const char* name : {"p50 ", "p99 "}) {
+        const size_t mark = svg.find(std::string(">") + name);
+        ASSERT_NE(mark, std::string::npos);
+        const std::string figure = svg.substr(mark + 5, svg.find('<', mark) - mark - 5);
+        EXPECT_NE(cells.find("<td class=\"num\">" + figure + "</td>"), std::string::npos) << name << cells;
+    }
+}
+
+// A passing frame's diff is all dark: the report keeps the pictures of a failure only.
+TEST(bench_report, a_passing_reference_keeps_no_diff_picture) {
+    const std::string folder = temp_folder();
+    std::ostringstream table;
+    bench_report outputs({"", "", folder, ""}, {}, table);
+    const rgb_image frame{2, 1, {0, 0, 0, 9, 9, 9}};
+    for (const reference_state state : {reference_state::matched, reference_state::differs}) {
+        reference_outcome o;
+        o.state = state;
+        o.difference = compare_images(frame, frame, 8);
+        outputs.add_reference(state == reference_state::matched ? "pass" : "fail", o, frame);
+    }
+    const report_model& m = outputs.record();
+    ASSERT_EQ(m.scenes.size(), 2u);
+    EXPECT_EQ(m.scenes[0].checks.at(0).pictures.diff, "");
+    EXPECT_NE(m.scenes[0].checks.at(0).pictures.actual, "");
+    EXPECT_EQ(m.scenes[1].checks.at(0).pictures.diff, "images/fail-diff.png");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(report_files, junit_parses_with_a_case_per_scene_and_check) {
