@@ -331,6 +331,40 @@ std::string ab_note(const report_model& model, const report_comparison& c) {
            "line.";
 }
 
+// A scene's cells of the overview after its label and verdict, as the mode's columns have them.
+std::string overview_cells(const report_model& model, const report_scene& s, const std::vector<int>& origins,
+                           bool compared, std::pair<double, double> scale) {
+    std::string cells;
+    const auto* time = s.comparison ? std::get_if<frame_time_comparison>(&s.comparison->figures) : nullptr;
+    const auto* fps = s.comparison ? std::get_if<fps_comparison>(&s.comparison->figures) : nullptr;
+    if (time)
+        cells += num_cell(time->base_ms, 2, " wide") + num_cell(time->new_ms, 2, " wide") +
+                 num_cell(time->ratio, 3) + "<td class=\"num\">" + interval_text(*time) +
+                 interval_bar(*time, s.comparison->verdict, scale.first, scale.second) +
+                 "</td><td class=\"num\">" + std::to_string(time->rounds) + "</td>";
+    else if (fps)
+        cells += num_cell(fps->base_fps, 1) + num_cell(fps->new_fps, 1) + num_cell(fps->ratio, 3);
+    else if (compared)
+        cells += "<td></td><td></td><td></td>";
+    else if (model.mode == report_mode::drivers) {
+        for (size_t o = 0; o < model.origins.size(); ++o) {
+            const bool there = has_origin(s, int(o));
+            const bool timed = std::any_of(s.runs.begin(), s.runs.end(),
+                                           [o](const report_run& r) { return r.origin == int(o); });
+            cells += there ? "<td class=\"num origin-cell\">" + verdict_span(scene_verdict(s, int(o))) +
+                                 (timed ? fixed(mean_of_runs(s, int(o)).mean_fps, 1) : "") + "</td>"
+                           : "<td></td>";
+        }
+    } else if (origins.size() == 1) {
+        const frame_summary m = mean_of_runs(s, origins.front());
+        cells +=
+            num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) + num_cell(m.p99_ms, 2) + num_cell(m.cpu_ms, 3);
+    } else
+        for (int o : origins)
+            cells += num_cell(mean_of_runs(s, o).mean_fps, 1);
+    return cells;
+}
+
 std::string overview_section(const report_model& model) {
     const std::vector<int> origins = run_origins(model);
     const report_comparison* compared = first_comparison(model);
@@ -369,36 +403,7 @@ std::string overview_section(const report_model& model) {
         text += "<tr data-scene=\"" + html_text(s.label) + "\"><td class=\"label\"><a href=\"#" + anchor(i) +
                 "\">" + label_text(s.label) + "</a></td>" +
                 verdict_cell(scene_verdict(s), model.mode == report_mode::drivers ? " wide" : "");
-        const auto* time =
-            s.comparison ? std::get_if<frame_time_comparison>(&s.comparison->figures) : nullptr;
-        const auto* fps = s.comparison ? std::get_if<fps_comparison>(&s.comparison->figures) : nullptr;
-        if (time)
-            text += num_cell(time->base_ms, 2, " wide") + num_cell(time->new_ms, 2, " wide") +
-                    num_cell(time->ratio, 3) + "<td class=\"num\">" + interval_text(*time) +
-                    interval_bar(*time, s.comparison->verdict, scale.first, scale.second) +
-                    "</td><td class=\"num\">" + std::to_string(time->rounds) + "</td>";
-        else if (fps)
-            text += num_cell(fps->base_fps, 1) + num_cell(fps->new_fps, 1) + num_cell(fps->ratio, 3);
-        else if (compared)
-            text += std::string(ab ? "<td class=\"wide\"></td><td class=\"wide\"></td>" : "") +
-                    "<td></td><td></td><td></td>";
-        else if (model.mode == report_mode::drivers) {
-            for (size_t o = 0; o < model.origins.size(); ++o) {
-                const bool there = has_origin(s, int(o));
-                const bool timed = std::any_of(s.runs.begin(), s.runs.end(),
-                                               [o](const report_run& r) { return r.origin == int(o); });
-                text += there ? "<td class=\"num origin-cell\">" + verdict_span(scene_verdict(s, int(o))) +
-                                    (timed ? fixed(mean_of_runs(s, int(o)).mean_fps, 1) : "") + "</td>"
-                              : "<td></td>";
-            }
-        } else if (origins.size() == 1) {
-            const frame_summary m = mean_of_runs(s, origins.front());
-            text += num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) + num_cell(m.p99_ms, 2) +
-                    num_cell(m.cpu_ms, 3);
-        } else
-            for (int o : origins)
-                text += num_cell(mean_of_runs(s, o).mean_fps, 1);
-        text += "</tr>";
+        text += overview_cells(model, s, origins, compared != nullptr, scale) + "</tr>";
     }
     return text + "</tbody></table></div>" + (explained.empty() ? "" : note(explained)) + "</section>";
 }
@@ -588,28 +593,13 @@ std::string scene_section(const report_model& model, const report_scene& s, size
 } // namespace
 
 std::string html_text(const std::string& text) {
+    static const std::pair<char, const char*> entities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}};
     std::string escaped;
-    escaped.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\'':
-            escaped += "&#39;";
-            break;
-        default:
-            escaped += c;
-        }
+        const auto it = std::find_if(std::begin(entities), std::end(entities),
+                                     [c](const std::pair<char, const char*>& e) { return e.first == c; });
+        escaped += it == std::end(entities) ? std::string(1, c) : std::string(it->second);
     }
     return escaped;
 }

@@ -73,40 +73,36 @@ void add_reference_verdicts(report_model& model, const driver_outcome& d, int or
     }
 }
 
+// How a planted fault's run came out, as the report says it: caught is ok, missed fails (its scenes still
+// match), skipped is unknown, and an error fails as a run that failed.
+struct fault_row {
+    verdict outcome, reported;
+    const char* words;
+};
+const fault_row fault_rows[] = {
+    {verdict::caught, verdict::ok, "caught: "},
+    {verdict::missed, verdict::fail, "missed: "},
+    {verdict::skipped, verdict::unknown, "skipped: the driver did not run"},
+    {verdict::error, verdict::fail,
+     "error: the fault's run could not be made or failed (its output is in its folder)"}};
+
 report_check fault_check(const std::string& name, verdict v, int origin) {
+    const fault_row* row = std::find_if(std::begin(fault_rows), std::end(fault_rows),
+                                        [v](const fault_row& r) { return r.outcome == v; });
+    report_check check{
+        fault_check_prefix + name, origin, row->reported, row->reported == verdict::fail, row->words, {}, {}};
     const planted_fault* fault = find_fault(name);
-    std::string what, scenes;
-    if (fault) {
-        what = std::string(fault->what) + "; ";
+    if (fault && (v == verdict::caught || v == verdict::missed)) {
+        check.message += std::string(fault->what) + ";";
         for (const std::string& s : fault->scenes)
-            scenes += (scenes.empty() ? "" : " ") + s;
+            check.message += " " + s;
+        check.message +=
+            v == verdict::caught ? " differs from its reference" : " still matches its reference";
     }
-    report_check check{fault_check_prefix + name, origin, verdict::ok, false, "", {}, {}};
-    switch (v) {
-    case verdict::caught:
-        check.message = "caught: " + what + scenes + " differs from its reference";
-        break;
-    case verdict::missed:
-        check.verdict = verdict::fail;
-        check.failed = true;
-        check.message = "missed: " + what + scenes + " still matches its reference";
-        break;
-    case verdict::skipped:
-        check.verdict = verdict::unknown;
-        check.message = "skipped: the driver did not run";
-        break;
-    case verdict::error:
-        check.verdict = verdict::fail;
-        check.failed = true;
-        check.message = "error: the fault's run could not be made or failed (its output is in its folder)";
+    if (v == verdict::error)
         check.figures = {{run_failed_figure, 1.0}};
-        break;
-    default:
-        break;
-    }
     return check;
 }
-
 } // namespace
 
 report_model matrix_report(const driver_matrix& matrix, const std::vector<report_model>& driver_reports,
