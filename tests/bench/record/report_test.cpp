@@ -177,7 +177,8 @@ std::vector<double> ys_of(const std::string& svg, const std::string& look, const
     for (size_t at = svg.find(look); at != std::string::npos; at = svg.find(look, at + 1)) {
         const size_t element = svg.rfind('<', at), end = svg.find('<', svg.find('>', at));
         const std::string text = svg.substr(element, end - element);
-        const size_t y = text.find(" y=\"") != std::string::npos ? text.find(" y=\"") + 4 : text.find("y1=\"") + 4;
+        const size_t y =
+            text.find(" y=\"") != std::string::npos ? text.find(" y=\"") + 4 : text.find("y1=\"") + 4;
         if (text.find(words) != std::string::npos)
             ys.push_back(std::stod(text.substr(y)));
     }
