@@ -1,6 +1,7 @@
 // The bench's exit statuses and the one function that decides one. No GL here.
 #include "record/exit_status.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace tarnwick::bench {
@@ -10,12 +11,6 @@ namespace {
 constexpr exit_status gravity[] = {exit_status::failure, exit_status::reference_differs,
                                    exit_status::too_slow, exit_status::cannot_judge};
 
-void add_failed(const std::vector<report_check>& checks, bool (&seen)[std::size(gravity)]) {
-    for (const report_check& c : checks) {
-        for (size_t i = 0; c.failed && i < std::size(gravity); ++i)
-            seen[i] |= status_of(c) == gravity[i];
-    }
-}
 } // namespace
 
 std::string exit_status_text(int width) {
@@ -53,15 +48,17 @@ exit_status status_of(const report_check& c) {
 exit_status decide_exit_status(const report_model& model, exit_status outside) {
     if (outside != exit_status::ok)
         return outside;
-    bool seen[std::size(gravity)] = {};
-    add_failed(model.checks, seen);
+    const exit_status* gravest = std::end(gravity);
+    const auto add = [&gravest](const std::vector<report_check>& checks) {
+        for (const report_check& c : checks) {
+            if (c.failed)
+                gravest = std::min(gravest, std::find(std::begin(gravity), gravest, status_of(c)));
+        }
+    };
+    add(model.checks);
     for (const report_scene& s : model.scenes)
-        add_failed(s.checks, seen);
-    for (size_t i = 0; i < std::size(gravity); ++i) {
-        if (seen[i])
-            return gravity[i];
-    }
-    return exit_status::ok;
+        add(s.checks);
+    return gravest == std::end(gravity) ? exit_status::ok : *gravest;
 }
 
 } // namespace tarnwick::bench
