@@ -92,8 +92,9 @@ bool renderer_as_expected(const bench_options& options) {
 bool outputs_writable(const bench_options& options) {
     std::vector<std::string> folders;
     const auto add = [&folders](const std::string& dir) {
-        if (std::find(folders.begin(), folders.end(), dir) == folders.end())
-            folders.push_back(dir.empty() ? "." : dir);
+        const std::string folder = dir.empty() ? "." : dir;
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
     };
     for (const std::string& dir : {options.report_dir, options.update_reference_dir}) {
         if (!dir.empty())
