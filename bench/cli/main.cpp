@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
         const std::string data = data_folder_for(own_executable());
         if (!data.empty())
             std::cout << "The data for this tarnwick-bench is in " << data << "\n";
-        return 0;
+        return int(exit_status::ok);
     }
     if (!options.list && !outputs_writable(options))
         return int(exit_status::failure);
@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
             std::cout << "\n    " << s.description << "\n";
         }
         print_matrix_catalogue(std::cout);
-        return 0;
+        return int(exit_status::ok);
     }
 
     // Checked before any window or context, so that a run in the wrong folder ends at once and says where to
