@@ -5,6 +5,7 @@
 #include "runners/driver_matrix.h"
 #include "runners/planted_faults.h"
 #include "stage/renderer_pattern.h"
+#include "record/exit_status.h"
 #include "record/report_model.h"
 
 #include <CLI/CLI.hpp>
@@ -22,6 +23,8 @@ constexpr double max_fixed_dt = 1.0;
 constexpr int max_repeat = 1000;
 constexpr int max_channel = 255;
 constexpr int help_column = 26;
+// The widest line of the options' descriptions.
+constexpr int help_width = 92;
 constexpr int most_rounds = 1000;
 
 // WxH with both sides from 1 to max_side; false for anything else.
@@ -79,6 +82,13 @@ const CLI::Validator seconds = ours([](const std::string& text) {
     const double v = std::strtod(text.c_str(), &end);
     const bool good = !text.empty() && *end == '\0' && std::isfinite(v) && v > 0.0 && v <= max_fixed_dt;
     return good ? "" : "needs seconds above 0 and at most 1, not '" + text + "'";
+});
+// A percentage from 0 to 100, said as typed (CLI11's own range says "0.000000 to 100.000000").
+const CLI::Validator percentage = ours([](const std::string& text) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    const bool good = !text.empty() && *end == '\0' && v >= 0.0 && v <= 100.0;
+    return good ? "" : "Value " + text + " not in range 0 to 100";
 });
 const CLI::Validator file_name = ours(
     [](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
@@ -171,7 +181,7 @@ void declare_output_options(CLI::App& app, bench_options& o) {
                    "a scene fails when more than P percent of its pixels differ\n"
                    "(default 0.1)")
         ->option_text("P")
-        ->check(CLI::Range(0.0, 100.0))
+        ->check(percentage)
         ->needs(check);
     app.add_option("--report", o.report_dir,
                    "write DIR/index.html (the results for people, with the reference\n"
@@ -201,7 +211,7 @@ CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
                    "noise; --ab: of A's frame time, verdict slower), else with\n"
                    "status 5 when a scene cannot be judged (unknown, inconclusive)")
         ->option_text("PCT")
-        ->check(CLI::Range(0.0, 100.0));
+        ->check(percentage);
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
                  "and exit right after presenting it");
@@ -251,16 +261,16 @@ void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::stri
 
 // The A/B comparison of two configurations in separate processes.
 void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
-    CLI::Option* ab = app.add_flag(
-        "--ab", o.ab,
-        "compare two configurations A and B (builds, drivers, settings)\n"
-        "as separate bench processes in rounds of A B B A; each measures\n"
-        "the scenes (--scene, --frames, --warmup, --size, --seed as given\n"
-        "here; --frames defaults to 150) once after its warm-up. Per scene: B's median frame time\n"
-        "over A's, its 95% interval over the rounds, and a verdict:\n"
-        "slower or faster (the interval wholly beyond --threshold), no\n"
-        "change (wholly within) or inconclusive. --csv gets one row per\n"
-        "scene with each side's provenance; needs no display itself");
+    CLI::Option* ab = app.add_flag("--ab", o.ab,
+                                   "compare two configurations A and B (builds, drivers, settings)\n"
+                                   "as separate bench processes in rounds of A B B A; each measures\n"
+                                   "the scenes (--scene, --frames, --warmup, --size, --seed as given\n"
+                                   "here; --frames defaults to 150) once after its warm-up. Per\n"
+                                   "scene: B's median frame time over A's, its 95% interval over the\n"
+                                   "rounds, and a verdict:\n"
+                                   "slower or faster (the interval wholly beyond --threshold), no\n"
+                                   "change (wholly within) or inconclusive. --csv gets one row per\n"
+                                   "scene with each side's provenance; needs no display itself");
     for (const char* other : {"--repeat", "--frames-csv", "--screenshot", "--reference", "--update-reference",
                               "--startup", "--list"})
         ab->excludes(app.get_option(other));
@@ -271,7 +281,7 @@ void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
                    "--ab: the change in percent of A's frame time below which B counts\n"
                    "as no change (default 3)")
         ->option_text("PCT")
-        ->check(CLI::Range(0.0, 100.0))
+        ->check(percentage)
         ->needs(ab);
     app.add_option("--min-rounds", o.min_rounds,
                    "--ab: rounds before a scene may stop with a verdict (default 5)")
@@ -349,13 +359,7 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
         "holds them, such as the build directory, the game's installed data (PREFIX/share/tarnwick)\n"
         "or the player's folder that the tarnwick launcher makes (~/.local/share/tarnwick).",
         "tarnwick-bench");
-    app->footer("Exit status: 0 done, 1 an OpenGL error, a barrage's shots outliving it, a file that\n"
-                "could not be read or written, a missing data folder, (--headless) no EGL context or a\n"
-                "bench of --ab that failed, 2 bad options (of --ab's benches too), 3 a scene's frame\n"
-                "differs from its reference (or it has none; with --drivers also a planted fault that\n"
-                "passed), 4 a scene slower than --fail-slower allows, 5 with --fail-slower, a scene that\n"
-                "cannot be judged (unknown or inconclusive), 6 GL_RENDERER does not match\n"
-                "--expect-renderer, or there is no OpenGL context to match it.\n");
+    app->footer(exit_status_text(help_width));
     app->formatter(std::make_shared<usage_formatter>());
     app->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app->set_help_flag();

@@ -15,10 +15,13 @@
 #include "runners/matrix_runner.h"
 #include "images/reference_check.h"
 #include "stage/renderer_pattern.h"
+#include "record/exit_status.h"
+#include "record/report_console.h"
 #include "record/report_files.h"
 #include "runners/run_comparison.h"
 #include "scenes/scene_plan.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,8 +31,6 @@
 using namespace tarnwick::bench;
 
 namespace {
-constexpr int renderer_mismatch_status = 6;
-
 // Swallows the game's own console chatter (shots, waves, BMP headers) so the table stays readable.
 class null_buffer : public std::streambuf {
   protected:
@@ -105,10 +106,38 @@ bool renderer_as_expected(const bench_options& options) {
     return false;
 }
 
-// The reference outcome of the scene under way, and the failures over the whole bench.
+// Where the outputs go, checked before the first scene: each folder is made and a file written in it, so
+// that a bench does not measure for minutes and then find nowhere to put what it measured.
+bool outputs_writable(const bench_options& options) {
+    std::vector<std::string> folders;
+    const auto add = [&folders](const std::string& dir) {
+        const std::string folder = dir.empty() ? "." : dir;
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    };
+    for (const std::string& dir : {options.report_dir, options.update_reference_dir}) {
+        if (!dir.empty())
+            add(dir);
+    }
+    for (const std::string& file : {options.csv, options.frames_csv}) {
+        if (!file.empty())
+            add(std::filesystem::path(file).parent_path().string());
+    }
+    for (const screenshot_request& s : options.screenshots)
+        add(std::filesystem::path(s.file).parent_path().string());
+    bool writable = true;
+    for (const std::string& dir : folders) {
+        const std::string problem = folder_problem(dir);
+        if (!problem.empty())
+            std::cerr << "tarnwick-bench: " << problem << std::endl;
+        writable = writable && problem.empty();
+    }
+    return writable;
+}
+
+// The reference outcome of the scene under way, and whether an update could not be written.
 struct reference_tally {
     reference_outcome scene;
-    bool failed = false;
     bool unwritable = false;
 };
 
@@ -122,65 +151,62 @@ void handle_reference(const bench_options& options, const scene_run& run, int nu
         return;
     reference_outcome& scene = tally.scene;
     if (number == 1)
-        scene = reference_outcome{true, "", "", {}};
-    if (run.reference_frame <= 0)
-        scene.line = "reference " + run.label + ": none (the window changes size)";
-    else if (scene.ok && (checking || number == 1)) {
-        scene = checking ? check_reference(options, run.label, measured.picture)
-                         : update_reference(options, run.label, measured.picture, measured.variants);
+        scene = reference_outcome();
+    const reference_settings settings{checking ? options.reference_dir : options.update_reference_dir,
+                                      options.tolerance, options.max_differing};
+    if (run.reference_frame > 0 && scene.ok() && (checking || number == 1)) {
+        scene = checking ? check_reference(settings, run.label, measured.picture)
+                         : update_reference(settings, run.label, measured.picture, measured.variants);
         outputs.add_reference(run.label, scene, measured.picture);
     }
     if (number < options.repeat)
         return;
-    report << scene.line << std::endl;
-    (checking ? tally.failed : tally.unwritable) |= !scene.ok;
+    report << reference_line(run.label, scene) << std::endl;
+    tally.unwritable |= !checking && !scene.ok();
 }
 
 // Everything after the options: the runs, the table, the outputs. Returns the exit status.
-int run_bench(const bench_options& options, std::ostream& report) {
+exit_status run_bench(const bench_options& options, std::ostream& report) {
     import_report = &report;
     set_import_failure_reporter(print_import_failure);
     // With a renderer expected, no context at all is not that renderer either: the driver matrix skips it.
     if (!start_display(options))
-        return options.expect_renderer.empty() ? 1 : renderer_mismatch_status;
+        return options.expect_renderer.empty() ? exit_status::failure : exit_status::other_renderer;
     if (!renderer_as_expected(options)) {
         shutdown();
-        return renderer_mismatch_status;
+        return exit_status::other_renderer;
     }
     // --startup is timed from outside: its one line is all it prints.
     if (!options.startup_only)
         print_banner(options, report);
     const provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                                                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-    bench_report outputs(options, origin, report);
+    bench_report outputs({options.csv, options.frames_csv, options.report_dir, options.command_line}, origin,
+                         report);
     if (!outputs.open()) {
         shutdown();
-        return 1;
+        return exit_status::failure;
     }
     bench_stage stage;
     stage.setup();
     frame_loop loop(options, stage, report);
-    bool shots_left = false;
     reference_tally references;
+    const bool picture = !options.reference_dir.empty() || !options.update_reference_dir.empty();
     for (const scene_run& run : plan_runs(options.scenes)) {
         for (int number = 1; number <= options.repeat; ++number) {
             // Start-up seeded from the clock; every run starts from the bench's seed instead, so that its
             // frames are the same each time, whichever scenes ran before.
             std::srand(options.seed);
             stage.begin(run);
-            const bool picture = !options.reference_dir.empty() || !options.update_reference_dir.empty();
             const measured_run measured = loop.measure(run, picture ? run.reference_frame : 0);
-            int left_over = 0;
-            const std::string note = stage.finish(left_over);
-            outputs.add_run(run.label, number, measured.samples, note);
+            const std::optional<shots_tally> shots = stage.finish();
+            outputs.add_run(run.label, number, measured.samples);
+            if (shots)
+                outputs.add_shots(run.label, *shots);
             handle_reference(options, run, number, measured, references, outputs, report);
-            if (!note.empty())
-                outputs.add_check(run.label, shots_check(left_over, note));
-            if (left_over > 0) {
-                std::cerr << "tarnwick-bench: " << run.label << " left " << left_over
+            if (shots && shots->left_over() > 0)
+                std::cerr << "tarnwick-bench: " << run.label << " left " << shots->left_over()
                           << " shots or shot GL objects behind" << std::endl;
-                shots_left = true;
-            }
         }
     }
     report << "start-up: first frame presented " << long(loop.first_frame_ms()) << " ms after process start"
@@ -191,9 +217,8 @@ int run_bench(const bench_options& options, std::ostream& report) {
     const bool written = outputs.close();
     stage.release();
     shutdown();
-    if (loop.gl_errors() > 0 || shots_left || !written || !loop.outputs_ok() || references.unwritable)
-        return 1;
-    return references.failed ? 3 : 0;
+    const bool outside = !written || !loop.outputs_ok() || references.unwritable;
+    return decide_exit_status(outputs.record(), outside ? exit_status::failure : exit_status::ok);
 }
 
 // The A/B runner's and the driver matrix's settings, from the options.
@@ -207,34 +232,13 @@ matrix_settings matrix_settings_of(const bench_options& o, const std::vector<std
     return {o.drivers_dir,  o.reference_dir, o.report_dir, o.command_line,
             o.driver_names, o.fault_names,   args};
 }
-
-// --compare: both files read, the comparison printed. Returns the exit status.
-int run_compare(const bench_options& options) {
-    run_table tables[2];
-    for (int i = 0; i < 2; ++i) {
-        std::ifstream in(options.compare[size_t(i)]);
-        const std::string error = in ? read_run_table(in, tables[i]) : "cannot be read";
-        if (!error.empty()) {
-            std::cerr << "tarnwick-bench: " << options.compare[size_t(i)] << ": " << error << std::endl;
-            return 1;
-        }
-    }
-    const int status = print_comparison(tables[0], tables[1], options.compare[0], options.compare[1],
-                                        options.fail_slower, std::cout);
-    if (!options.report_dir.empty() &&
-        !write_report(options.report_dir,
-                      comparison_report(tables[0], tables[1], options.compare[0], options.compare[1],
-                                        options.fail_slower, options.command_line)))
-        return 1;
-    return status;
-}
 } // namespace
 
 int main(int argc, char** argv) {
     const parse_result parsed = parse_bench_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok) {
         std::cerr << "tarnwick-bench: " << parsed.error << std::endl;
-        return 2;
+        return int(exit_status::bad_options);
     }
     const bench_options& options = parsed.options;
     if (options.help) {
@@ -245,10 +249,12 @@ int main(int argc, char** argv) {
             std::cout << "The data for this tarnwick-bench is in " << data << "\n";
         if (!references.empty())
             std::cout << "Its references (--reference, --drivers) are in " << references << "\n";
-        return 0;
+        return int(exit_status::ok);
     }
+    if (!options.list && !outputs_writable(options))
+        return int(exit_status::failure);
     if (!options.compare.empty())
-        return run_compare(options);
+        return run_compare(options, std::cout);
     if (options.ab)
         return run_ab(ab_settings_of(options), std::cout);
     if (!options.drivers_dir.empty())
@@ -262,7 +268,7 @@ int main(int argc, char** argv) {
             std::cout << "\n    " << s.description << "\n";
         }
         print_matrix_catalogue(std::cout);
-        return 0;
+        return int(exit_status::ok);
     }
 
     // Checked before any window or context, so that a run in the wrong folder ends at once and says where to
@@ -273,12 +279,12 @@ int main(int argc, char** argv) {
         std::cerr << missing_data_message(missing, std::filesystem::current_path(ignored).string(),
                                           data_folder_for(own_executable()))
                   << std::endl;
-        return 1;
+        return int(exit_status::failure);
     }
     std::ostream report(std::cout.rdbuf());
     null_buffer quiet;
     std::cout.rdbuf(&quiet);
-    const int status = run_bench(options, report);
+    const int status = int(run_bench(options, report));
     std::cout.rdbuf(report.rdbuf());
     return status;
 }

@@ -1,4 +1,4 @@
-// A scene's reference frame against its PNG file: the verdict line, and the files a failure leaves. No GL.
+// A scene's reference frame against its PNG file, and the files a failure leaves. No GL here.
 #include "images/reference_check.h"
 
 #include <algorithm>
@@ -10,27 +10,21 @@ namespace tarnwick::bench {
 namespace {
 const char* const unstable_suffix = "-unstable";
 
-std::string size_text(const rgb_image& image) {
-    return std::to_string(image.width) + "x" + std::to_string(image.height);
+bool same_size(const rgb_image& a, const rgb_image& b) { return a.width == b.width && a.height == b.height; }
+
+void set_sizes(reference_outcome& o, const rgb_image& frame, const rgb_image& file) {
+    o.frame_width = frame.width;
+    o.frame_height = frame.height;
+    o.file_width = file.width;
+    o.file_height = file.height;
 }
 
-// "N of M pixels differ (S%), largest difference D", and how many more matched only a neighbour.
-std::string difference_text(const image_difference& d) {
-    char text[200];
-    std::snprintf(text, sizeof text, "%ld of %ld pixels differ (%.3f%%), largest difference %d", d.differing,
-                  d.pixel_count, d.differing_percent(), d.largest);
-    std::string line = text;
-    if (d.shifted > 0)
-        line += ", " + std::to_string(d.shifted) + " shifted by a pixel";
-    if (d.excused > 0)
-        line += ", " + std::to_string(d.excused) + " excused as unstable";
-    return line;
-}
-
-// The picture kept as SCENE-actual.png for a failing scene; the line says where, or that it could not be.
-std::string keep_actual(const bench_options& options, const std::string& label, const rgb_image& picture) {
-    const std::string actual = reference_file(options.reference_dir, label, "-actual");
-    return write_png(actual, picture) ? actual : "cannot write " + actual;
+// Writes image as file; else notes it as the file that could not be written.
+std::string kept(reference_outcome& o, const std::string& file, const rgb_image& image) {
+    if (write_png(file, image))
+        return file;
+    o.unwritable = file;
+    return std::string();
 }
 } // namespace
 
@@ -40,67 +34,76 @@ std::string reference_file(const std::string& dir, const std::string& label, con
     return dir + (dir.empty() || dir.back() == '/' ? "" : "/") + name + suffix + ".png";
 }
 
-reference_outcome check_reference(const bench_options& options, const std::string& label,
+reference_outcome check_reference(const reference_settings& settings, const std::string& label,
                                   const rgb_image& picture) {
-    const std::string prefix = "reference " + label + ": ";
-    const std::string file = reference_file(options.reference_dir, label);
+    reference_outcome o;
+    o.dir = settings.dir;
+    const std::string file = reference_file(settings.dir, label);
+    const std::string actual = reference_file(settings.dir, label, "-actual");
     rgb_image reference;
-    if (!read_png(file, reference))
-        return {false,
-                prefix + "FAIL, no readable " + file + " (make it with --update-reference " +
-                    options.reference_dir + ")",
-                "",
-                {}};
-    if (reference.width != picture.width || reference.height != picture.height)
-        return {false,
-                prefix + "FAIL, the frame is " + size_text(picture) + " but " + file + " is " +
-                    size_text(reference) + " (" + keep_actual(options, label, picture) + ")",
-                file,
-                {}};
-    rgb_image unstable;
-    const std::string mask = reference_file(options.reference_dir, label, unstable_suffix);
-    const bool masked = read_png(mask, unstable);
-    if (masked && (unstable.width != picture.width || unstable.height != picture.height))
-        return {false,
-                prefix + "FAIL, " + mask + " is " + size_text(unstable) + " but the frame is " +
-                    size_text(picture),
-                file,
-                {}};
-    image_difference d = compare_images(reference, picture, options.tolerance, masked ? &unstable : nullptr);
-    if (d.differing_percent() <= options.max_differing) {
-        std::remove(reference_file(options.reference_dir, label, "-actual").c_str());
-        std::remove(reference_file(options.reference_dir, label, "-diff").c_str());
-        return {true, prefix + difference_text(d) + ": ok", file, std::move(d)};
+    o.file = file;
+    o.read = read_png(file, reference);
+    if (!o.read) {
+        o.state = reference_state::missing;
+        return o;
     }
-    const std::string diff = reference_file(options.reference_dir, label, "-diff");
-    const std::string kept = write_png(diff, d.picture) ? diff : "cannot write " + diff;
-    const std::string line =
-        prefix + difference_text(d) + ": FAIL (" + keep_actual(options, label, picture) + ", " + kept + ")";
-    return {false, line, file, std::move(d)};
+    if (!same_size(reference, picture)) {
+        o.state = reference_state::wrong_size;
+        set_sizes(o, picture, reference);
+        o.actual = kept(o, actual, picture);
+        return o;
+    }
+    rgb_image unstable;
+    const std::string mask = reference_file(settings.dir, label, unstable_suffix);
+    const bool masked = read_png(mask, unstable);
+    if (masked && !same_size(unstable, picture)) {
+        o.state = reference_state::mask_wrong_size;
+        o.mask = mask;
+        set_sizes(o, picture, unstable);
+        return o;
+    }
+    o.difference = compare_images(reference, picture, settings.tolerance, masked ? &unstable : nullptr);
+    const std::string diff = reference_file(settings.dir, label, "-diff");
+    if (o.difference.differing_percent() <= settings.max_differing) {
+        o.state = reference_state::matched;
+        std::remove(actual.c_str());
+        std::remove(diff.c_str());
+        return o;
+    }
+    o.state = reference_state::differs;
+    o.actual = kept(o, actual, picture);
+    o.diff = kept(o, diff, o.difference.picture);
+    return o;
 }
 
-reference_outcome update_reference(const bench_options& options, const std::string& label,
+reference_outcome update_reference(const reference_settings& settings, const std::string& label,
                                    const rgb_image& picture, const std::vector<rgb_image>& variants) {
-    const std::string prefix = "reference " + label + ": ";
-    const std::string file = reference_file(options.update_reference_dir, label);
-    const std::string mask_file = reference_file(options.update_reference_dir, label, unstable_suffix);
+    reference_outcome o;
+    o.dir = settings.dir;
+    o.state = reference_state::written;
+    const std::string file = reference_file(settings.dir, label);
+    const std::string mask_file = reference_file(settings.dir, label, unstable_suffix);
+    o.file = file;
     std::error_code ignored;
-    std::filesystem::create_directories(options.update_reference_dir, ignored);
-    if (!write_png(file, picture))
-        return {false, prefix + "cannot write " + file, "", {}};
-    const rgb_image mask = unstable_pixels(picture, variants, options.tolerance);
-    const long unstable = marked_pixels(mask);
-    if (unstable == 0) {
-        std::remove(mask_file.c_str());
-        return {true, prefix + "wrote " + file, "", {}};
+    std::filesystem::create_directories(settings.dir, ignored);
+    if (!write_png(file, picture)) {
+        o.state = reference_state::cannot_write;
+        o.unwritable = file;
+        return o;
     }
-    if (!write_png(mask_file, mask))
-        return {false, prefix + "cannot write " + mask_file, "", {}};
-    return {true,
-            prefix + "wrote " + file + " and " + mask_file + " (" + std::to_string(unstable) +
-                " unstable pixels)",
-            "",
-            {}};
+    const rgb_image mask = unstable_pixels(picture, variants, settings.tolerance);
+    o.unstable = marked_pixels(mask);
+    if (o.unstable == 0) {
+        std::remove(mask_file.c_str());
+        return o;
+    }
+    if (!write_png(mask_file, mask)) {
+        o.state = reference_state::cannot_write;
+        o.unwritable = mask_file;
+        return o;
+    }
+    o.mask = mask_file;
+    return o;
 }
 
 } // namespace tarnwick::bench

@@ -6,6 +6,8 @@
 #include "record/report_json.h"
 #include "record/report_junit.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -19,13 +21,26 @@ const char* const images = "images";
 } // namespace
 
 bool write_text(const fs::path& file, const std::string& text) {
+    errno = 0;
     std::ofstream out(file, std::ios::binary);
     out << text;
     out.close();
     if (out)
         return true;
-    std::cerr << "tarnwick-bench: cannot write " << file.string() << std::endl;
+    std::cerr << "tarnwick-bench: cannot write " << file.string() << ": " << std::strerror(errno)
+              << std::endl;
     return false;
+}
+
+std::string folder_problem(const std::string& dir) {
+    std::error_code failed;
+    fs::create_directories(dir, failed);
+    const fs::path probe = fs::path(dir) / ".tarnwick-bench-probe";
+    errno = 0;
+    const bool written = !failed && bool(std::ofstream(probe) << "");
+    const std::string reason = failed ? failed.message() : std::strerror(errno);
+    fs::remove(probe, failed);
+    return written ? std::string() : "cannot write " + (fs::path(dir) / "").string() + ": " + reason;
 }
 
 report_pictures keep_pictures(const std::string& dir, const std::string& label,
@@ -56,12 +71,18 @@ bool keep_file(const std::string& dir, const std::string& file, const std::strin
     return !failed;
 }
 
-bool write_report(const std::string& dir, const report_model& model) {
-    std::error_code failed;
-    fs::create_directories(dir, failed);
+bool write_report(const std::string& dir, const report_model& model, std::ostream& out) {
+    const std::string problem = folder_problem(dir);
+    if (!problem.empty()) {
+        std::cerr << "tarnwick-bench: " << problem << std::endl;
+        return false;
+    }
     const bool page = write_text(fs::path(dir) / "index.html", report_html(model));
     const bool json = write_text(fs::path(dir) / "report.json", report_json(model));
-    return write_text(fs::path(dir) / "junit.xml", report_junit(model, dir)) && page && json;
+    const bool written = write_text(fs::path(dir) / "junit.xml", report_junit(model, dir)) && page && json;
+    if (written)
+        out << "report: " << (fs::path(dir) / "index.html").string() << std::endl;
+    return written;
 }
 
 } // namespace tarnwick::bench

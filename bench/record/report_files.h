@@ -6,12 +6,18 @@
 #include "record/report_model.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 namespace tarnwick::bench {
 
-// Writes text as file; false, after saying so on standard error, when it cannot be written.
+// Writes text as file; false, after saying so and why on standard error, when it cannot be written.
 bool write_text(const std::filesystem::path& file, const std::string& text);
+
+// Makes dir when missing and writes and removes a file in it: what stands in the way ("cannot write
+// DIR/: Permission denied"), or an empty text. Run before the work, so that a bench does not find out at
+// its end that its outputs have nowhere to go.
+std::string folder_problem(const std::string& dir);
 
 // Puts a reference check's pictures into dir/images: a copy of the reference file (when not empty), the
 // frame and the diff (when not null) as PNG files. Returns their paths relative to dir; one that could
@@ -24,8 +30,9 @@ report_pictures keep_pictures(const std::string& dir, const std::string& label,
 // cannot be.
 bool keep_file(const std::string& dir, const std::string& file, const std::string& relative);
 
-// Writes the three files into dir, made when missing; false, after saying which on standard error, when
-// one could not be written.
-bool write_report(const std::string& dir, const report_model& model);
+// Writes the three files into dir, made when missing, and says where the page is on out ("report:
+// DIR/index.html"); false, after saying which file and why on standard error, when one could not be
+// written.
+bool write_report(const std::string& dir, const report_model& model, std::ostream& out);
 
 } // namespace tarnwick::bench

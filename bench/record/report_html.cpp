@@ -12,10 +12,6 @@
 namespace tarnwick::bench {
 
 namespace {
-const report_verdict every_verdict[] = {
-    report_verdict::ok,        report_verdict::fail,         report_verdict::faster, report_verdict::slower,
-    report_verdict::no_change, report_verdict::inconclusive, report_verdict::unknown};
-
 const char* const style = R"(
 :root{--ink:#1f2328;--muted:#59636e;--line:#d1d9e0;--soft:#f6f8fa;font-family:system-ui,-apple-system,"Segoe UI",
 Roboto,"DejaVu Sans",sans-serif;color:var(--ink);background:#fff;line-height:1.45}
@@ -62,12 +58,12 @@ th,td{padding:.25em .35em}thead th,thead th.num{white-space:normal}
 .wide{display:none}.plot .tick,.plot .mark{font-size:19px}}
 )";
 
-std::string verdict_span(report_verdict v, const std::string& text = "") {
+std::string verdict_span(verdict v, const std::string& text = "") {
     return "<span class=\"verdict " + verdict_class(v) + "\">" +
            html_text(text.empty() ? verdict_word(v) : text) + "</span>";
 }
 
-std::string verdict_cell(report_verdict v, const char* more = "") {
+std::string verdict_cell(verdict v, const char* more = "") {
     return "<td class=\"verdict-cell" + std::string(more) + "\">" + verdict_span(v) + "</td>";
 }
 
@@ -117,9 +113,11 @@ std::vector<int> run_origins(const report_model& model) {
     return found;
 }
 
-// A scene's runs on one origin, summed into their means.
+// A scene's runs on one origin: the means of their FPS and CPU time, and the p50 and p99 of all their
+// frames together, as the plot's dashed lines show them (the runs' own means where no frames were kept).
 frame_summary mean_of_runs(const report_scene& s, int origin) {
     frame_summary m;
+    std::vector<double> frames;
     int n = 0;
     for (const report_run& r : s.runs) {
         if (r.origin != origin)
@@ -130,6 +128,7 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
         m.p50_ms += r.summary.p50_ms;
         m.p99_ms += r.summary.p99_ms;
         m.cpu_ms += r.summary.cpu_ms;
+        frames.insert(frames.end(), r.frame_ms.begin(), r.frame_ms.end());
     }
     if (n > 0) {
         m.mean_fps /= n;
@@ -137,13 +136,17 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
         m.p99_ms /= n;
         m.cpu_ms /= n;
     }
+    if (!frames.empty()) {
+        m.p50_ms = percentile(frames, 50.0);
+        m.p99_ms = percentile(frames, 99.0);
+    }
     return m;
 }
 
 // The count of each scene verdict, then what fails the bench where the verdicts do not say it: scenes
 // whose checks failed, failed checks of the whole run.
 std::string tally(const report_model& model) {
-    std::map<report_verdict, int> counts;
+    std::map<verdict, int> counts;
     const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(),
                                       [](const report_scene& s) { return scene_failed(s); });
     const long checks = std::count_if(model.checks.begin(), model.checks.end(),
@@ -151,18 +154,19 @@ std::string tally(const report_model& model) {
     for (const report_scene& s : model.scenes)
         ++counts[scene_verdict(s)];
     std::string text = "<p class=\"tally\">" + std::to_string(model.scenes.size()) + " scene(s):";
-    for (report_verdict v : every_verdict) {
+    for (const verdict_name& n : verdict_names) {
+        const verdict v = n.verdict;
         if (counts[v] > 0)
             text += " " + verdict_span(v, std::to_string(counts[v]) + " " + verdict_word(v));
     }
     // Failed scenes are all FAIL but where another check (a slowdown) failed them: say so then only.
-    if (scenes == counts[report_verdict::fail] && checks == 0)
+    if (scenes == counts[verdict::fail] && checks == 0)
         return text + "</p>";
     text += " · failing:";
     if (scenes > 0)
-        text += " " + verdict_span(report_verdict::fail, std::to_string(scenes) + " scene(s)");
+        text += " " + verdict_span(verdict::fail, std::to_string(scenes) + " scene(s)");
     if (checks > 0)
-        text += " " + verdict_span(report_verdict::fail, std::to_string(checks) + " check(s) of the run");
+        text += " " + verdict_span(verdict::fail, std::to_string(checks) + " check(s) of the run");
     return text + "</p>";
 }
 
@@ -205,13 +209,6 @@ std::string where_section(const report_model& model) {
            "</code></pre></section>";
 }
 
-bool has_origin(const report_scene& s, int origin) {
-    return std::any_of(s.runs.begin(), s.runs.end(),
-                       [origin](const report_run& r) { return r.origin == origin; }) ||
-           std::any_of(s.checks.begin(), s.checks.end(),
-                       [origin](const report_check& c) { return c.origin == origin; });
-}
-
 const report_check* find_check(const std::vector<report_check>& checks, const std::string& name, int origin) {
     const auto it = std::find_if(checks.begin(), checks.end(),
                                  [&](const report_check& c) { return c.name == name && c.origin == origin; });
@@ -234,25 +231,24 @@ std::string drivers_section(const report_model& model) {
         return "";
     std::string text =
         "<section id=\"drivers\"><h2>Drivers</h2><div class=\"scroll\"><table class=\"drivers\">" +
-        head_row({"driver", "state", "renderer", "GL version", "scenes ok", "scenes failed", "faults caught",
-                  "faults missed"}) +
+        head_row({"driver", "state", "renderer", "GL version", "references ok", "references failed",
+                  "faults caught", "faults missed"}) +
         "<tbody>";
     for (size_t i = 0; i < model.origins.size(); ++i) {
         const int origin = int(i);
         long ok = 0, failed = 0, caught = 0, missed = 0;
+        // As the console counts them: scenes with a reference check, not those without a reference.
         for (const report_scene& s : model.scenes) {
-            if (has_origin(s, origin))
-                ++(scene_failed(s, origin) ? failed : ok);
+            if (const report_check* reference = find_check(s.checks, "reference", origin))
+                ++(reference->failed ? failed : ok);
         }
         for (const report_check& c : model.checks) {
-            if (c.origin == origin && is_fault_check(c) && (c.verdict == report_verdict::ok || c.failed))
+            if (c.origin == origin && is_fault_check(c) && (c.verdict == verdict::ok || c.failed))
                 ++(c.failed ? missed : caught);
         }
         const report_check* state = find_check(model.checks, driver_check_name, origin);
-        const report_verdict v = state ? state->verdict : report_verdict::ok;
-        const char* word = v == report_verdict::ok        ? "ran"
-                           : v == report_verdict::unknown ? "skipped"
-                                                          : "failed";
+        const verdict v = state ? state->verdict : verdict::ok;
+        const char* word = v == verdict::ok ? "ran" : v == verdict::unknown ? "skipped" : "failed";
         const report_origin& o = model.origins[i];
         text += "<tr data-driver=\"" + html_text(o.name) + "\"><td>" + html_text(o.name) + "</td><td>" +
                 verdict_span(v, word) + "</td><td>" + html_text(o.where.renderer) +
@@ -261,29 +257,29 @@ std::string drivers_section(const report_model& model) {
                 "</td><td class=\"num\">" + std::to_string(caught) + "</td><td class=\"num\">" +
                 std::to_string(missed) + "</td></tr>";
         // Why a driver did not run, on a row of its own: the reason is often a long line of the driver's.
-        if (state && v != report_verdict::ok)
+        if (state && v != verdict::ok)
             text +=
                 "<tr><td></td><td class=\"reason\" colspan=\"7\">" + html_text(state->message) + "</td></tr>";
     }
     return text + "</tbody></table></div></section>";
 }
 
-std::string interval_text(const report_comparison& c) {
+std::string interval_text(const frame_time_comparison& c) {
     return c.ratio_interval ? fixed(c.ratio_interval->first, 3) + "–" + fixed(c.ratio_interval->second, 3)
                             : std::string("—");
 }
 
 // An A/B interval as a bar on a scale that every scene shares ([from, to]), over the no-change band (shaded)
 // and 1, in its verdict's colour: which scenes cleared the threshold, and which way, shows at a glance.
-std::string interval_bar(const report_comparison& c, double from, double to) {
+std::string interval_bar(const frame_time_comparison& c, verdict v, double from, double to) {
     if (!c.ratio_interval)
         return "";
     constexpr double width = 120.0;
     // Logarithmic, so that B twice as slow lies as far from 1 as B twice as fast.
     const auto x = [&](double ratio) { return width * std::log(ratio / from) / std::log(to / from); };
-    const double upper = 1.0 + c.threshold_percent / 100.0;
+    const double upper = 1.0 + c.threshold_percent / percent;
     const auto [low, high] = *c.ratio_interval;
-    return "<svg class=\"span " + verdict_class(c.verdict) +
+    return "<svg class=\"span " + verdict_class(v) +
            "\" viewBox=\"0 0 120 14\" width=\"120\" height=\"14\" aria-hidden=\"true\"><rect x=\"" +
            fixed(x(1.0 / upper), 1) + "\" width=\"" + fixed(x(upper) - x(1.0 / upper), 1) +
            "\" height=\"14\" fill=\"#eaeef2\"/><line x1=\"" + fixed(x(1.0), 1) + "\" x2=\"" +
@@ -297,11 +293,13 @@ std::string interval_bar(const report_comparison& c, double from, double to) {
 std::pair<double, double> interval_scale(const report_model& model) {
     double from = 1.0, to = 1.0;
     for (const report_scene& s : model.scenes) {
-        if (!s.comparison || !s.comparison->ratio_interval)
+        const frame_time_comparison* c =
+            s.comparison ? std::get_if<frame_time_comparison>(&s.comparison->figures) : nullptr;
+        if (!c || !c->ratio_interval)
             continue;
-        const double upper = 1.0 + s.comparison->threshold_percent / 100.0;
-        from = std::min({from, s.comparison->ratio_interval->first, 1.0 / upper});
-        to = std::max({to, s.comparison->ratio_interval->second, upper});
+        const double upper = 1.0 + c->threshold_percent / percent;
+        from = std::min({from, c->ratio_interval->first, 1.0 / upper});
+        to = std::max({to, c->ratio_interval->second, upper});
     }
     const double margin = std::pow(to / from, 0.05) * 1.001;
     return {from / margin, to * margin};
@@ -319,24 +317,58 @@ const report_comparison* first_comparison(const report_model& model) {
 std::string ab_note(const report_model& model, const report_comparison& c) {
     const std::string a = model.origins[size_t(c.base_origin)].name,
                       b = model.origins[size_t(c.new_origin)].name;
-    const double upper = 1.0 + c.threshold_percent / 100.0;
+    const double threshold = std::get<frame_time_comparison>(c.figures).threshold_percent;
+    const double upper = 1.0 + threshold / percent;
     return a + " ms, " + b + " ms: the median over each side's processes of their median frame time. " + b +
            "/" + a + " time: " + b + "'s frame time over " + a +
            "'s, the geometric mean of one ratio per round of four processes (" + a + " " + b + " " + b + " " +
            a + "); above 1 " + b +
            " is slower. The verdict is slower when the 95% interval lies wholly above " + fixed(upper, 3) +
-           " (" + percent_text(c.threshold_percent) + "%), faster when wholly below " +
-           fixed(1.0 / upper, 3) +
+           " (" + percent_text(threshold) + "%), faster when wholly below " + fixed(1.0 / upper, 3) +
            ", no change when wholly between, else inconclusive. Under each interval, a bar on a scale all "
            "scenes share (logarithmic): the interval and its ratio in the verdict's colour, the no-change "
            "band shaded, 1 a "
            "line.";
 }
 
+// A scene's cells of the overview after its label and verdict, as the mode's columns have them.
+std::string overview_cells(const report_model& model, const report_scene& s, const std::vector<int>& origins,
+                           bool compared, std::pair<double, double> scale) {
+    std::string cells;
+    const auto* time = s.comparison ? std::get_if<frame_time_comparison>(&s.comparison->figures) : nullptr;
+    const auto* fps = s.comparison ? std::get_if<fps_comparison>(&s.comparison->figures) : nullptr;
+    if (time)
+        cells += num_cell(time->base_ms, 2, " wide") + num_cell(time->new_ms, 2, " wide") +
+                 num_cell(time->ratio, 3) + "<td class=\"num\">" + interval_text(*time) +
+                 interval_bar(*time, s.comparison->verdict, scale.first, scale.second) +
+                 "</td><td class=\"num\">" + std::to_string(time->rounds) + "</td>";
+    else if (fps)
+        cells += num_cell(fps->base_fps, 1) + num_cell(fps->new_fps, 1) + num_cell(fps->ratio, 3);
+    else if (compared)
+        cells += "<td></td><td></td><td></td>";
+    else if (model.mode == report_mode::drivers) {
+        for (size_t o = 0; o < model.origins.size(); ++o) {
+            const bool there = has_origin(s, int(o));
+            const bool timed = std::any_of(s.runs.begin(), s.runs.end(),
+                                           [o](const report_run& r) { return r.origin == int(o); });
+            cells += there ? "<td class=\"num origin-cell\">" + verdict_span(scene_verdict(s, int(o))) +
+                                 (timed ? fixed(mean_of_runs(s, int(o)).mean_fps, 1) : "") + "</td>"
+                           : "<td></td>";
+        }
+    } else if (origins.size() == 1) {
+        const frame_summary m = mean_of_runs(s, origins.front());
+        cells +=
+            num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) + num_cell(m.p99_ms, 2) + num_cell(m.cpu_ms, 3);
+    } else
+        for (int o : origins)
+            cells += num_cell(mean_of_runs(s, o).mean_fps, 1);
+    return cells;
+}
+
 std::string overview_section(const report_model& model) {
     const std::vector<int> origins = run_origins(model);
     const report_comparison* compared = first_comparison(model);
-    const bool ab = compared && compared->measure == comparison_measure::median_frame_time;
+    const bool ab = compared && std::holds_alternative<frame_time_comparison>(compared->figures);
     std::vector<std::string> names = {"scene", "verdict"}, narrow;
     std::string explained;
     if (ab) {
@@ -354,11 +386,14 @@ std::string overview_section(const report_model& model) {
         // The drivers' own verdicts say it on a phone, where the columns are scarce.
         narrow = {"verdict"};
         explained = "Per driver: the scene's verdict there (its reference check) and its mean FPS.";
-    } else if (origins.size() == 1)
+    } else if (origins.size() == 1) {
         names.insert(names.end(), {"FPS", "p50 ms", "p99 ms", "CPU ms"});
-    else
+        explained = "FPS and CPU ms: the means over the runs; p50 and p99: of all the runs' frames together, "
+                    "as the dashed lines of the scene's plot.";
+    } else {
         for (int o : origins)
             names.push_back("FPS " + model.origins[size_t(o)].name);
+    }
     std::string text =
         "<section id=\"scenes\"><h2>Scenes</h2><div class=\"scroll\"><table class=\"overview\">" +
         head_row(names, narrow) + "<tbody>";
@@ -368,34 +403,7 @@ std::string overview_section(const report_model& model) {
         text += "<tr data-scene=\"" + html_text(s.label) + "\"><td class=\"label\"><a href=\"#" + anchor(i) +
                 "\">" + label_text(s.label) + "</a></td>" +
                 verdict_cell(scene_verdict(s), model.mode == report_mode::drivers ? " wide" : "");
-        const report_comparison* c = s.comparison ? &*s.comparison : nullptr;
-        if (ab && c)
-            text += num_cell(c->base_ms, 2, " wide") + num_cell(c->new_ms, 2, " wide") +
-                    num_cell(c->ratio, 3) + "<td class=\"num\">" + interval_text(*c) +
-                    interval_bar(*c, scale.first, scale.second) + "</td><td class=\"num\">" +
-                    std::to_string(c->rounds) + "</td>";
-        else if (compared && c)
-            text += num_cell(c->base_fps, 1) + num_cell(c->new_fps, 1) + num_cell(c->ratio, 3);
-        else if (compared)
-            text += std::string(ab ? "<td class=\"wide\"></td><td class=\"wide\"></td>" : "") +
-                    "<td></td><td></td><td></td>";
-        else if (model.mode == report_mode::drivers) {
-            for (size_t o = 0; o < model.origins.size(); ++o) {
-                const bool there = has_origin(s, int(o));
-                const bool timed = std::any_of(s.runs.begin(), s.runs.end(),
-                                               [o](const report_run& r) { return r.origin == int(o); });
-                text += there ? "<td class=\"num origin-cell\">" + verdict_span(scene_verdict(s, int(o))) +
-                                    (timed ? fixed(mean_of_runs(s, int(o)).mean_fps, 1) : "") + "</td>"
-                              : "<td></td>";
-            }
-        } else if (origins.size() == 1) {
-            const frame_summary m = mean_of_runs(s, origins.front());
-            text += num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) + num_cell(m.p99_ms, 2) +
-                    num_cell(m.cpu_ms, 3);
-        } else
-            for (int o : origins)
-                text += num_cell(mean_of_runs(s, o).mean_fps, 1);
-        text += "</tr>";
+        text += overview_cells(model, s, origins, compared != nullptr, scale) + "</tr>";
     }
     return text + "</tbody></table></div>" + (explained.empty() ? "" : note(explained)) + "</section>";
 }
@@ -492,7 +500,7 @@ std::string runs_table(const report_model& model, const report_scene& s) {
 
 // An A/B comparison's rounds, folded: each process's median frame time in running order and the round's
 // ratio, the unit its interval is built from.
-std::string rounds_table(const report_comparison& c, const std::string& a, const std::string& b) {
+std::string rounds_table(const frame_time_comparison& c, const std::string& a, const std::string& b) {
     std::string text = "<details><summary>The " + std::to_string(c.round_ms.size()) +
                        " rounds: each process's median frame time</summary><div class=\"scroll\"><table "
                        "class=\"rounds\">" +
@@ -513,19 +521,19 @@ std::string comparison_table(const report_model& model, const report_scene& s) {
     const report_comparison& c = *s.comparison;
     const std::string base = model.origins[size_t(c.base_origin)].name;
     const std::string fresh = model.origins[size_t(c.new_origin)].name;
-    const std::string interval = "<td class=\"num\">" + interval_text(c) + "</td>";
-    if (c.measure == comparison_measure::median_frame_time)
-        return "<div class=\"scroll\"><table class=\"comparison\">" +
-               head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval", "rounds",
-                         "verdict"}) +
-               "<tbody><tr>" + num_cell(c.base_ms, 2) + num_cell(c.new_ms, 2) + num_cell(c.ratio, 3) +
-               interval + "<td class=\"num\">" + std::to_string(c.rounds) + "</td>" +
-               verdict_cell(c.verdict) + "</tr></tbody></table></div>" + rounds_table(c, base, fresh);
-    return "<div class=\"scroll\"><table class=\"comparison\">" +
-           head_row({base + " FPS", "sd", fresh + " FPS", "sd", "ratio", "95% interval", "verdict"}) +
-           "<tbody><tr>" + num_cell(c.base_fps, 1) + num_cell(c.base_sd, 1) + num_cell(c.new_fps, 1) +
-           num_cell(c.new_sd, 1) + num_cell(c.ratio, 3) + interval + verdict_cell(c.verdict) +
-           "</tr></tbody></table></div>";
+    const std::string head = "<div class=\"scroll\"><table class=\"comparison\">";
+    if (const auto* f = std::get_if<fps_comparison>(&c.figures))
+        return head + head_row({base + " FPS", "sd", fresh + " FPS", "sd", "ratio", "verdict"}) +
+               "<tbody><tr>" + num_cell(f->base_fps, 1) + num_cell(f->base_sd, 1) + num_cell(f->new_fps, 1) +
+               num_cell(f->new_sd, 1) + num_cell(f->ratio, 3) + verdict_cell(c.verdict) +
+               "</tr></tbody></table></div>";
+    const frame_time_comparison& f = std::get<frame_time_comparison>(c.figures);
+    return head +
+           head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval", "rounds",
+                     "verdict"}) +
+           "<tbody><tr>" + num_cell(f.base_ms, 2) + num_cell(f.new_ms, 2) + num_cell(f.ratio, 3) +
+           "<td class=\"num\">" + interval_text(f) + "</td><td class=\"num\">" + std::to_string(f.rounds) +
+           "</td>" + verdict_cell(c.verdict) + "</tr></tbody></table></div>" + rounds_table(f, base, fresh);
 }
 
 std::string pictures(const report_model& model, const report_scene& s) {
@@ -569,8 +577,8 @@ std::string plot(const report_model& model, const report_scene& s) {
 }
 
 std::string scene_section(const report_model& model, const report_scene& s, size_t index) {
-    const report_verdict v = scene_verdict(s);
-    const std::string look = scene_failed(s) ? " failed" : v == report_verdict::ok ? "" : " judged";
+    const verdict v = scene_verdict(s);
+    const std::string look = scene_failed(s) ? " failed" : v == verdict::ok ? "" : " judged";
     std::string text = "<section class=\"scene" + look + "\" id=\"" + anchor(index) + "\" data-scene=\"" +
                        html_text(s.label) + "\"><h2><span class=\"label\">" + label_text(s.label) +
                        "</span>" + verdict_span(v) + "</h2>";
@@ -585,28 +593,13 @@ std::string scene_section(const report_model& model, const report_scene& s, size
 } // namespace
 
 std::string html_text(const std::string& text) {
+    static const std::pair<char, const char*> entities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}};
     std::string escaped;
-    escaped.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\'':
-            escaped += "&#39;";
-            break;
-        default:
-            escaped += c;
-        }
+        const auto it = std::find_if(std::begin(entities), std::end(entities),
+                                     [c](const std::pair<char, const char*>& e) { return e.first == c; });
+        escaped += it == std::end(entities) ? std::string(1, c) : std::string(it->second);
     }
     return escaped;
 }
@@ -623,7 +616,7 @@ std::string url_path(const std::string& path) {
     return url;
 }
 
-std::string verdict_class(report_verdict v) {
+std::string verdict_class(verdict v) {
     std::string name = verdict_word(v);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](char c) { return c == ' ' ? '-' : std::tolower(c); });

@@ -1,4 +1,6 @@
-// report.json through nlohmann/json, which escapes the texts and keeps the numbers numbers. No GL here.
+// report.json through nlohmann/json, which escapes the texts and keeps the numbers numbers. Each record
+// type's fields are listed once, as a table of JSON name and member, which both directions go through.
+// No GL here.
 #include "record/report_json.h"
 
 #include <algorithm>
@@ -7,114 +9,114 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 namespace tarnwick::bench {
 
 using nlohmann::json;
 
+void to_json(json& j, verdict v) { j = verdict_word(v); }
+void from_json(const json& j, verdict& v) { v = verdict_of_word(j.get<std::string>()); }
+
 namespace {
 constexpr double figure_scale = 1e4;
 
-// "K=V K2=V2" as {"K": "V", "K2": "V2"}.
+// A member of S under its JSON name; rounded figures keep 0.1 microsecond (or 0.0001 FPS): finer digits are
+// the clock's noise, and they bloat the file.
+template <class S, class T> struct field {
+    const char* name;
+    T S::*member;
+    bool rounded;
+};
+template <class S, class T> constexpr field<S, T> of(const char* name, T S::*member, bool rounded = false) {
+    return {name, member, rounded};
+}
+
+void round_figures(json& j) {
+    if (j.is_number_float())
+        j = std::round(j.get<double>() * figure_scale) / figure_scale;
+    // A number iterates as itself.
+    for (json& item : j.is_structured() ? j : json::array())
+        round_figures(item);
+}
+
+template <class T> void put(json& j, const char* name, const T& value, bool rounded) {
+    j[name] = value;
+    if (rounded)
+        round_figures(j[name]);
+}
+// An optional field is left out when empty.
+template <class T> void put(json& j, const char* name, const std::optional<T>& value, bool rounded) {
+    if (value)
+        put(j, name, *value, rounded);
+}
+template <class T> void take(const json& j, const char* name, T& value) { j.at(name).get_to(value); }
+template <class T> void take(const json& j, const char* name, std::optional<T>& value) {
+    if (j.contains(name))
+        value = j.at(name).get<T>();
+}
+
+template <class S, class... T>
+void write_fields(json& j, const S& s, const std::tuple<field<S, T>...>& fields) {
+    std::apply([&](const auto&... f) { (put(j, f.name, s.*(f.member), f.rounded), ...); }, fields);
+}
+template <class S, class... T>
+void read_fields(const json& j, S& s, const std::tuple<field<S, T>...>& fields) {
+    std::apply([&](const auto&... f) { (take(j, f.name, s.*(f.member)), ...); }, fields);
+}
+
+const auto summary_fields =
+    std::make_tuple(of("frames", &frame_summary::frames), of("mean_fps", &frame_summary::mean_fps, true),
+                    of("p50_ms", &frame_summary::p50_ms, true), of("p95_ms", &frame_summary::p95_ms, true),
+                    of("p99_ms", &frame_summary::p99_ms, true), of("max_ms", &frame_summary::max_ms, true),
+                    of("cpu_ms", &frame_summary::cpu_ms, true));
+const auto run_fields = std::make_tuple(of("origin", &report_run::origin), of("run", &report_run::number),
+                                        of("frame_ms", &report_run::frame_ms, true));
+const auto origin_fields =
+    std::make_tuple(of("renderer", &provenance::renderer), of("gl_version", &provenance::gl_version),
+                    of("cpu", &provenance::cpu), of("kernel", &provenance::kernel),
+                    of("build", &provenance::build), of("date", &provenance::date));
+const auto check_fields =
+    std::make_tuple(of("name", &report_check::name), of("origin", &report_check::origin),
+                    of("verdict", &report_check::verdict), of("failed", &report_check::failed),
+                    of("message", &report_check::message));
+const auto picture_fields =
+    std::make_tuple(of("reference", &report_pictures::reference), of("actual", &report_pictures::actual),
+                    of("diff", &report_pictures::diff));
+const auto comparison_fields = std::make_tuple(of("base_origin", &report_comparison::base_origin),
+                                               of("new_origin", &report_comparison::new_origin),
+                                               of("verdict", &report_comparison::verdict));
+// The two measures' ratios point opposite ways (FPS: below 1 slower; frame time: above 1 slower), so they
+// have different names.
+const auto fps_fields =
+    std::make_tuple(of("base_mean_fps", &fps_comparison::base_fps),
+                    of("base_sd_fps", &fps_comparison::base_sd), of("new_mean_fps", &fps_comparison::new_fps),
+                    of("new_sd_fps", &fps_comparison::new_sd), of("ratio", &fps_comparison::ratio));
+const auto frame_time_fields =
+    std::make_tuple(of("base_median_frame_ms", &frame_time_comparison::base_ms, true),
+                    of("new_median_frame_ms", &frame_time_comparison::new_ms, true),
+                    of("frame_time_ratio", &frame_time_comparison::ratio),
+                    of("frame_time_ratio_interval_95", &frame_time_comparison::ratio_interval),
+                    of("rounds", &frame_time_comparison::rounds),
+                    of("threshold_percent", &frame_time_comparison::threshold_percent),
+                    of("round_median_frame_ms", &frame_time_comparison::round_ms, true));
+
+// provenance's "K=V K2=V2" as {"K": "V", "K2": "V2"}, and back in the object's (sorted) order.
 json assignments(const std::string& text) {
     json object = json::object();
     std::istringstream words(text);
-    std::string word;
-    while (words >> word) {
+    for (std::string word; words >> word;) {
         const size_t equals = word.find('=');
         object[word.substr(0, equals)] = equals == std::string::npos ? "" : word.substr(equals + 1);
     }
     return object;
 }
 
-json origin_json(const report_origin& o) {
-    const provenance& p = o.where;
-    return {{"name", o.name},   {"renderer", p.renderer}, {"gl_version", p.gl_version},
-            {"cpu", p.cpu},     {"kernel", p.kernel},     {"driver_environment", assignments(p.driver_env)},
-            {"build", p.build}, {"date", p.date}};
-}
-
-// Figures to 0.1 microsecond (or 0.0001 FPS): finer digits are the clock's noise, and they bloat the file.
-double rounded(double v) { return std::round(v * figure_scale) / figure_scale; }
-
-json run_json(const report_run& r) {
-    const frame_summary& s = r.summary;
-    json frames = json::array();
-    for (double ms : r.frame_ms)
-        frames.push_back(rounded(ms));
-    return {{"origin", r.origin},          {"run", r.number},
-            {"frames", s.frames},          {"mean_fps", rounded(s.mean_fps)},
-            {"p50_ms", rounded(s.p50_ms)}, {"p95_ms", rounded(s.p95_ms)},
-            {"p99_ms", rounded(s.p99_ms)}, {"max_ms", rounded(s.max_ms)},
-            {"cpu_ms", rounded(s.cpu_ms)}, {"frame_ms", frames}};
-}
-
-json check_json(const report_check& c) {
-    json check = {{"name", c.name},
-                  {"origin", c.origin},
-                  {"verdict", verdict_word(c.verdict)},
-                  {"failed", c.failed},
-                  {"message", c.message}};
-    json images = json::object();
-    const std::pair<const char*, const std::string*> pictures[] = {
-        {"reference", &c.pictures.reference}, {"actual", &c.pictures.actual}, {"diff", &c.pictures.diff}};
-    for (const auto& [kind, file] : pictures) {
-        if (!file->empty())
-            images[kind] = *file;
-    }
-    if (!images.empty())
-        check["images"] = images;
-    if (!c.figures.empty())
-        check["figures"] = json(std::map<std::string, double>(c.figures.begin(), c.figures.end()));
-    return check;
-}
-
-// --compare's comparison in FPS; an A/B run's in frame time, its fields named so that neither ratio is read
-// as the other (FPS: below 1 slower; frame time: above 1 slower).
-json comparison_json(const report_comparison& c) {
-    json comparison = {
-        {"base_origin", c.base_origin}, {"new_origin", c.new_origin}, {"verdict", verdict_word(c.verdict)}};
-    const bool frame_time = c.measure == comparison_measure::median_frame_time;
-    if (frame_time) {
-        json rounds = json::array();
-        for (const std::array<double, 4>& r : c.round_ms)
-            rounds.push_back({rounded(r[0]), rounded(r[1]), rounded(r[2]), rounded(r[3])});
-        comparison.update({{"base_median_frame_ms", rounded(c.base_ms)},
-                           {"new_median_frame_ms", rounded(c.new_ms)},
-                           {"frame_time_ratio", c.ratio},
-                           {"rounds", c.rounds},
-                           {"threshold_percent", c.threshold_percent},
-                           {"round_median_frame_ms", rounds}});
-    } else {
-        comparison.update({{"base_mean_fps", c.base_fps},
-                           {"base_sd_fps", c.base_sd},
-                           {"new_mean_fps", c.new_fps},
-                           {"new_sd_fps", c.new_sd},
-                           {"ratio", c.ratio}});
-    }
-    if (c.ratio_interval)
-        comparison[frame_time ? "frame_time_ratio_interval_95" : "ratio_interval_95"] = {
-            c.ratio_interval->first, c.ratio_interval->second};
-    return comparison;
-}
-
-json checks_json(const std::vector<report_check>& checks) {
-    json list = json::array();
-    for (const report_check& c : checks)
-        list.push_back(check_json(c));
-    return list;
-}
-
-json scene_json(const report_scene& s) {
-    json scene = {
-        {"label", s.label}, {"verdict", verdict_word(scene_verdict(s))}, {"failed", scene_failed(s)}};
-    scene["runs"] = json::array();
-    for (const report_run& r : s.runs)
-        scene["runs"].push_back(run_json(r));
-    if (s.comparison)
-        scene["comparison"] = comparison_json(*s.comparison);
-    scene["checks"] = checks_json(s.checks);
-    return scene;
+std::string assignment_words(const json& object) {
+    std::string words;
+    for (const auto& [name, value] : object.items())
+        words += (words.empty() ? "" : " ") + name + "=" + value.get<std::string>();
+    return words;
 }
 
 json summary_json(const report_model& model) {
@@ -127,64 +129,6 @@ json summary_json(const report_model& model) {
     for (const report_check& c : model.checks)
         failed += c.failed ? 1 : 0;
     return {{"scenes", model.scenes.size()}, {"verdicts", verdicts}, {"failures", failed}};
-}
-} // namespace
-
-std::string report_json(const report_model& model) {
-    json report = {{"format_version", report_format_version},
-                   {"mode", mode_word(model.mode)},
-                   {"command_line", model.command_line}};
-    report["origins"] = json::array();
-    for (const report_origin& o : model.origins)
-        report["origins"].push_back(origin_json(o));
-    report["summary"] = summary_json(model);
-    report["scenes"] = json::array();
-    for (const report_scene& s : model.scenes)
-        report["scenes"].push_back(scene_json(s));
-    report["checks"] = checks_json(model.checks);
-    return report.dump() + "\n";
-}
-
-namespace {
-report_verdict verdict_from(const std::string& word) {
-    for (int v = 0; v < int(report_verdict::unknown); ++v) {
-        if (word == verdict_word(report_verdict(v)))
-            return report_verdict(v);
-    }
-    return report_verdict::unknown;
-}
-
-// {"K": "V", ...} as provenance's "K=V ..." words, in the object's (sorted) order.
-std::string assignment_words(const json& object) {
-    std::string words;
-    for (const auto& [name, value] : object.items())
-        words += (words.empty() ? "" : " ") + name + "=" + value.get<std::string>();
-    return words;
-}
-
-report_run run_from(const json& r) {
-    report_run run{
-        r.at("origin").get<int>(), r.at("run").get<int>(), {}, r.at("frame_ms").get<std::vector<double>>()};
-    run.summary = {r.at("frames").get<int>(),    r.at("mean_fps").get<double>(), r.at("p50_ms").get<double>(),
-                   r.at("p95_ms").get<double>(), r.at("p99_ms").get<double>(),   r.at("max_ms").get<double>(),
-                   r.at("cpu_ms").get<double>()};
-    return run;
-}
-
-report_check check_from(const json& c) {
-    report_check check{c.at("name").get<std::string>(),
-                       c.at("origin").get<int>(),
-                       verdict_from(c.at("verdict").get<std::string>()),
-                       c.at("failed").get<bool>(),
-                       c.at("message").get<std::string>(),
-                       {},
-                       {}};
-    const json images = c.value("images", json::object());
-    check.pictures = {images.value("reference", ""), images.value("actual", ""), images.value("diff", "")};
-    const json figures = c.value("figures", json::object());
-    for (const auto& [name, value] : figures.items())
-        check.figures.emplace_back(name, value.get<double>());
-    return check;
 }
 
 // Whether every run and check names an origin the model has.
@@ -203,35 +147,111 @@ bool origins_known(const report_model& model) {
 }
 } // namespace
 
+void to_json(json& j, const report_origin& o) {
+    j = {{"name", o.name}, {"driver_environment", assignments(o.where.driver_env)}};
+    write_fields(j, o.where, origin_fields);
+}
+void from_json(const json& j, report_origin& o) {
+    j.at("name").get_to(o.name);
+    read_fields(j, o.where, origin_fields);
+    o.where.driver_env = assignment_words(j.at("driver_environment"));
+}
+
+void to_json(json& j, const report_run& r) {
+    j = json::object();
+    write_fields(j, r, run_fields);
+    write_fields(j, r.summary, summary_fields);
+}
+void from_json(const json& j, report_run& r) {
+    read_fields(j, r, run_fields);
+    read_fields(j, r.summary, summary_fields);
+}
+
+void to_json(json& j, const report_check& c) {
+    j = json::object();
+    write_fields(j, c, check_fields);
+    json images = json::object();
+    write_fields(images, c.pictures, picture_fields);
+    for (auto it = images.begin(); it != images.end();)
+        it = it->get<std::string>().empty() ? images.erase(it) : std::next(it);
+    if (!images.empty())
+        j["images"] = images;
+    if (!c.figures.empty())
+        j["figures"] = std::map<std::string, double>(c.figures.begin(), c.figures.end());
+}
+void from_json(const json& j, report_check& c) {
+    read_fields(j, c, check_fields);
+    json images = j.value("images", json::object());
+    for (const char* name : {"reference", "actual", "diff"}) {
+        if (!images.contains(name))
+            images[name] = "";
+    }
+    read_fields(images, c.pictures, picture_fields);
+    const json figures = j.value("figures", json::object());
+    for (const auto& [name, value] : figures.items())
+        c.figures.emplace_back(name, value.get<double>());
+}
+
+void to_json(json& j, const report_comparison& c) {
+    j = json::object();
+    write_fields(j, c, comparison_fields);
+    if (const auto* fps = std::get_if<fps_comparison>(&c.figures))
+        write_fields(j, *fps, fps_fields);
+    else
+        write_fields(j, std::get<frame_time_comparison>(c.figures), frame_time_fields);
+}
+void from_json(const json& j, report_comparison& c) {
+    read_fields(j, c, comparison_fields);
+    if (j.contains("frame_time_ratio")) {
+        frame_time_comparison f;
+        read_fields(j, f, frame_time_fields);
+        c.figures = f;
+    } else {
+        fps_comparison f;
+        read_fields(j, f, fps_fields);
+        c.figures = f;
+    }
+}
+
+void to_json(json& j, const report_scene& s) {
+    j = {{"label", s.label},
+         {"verdict", scene_verdict(s)},
+         {"failed", scene_failed(s)},
+         {"runs", s.runs},
+         {"checks", s.checks}};
+    if (s.comparison)
+        j["comparison"] = *s.comparison;
+}
+void from_json(const json& j, report_scene& s) {
+    j.at("label").get_to(s.label);
+    j.at("runs").get_to(s.runs);
+    j.at("checks").get_to(s.checks);
+    if (j.contains("comparison"))
+        s.comparison = j.at("comparison").get<report_comparison>();
+}
+
+std::string report_json(const report_model& model) {
+    const json report = {{"format_version", report_format_version},
+                         {"mode", mode_word(model.mode)},
+                         {"command_line", model.command_line},
+                         {"origins", model.origins},
+                         {"summary", summary_json(model)},
+                         {"scenes", model.scenes},
+                         {"checks", model.checks}};
+    return report.dump() + "\n";
+}
+
 std::string read_report_json(const std::string& text, report_model& model) {
     const json j = json::parse(text, nullptr, false);
     if (j.is_discarded() || !j.is_object())
         return "not a JSON object";
     model = report_model();
     try {
-        const std::string mode = j.value("mode", std::string(mode_word(report_mode::run)));
-        for (report_mode m :
-             {report_mode::run, report_mode::compare, report_mode::ab, report_mode::drivers}) {
-            if (mode == mode_word(m))
-                model.mode = m;
-        }
-        model.command_line = j.at("command_line").get<std::string>();
-        for (const json& o : j.at("origins"))
-            model.add_origin(o.at("name").get<std::string>(),
-                             provenance{o.at("renderer").get<std::string>(),
-                                        o.at("gl_version").get<std::string>(), o.at("cpu").get<std::string>(),
-                                        o.at("kernel").get<std::string>(),
-                                        assignment_words(o.at("driver_environment")),
-                                        o.at("build").get<std::string>(), o.at("date").get<std::string>()});
-        for (const json& s : j.at("scenes")) {
-            report_scene& scene = model.scene(s.at("label").get<std::string>());
-            for (const json& r : s.at("runs"))
-                scene.runs.push_back(run_from(r));
-            for (const json& c : s.at("checks"))
-                scene.checks.push_back(check_from(c));
-        }
-        for (const json& c : j.at("checks"))
-            model.checks.push_back(check_from(c));
+        model.mode = mode_of_word(j.value("mode", std::string(mode_word(report_mode::run))));
+        j.at("command_line").get_to(model.command_line);
+        j.at("origins").get_to(model.origins);
+        j.at("scenes").get_to(model.scenes);
+        j.at("checks").get_to(model.checks);
     } catch (const json::exception& e) {
         return e.what();
     }

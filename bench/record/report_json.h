@@ -15,10 +15,9 @@ constexpr int report_format_version = 1;
 // The model as report.json's text, indented.
 std::string report_json(const report_model& model);
 
-// Reads report.json's text of a run back into model: its mode, command line, origins, the scenes' runs and
-// checks, and the checks of no scene (a comparison is not read: the driver matrix reads its drivers'
-// reports, which are runs). A verdict word it does not know reads as unknown. Returns what is wrong, or an
-// empty text.
+// Reads report.json's text back into model: its mode, command line, origins, the scenes' runs, comparisons
+// and checks, and the checks of no scene. A verdict word it does not know reads as unknown. Returns what is
+// wrong, or an empty text.
 std::string read_report_json(const std::string& text, report_model& model);
 // The same from a report.json file; what is wrong names the file.
 std::string read_report(const std::filesystem::path& file, report_model& model);

@@ -11,7 +11,6 @@
 namespace tarnwick::bench {
 
 namespace {
-constexpr double ms_per_second = 1000.0;
 const char* const suite_name = "tarnwick-bench";
 
 // The counters a suite and the whole file carry.
@@ -47,8 +46,7 @@ pugi::xml_node add_case(pugi::xml_node suite, const std::string& scene, const st
 void add_check(pugi::xml_node suite, const std::string& scene, const report_check& c, const std::string& dir,
                tally& count) {
     pugi::xml_node test = add_case(suite, scene, c.name, 0.0, count);
-    const bool cannot_judge =
-        c.verdict == report_verdict::unknown || c.verdict == report_verdict::inconclusive;
+    const bool cannot_judge = !judged(c.verdict);
     if (c.failed) {
         ++count.failures;
         pugi::xml_node failure = test.append_child("failure");
@@ -70,23 +68,34 @@ void add_check(pugi::xml_node suite, const std::string& scene, const report_chec
     }
 }
 
+// A comparison's sentence: FPS against FPS, or the frame-time ratio with its interval over the rounds.
+std::string comparison_text(const fps_comparison& f, const char*, const char*) {
+    char text[300];
+    std::snprintf(text, sizeof text, "%.1f FPS against %.1f, ratio %.3f", f.new_fps, f.base_fps, f.ratio);
+    return text;
+}
+
+std::string comparison_text(const frame_time_comparison& f, const char* base, const char* fresh) {
+    char text[300];
+    if (f.ratio_interval)
+        std::snprintf(text, sizeof text,
+                      "%s's frame time %.3f times %s's (95%% interval %.3f to %.3f), %d rounds", fresh,
+                      f.ratio, base, f.ratio_interval->first, f.ratio_interval->second, f.rounds);
+    else
+        std::snprintf(text, sizeof text, "%s's frame time %.3f times %s's, %d round(s)", fresh, f.ratio, base,
+                      f.rounds);
+    return text;
+}
+
 void add_comparison(pugi::xml_node suite, const report_model& model, const report_scene& s, tally& count) {
     const report_comparison& c = *s.comparison;
     const char* base = model.origins[size_t(c.base_origin)].name.c_str();
     const char* fresh = model.origins[size_t(c.new_origin)].name.c_str();
-    char text[300];
-    if (c.measure == comparison_measure::median_frame_time && c.ratio_interval)
-        std::snprintf(text, sizeof text,
-                      "%s: %s's frame time %.3f times %s's (95%% interval %.3f to %.3f), %d rounds",
-                      verdict_word(c.verdict), fresh, c.ratio, base, c.ratio_interval->first,
-                      c.ratio_interval->second, c.rounds);
-    else if (c.measure == comparison_measure::median_frame_time)
-        std::snprintf(text, sizeof text, "%s: %s's frame time %.3f times %s's, %d round(s)",
-                      verdict_word(c.verdict), fresh, c.ratio, base, c.rounds);
-    else
-        std::snprintf(text, sizeof text, "%s: %.1f FPS against %.1f, ratio %.3f", verdict_word(c.verdict),
-                      c.new_fps, c.base_fps, c.ratio);
-    report_check as_check{"compare", c.new_origin, c.verdict, false, text, {}, {}};
+    const std::string text =
+        std::visit([&](const auto& f) { return comparison_text(f, base, fresh); }, c.figures);
+    const report_check as_check{
+        "compare", c.new_origin, c.verdict, false, std::string(verdict_word(c.verdict)) + ": " + text, {},
+        {}};
     add_check(suite, s.label, as_check, "", count);
 }
 

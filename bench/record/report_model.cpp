@@ -1,4 +1,4 @@
-// What a bench report holds, and the verdicts that follow from it. No GL here.
+// The result record, and the verdicts and checks that follow from it. No GL here.
 #include "record/report_model.h"
 
 #include <algorithm>
@@ -7,7 +7,10 @@
 namespace tarnwick::bench {
 
 namespace {
-constexpr double percent = 100.0;
+const std::pair<report_mode, const char*> mode_words[] = {{report_mode::run, "run"},
+                                                          {report_mode::compare, "compare"},
+                                                          {report_mode::ab, "ab"},
+                                                          {report_mode::drivers, "drivers"}};
 
 bool plain_word(const std::string& word) {
     static const std::string allowed = "_-+=:,./@%";
@@ -22,21 +25,47 @@ std::string shell_quoted(const std::string& word) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
+
+template <class... F> struct overloaded : F... { using F::operator()...; };
+template <class... F> overloaded(F...) -> overloaded<F...>;
+
+report_check compare_check(int origin, const std::string& message, bool gate) {
+    return {"compare", origin, verdict::unknown, gate, message, {}, {}};
+}
 } // namespace
 
-const char* verdict_word(report_verdict v) {
-    static const char* const words[] = {"ok",        "FAIL",         "faster", "slower",
-                                        "no change", "inconclusive", "unknown"};
-    return words[int(v)];
+const char* mode_word(report_mode m) {
+    for (const auto& [mode, word] : mode_words) {
+        if (mode == m)
+            return word;
+    }
+    return "run";
 }
 
-const char* mode_word(report_mode m) {
-    static const char* const words[] = {"run", "compare", "ab", "drivers"};
-    return words[int(m)];
+report_mode mode_of_word(const std::string& word) {
+    for (const auto& [mode, name] : mode_words) {
+        if (word == name)
+            return mode;
+    }
+    return report_mode::run;
+}
+
+double report_check::figure(const std::string& wanted, double fallback) const {
+    for (const auto& [name, value] : figures) {
+        if (name == wanted)
+            return value;
+    }
+    return fallback;
+}
+
+double ratio_of(const report_comparison& c) {
+    return std::visit([](const auto& f) { return f.ratio; }, c.figures);
 }
 
 double slowdown_percent(const report_comparison& c) {
-    return (c.measure == comparison_measure::mean_fps ? 1.0 - c.ratio : c.ratio - 1.0) * percent;
+    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
+                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; }},
+                      c.figures);
 }
 
 int report_model::add_origin(const std::string& name, const provenance& where) {
@@ -65,7 +94,7 @@ void report_model::set_check(const std::string& label, const report_check& check
         list.push_back(check);
 }
 
-report_verdict scene_verdict(const report_scene& s) {
+verdict scene_verdict(const report_scene& s) {
     for (const report_check& c : s.checks) {
         if (c.failed)
             return c.verdict;
@@ -73,10 +102,10 @@ report_verdict scene_verdict(const report_scene& s) {
     if (s.comparison)
         return s.comparison->verdict;
     for (const report_check& c : s.checks) {
-        if (c.verdict != report_verdict::ok)
+        if (c.verdict != verdict::ok)
             return c.verdict;
     }
-    return report_verdict::ok;
+    return verdict::ok;
 }
 
 bool scene_failed(const report_scene& s) {
@@ -88,38 +117,47 @@ bool scene_failed(const report_scene& s, int origin) {
                        [origin](const report_check& c) { return c.failed && c.origin == origin; });
 }
 
-report_verdict scene_verdict(const report_scene& s, int origin) {
+bool has_origin(const report_scene& s, int origin) {
+    return std::any_of(s.runs.begin(), s.runs.end(),
+                       [origin](const report_run& r) { return r.origin == origin; }) ||
+           std::any_of(s.checks.begin(), s.checks.end(),
+                       [origin](const report_check& c) { return c.origin == origin; });
+}
+
+verdict scene_verdict(const report_scene& s, int origin) {
     const auto mine = [origin](const report_check& c) { return c.origin == origin; };
     for (const report_check& c : s.checks) {
         if (mine(c) && c.failed)
             return c.verdict;
     }
     for (const report_check& c : s.checks) {
-        if (mine(c) && c.verdict != report_verdict::ok)
+        if (mine(c) && c.verdict != verdict::ok)
             return c.verdict;
     }
-    const bool ran = std::any_of(s.runs.begin(), s.runs.end(),
-                                 [origin](const report_run& r) { return r.origin == origin; }) ||
-                     std::any_of(s.checks.begin(), s.checks.end(), mine);
-    return ran ? report_verdict::ok : report_verdict::unknown;
+    return has_origin(s, origin) ? verdict::ok : verdict::unknown;
 }
 
-report_check shots_check(int left_over, const std::string& note) {
-    const bool clean = left_over == 0;
-    const size_t text = note.find(": ");
+report_check shots_check(const shots_tally& t) {
+    const bool clean = t.left_over() == 0;
+    char text[300];
+    std::snprintf(text, sizeof text,
+                  "%d shots fired (at most %ld alive), %d window changes; %d steps without firing left %ld "
+                  "shots and %d of their %ld GL objects; resident memory %ld KiB",
+                  t.fired, t.most_alive, t.window_changes, t.drain_steps, t.shots_left, t.objects_left,
+                  t.objects_made, t.resident_kib);
     return {"shots",
             0,
-            clean ? report_verdict::ok : report_verdict::fail,
+            clean ? verdict::ok : verdict::fail,
             !clean,
-            text == std::string::npos ? note : note.substr(text + 2),
+            text,
             {},
-            {{"shots_or_gl_objects_left", double(left_over)}}};
+            {{"shots_or_gl_objects_left", double(t.left_over())}}};
 }
 
 report_check gl_errors_check(int errors) {
     return {"GL errors",
             0,
-            errors == 0 ? report_verdict::ok : report_verdict::fail,
+            errors == 0 ? verdict::ok : verdict::fail,
             errors > 0,
             std::to_string(errors) + " GL error(s) over the whole run",
             {},
@@ -131,17 +169,17 @@ report_check slower_than_check(const report_comparison& c, double allowed) {
     char text[200];
     report_check check{
         "slower-than", c.new_origin, c.verdict, false, "", {}, {{"allowed_slowdown_percent", allowed}}};
-    if (c.verdict == report_verdict::unknown || c.verdict == report_verdict::inconclusive) {
+    if (!judged(c.verdict)) {
         check.failed = true;
         std::snprintf(text, sizeof text, "cannot be judged (%s), so it cannot be shown within %g%%",
                       verdict_word(c.verdict), allowed);
-    } else if (c.verdict == report_verdict::slower) {
+    } else if (c.verdict == verdict::slower) {
         check.failed = slowdown > allowed;
         std::snprintf(text, sizeof text, "slower by %.1f%% beyond noise, %s the %g%% allowed", slowdown,
                       check.failed ? "more than" : "within", allowed);
     } else {
         std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict),
-                      c.measure == comparison_measure::mean_fps ? "FPS" : "frame-time", c.ratio);
+                      std::holds_alternative<fps_comparison>(c.figures) ? "FPS" : "frame-time", ratio_of(c));
     }
     check.message = text;
     return check;
@@ -150,45 +188,36 @@ report_check slower_than_check(const report_comparison& c, double allowed) {
 report_model comparison_report(const run_table& base, const run_table& fresh, const std::string& base_name,
                                const std::string& new_name, double fail_slower,
                                const std::string& command_line) {
-    static const report_verdict verdicts[] = {report_verdict::no_change, report_verdict::faster,
-                                              report_verdict::slower, report_verdict::unknown};
+    const bool gate = fail_slower >= 0.0;
     report_model model;
     model.mode = report_mode::compare;
     model.command_line = command_line;
     model.add_origin(base_name, base.origin);
     model.add_origin(new_name, fresh.origin);
+    bool compared = false;
     for (const std::string& label : base.scenes) {
         const std::vector<double>* fresh_runs = fresh.runs_of(label);
         if (!fresh_runs)
             continue;
-        const scene_comparison c = compare_scene(label, *base.runs_of(label), *fresh_runs);
+        const fps_verdict c = compare_fps(*base.runs_of(label), *fresh_runs);
         report_scene& scene = model.scene(label);
-        report_comparison comparison;
-        comparison.base_fps = c.base_mean;
-        comparison.base_sd = c.base_spread;
-        comparison.new_fps = c.new_mean;
-        comparison.new_sd = c.new_spread;
-        comparison.ratio = c.ratio;
-        comparison.verdict = verdicts[int(c.result)];
-        scene.comparison = comparison;
-        if (fail_slower >= 0.0)
+        scene.comparison = report_comparison{0, 1, c.verdict, c.figures};
+        if (gate)
             scene.checks.push_back(slower_than_check(*scene.comparison, fail_slower));
+        compared = true;
     }
     // A scene of one file alone has nothing to be compared with; the page still lists it.
-    const std::pair<const run_table*, const run_table*> sides[] = {{&base, &fresh}, {&fresh, &base}};
-    for (const auto& [table, other] : sides) {
-        const std::string& name = table == &base ? base_name : new_name;
-        for (const std::string& label : table->scenes) {
-            if (!other->runs_of(label))
-                model.scene(label).checks.push_back({"compare",
-                                                     table == &base ? 0 : 1,
-                                                     report_verdict::unknown,
-                                                     false,
-                                                     "only in " + name,
-                                                     {},
-                                                     {}});
+    for (int side = 0; side < 2; ++side) {
+        const run_table& table = side == 0 ? base : fresh;
+        const run_table& other = side == 0 ? fresh : base;
+        for (const std::string& label : table.scenes) {
+            if (!other.runs_of(label))
+                model.scene(label).checks.push_back(
+                    compare_check(side, "only in " + (side == 0 ? base_name : new_name), gate));
         }
     }
+    if (!compared)
+        model.checks.push_back(compare_check(1, "no scene is in both files", gate));
     return model;
 }
 

@@ -1,5 +1,6 @@
-// What a bench report holds, whichever mode filled it: where the runs ran, each scene's runs, comparison
-// and checks, and their verdicts. index.html, report.json and junit.xml are all written from it. No GL here.
+// The result record: what a bench process found, whichever mode filled it: where the runs ran, each scene's
+// runs, comparison and checks, and their verdicts. The console's tables, the CSV export, index.html,
+// report.json and junit.xml are written from it, and the exit status follows from it. No GL here.
 //
 // How each mode fills it:
 // - A plain run: one origin, then per run scene(label).runs.push_back({0, number, summary, frame_ms}); a
@@ -13,34 +14,35 @@
 // Scene and report verdicts, the page's tables and the JUnit test cases follow from these alone.
 #pragma once
 
-#include "stats/frame_summary.h"
 #include "record/provenance.h"
-#include "runners/run_comparison.h"
+#include "record/run_table.h"
+#include "scenes/shots_tally.h"
+#include "stats/fps_comparison.h"
+#include "stats/frame_summary.h"
+#include "stats/verdict.h"
 
 #include <array>
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace tarnwick::bench {
-
-// How a scene or a check came out; each kind has its own colour on the page.
-enum class report_verdict { ok, fail, faster, slower, no_change, inconclusive, unknown };
-
-// "ok", "FAIL", "faster", "slower", "no change", "inconclusive", "unknown": the page's and the JSON's word.
-const char* verdict_word(report_verdict v);
 
 // What filled the report; the page's title and its tables follow it.
 enum class report_mode { run, compare, ab, drivers };
 
 // "run", "compare", "ab", "drivers": the JSON's word.
 const char* mode_word(report_mode m);
+report_mode mode_of_word(const std::string& word);
 
 // A driver matrix's checks of no scene: "driver" (whether it ran, was skipped or failed) and one per planted
 // fault, named "fault " and the fault's name.
 constexpr char driver_check_name[] = "driver";
 constexpr char fault_check_prefix[] = "fault ";
+// A check's figure that says the run behind it failed outright (status 1, not a verdict on pictures).
+constexpr char run_failed_figure[] = "run_failed";
 
 // One side of the report: this run, a side of a comparison, or a driver of a matrix.
 struct report_origin {
@@ -69,7 +71,7 @@ struct report_pictures {
 struct report_check {
     std::string name;
     int origin = 0;
-    report_verdict verdict = report_verdict::ok;
+    bench::verdict verdict = verdict::ok;
     // Whether it fails the bench (a JUnit failure); a "slower" within --fail-slower does not.
     bool failed = false;
     // One line for people.
@@ -77,37 +79,36 @@ struct report_check {
     report_pictures pictures;
     // Its numbers, the unit in the name ("differing_percent", "largest_difference").
     std::vector<std::pair<std::string, double>> figures;
+    // The figure of that name, or fallback.
+    double figure(const std::string& name, double fallback = 0.0) const;
 };
 
-// What a comparison sets against each other.
-enum class comparison_measure {
-    // Each side's mean FPS over its runs and their standard deviation (--compare).
-    mean_fps,
-    // Each side's median frame time, paired by rounds of processes (an A/B run).
-    median_frame_time
+// Each side's median frame time over its processes (the median of each process's median), paired by
+// rounds of processes (an A/B run).
+struct frame_time_comparison {
+    double base_ms = 0.0, new_ms = 0.0;
+    // new / base: the geometric mean of one ratio per round; above 1 the new side is slower.
+    double ratio = 0.0;
+    // Its 95% interval over the rounds; none with fewer than two.
+    std::optional<std::pair<double, double>> ratio_interval;
+    int rounds = 0;
+    // The verdict's threshold in percent.
+    double threshold_percent = 0.0;
+    // Each round's four medians in running order (A B B A).
+    std::vector<std::array<double, 4>> round_ms;
 };
 
-// Two origins' figures of a scene, set against each other.
+// Two origins' figures of a scene set against each other: mean FPS over the runs (--compare) or median
+// frame time over rounds of processes (an A/B run).
 struct report_comparison {
     int base_origin = 0;
     int new_origin = 1;
-    // mean_fps only.
-    double base_fps = 0.0, base_sd = 0.0;
-    double new_fps = 0.0, new_sd = 0.0;
-    // new / base of the measure: of FPS (below 1: slower) or of frame time (above 1: slower).
-    double ratio = 0.0;
-    // The ratio's 95% interval, where the mode gives one.
-    std::optional<std::pair<double, double>> ratio_interval;
-    report_verdict verdict = report_verdict::unknown;
-    comparison_measure measure = comparison_measure::mean_fps;
-    // median_frame_time only: each side's median over its processes of their median frame time, the rounds,
-    // the verdict's threshold in percent, and each round's four medians in running order (A B B A).
-    double base_ms = 0.0, new_ms = 0.0;
-    int rounds = 0;
-    double threshold_percent = 0.0;
-    std::vector<std::array<double, 4>> round_ms = {};
+    bench::verdict verdict = verdict::unknown;
+    std::variant<fps_comparison, frame_time_comparison> figures;
 };
 
+// new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
+double ratio_of(const report_comparison& c);
 // How much slower the new side is in percent of the base (of its FPS or frame time); negative when faster.
 double slowdown_percent(const report_comparison& c);
 
@@ -138,24 +139,27 @@ struct report_model {
 
 // A scene's verdict: its first failed check's, else its comparison's, else its first check's that is not
 // ok, else ok.
-report_verdict scene_verdict(const report_scene& s);
+verdict scene_verdict(const report_scene& s);
 bool scene_failed(const report_scene& s);
 // Whether one of the scene's checks of that origin failed (a driver's row of a matrix).
 bool scene_failed(const report_scene& s, int origin);
 // The scene's verdict on one origin alone, from that origin's checks; unknown when it has no run or check
 // there.
-report_verdict scene_verdict(const report_scene& s, int origin);
+verdict scene_verdict(const report_scene& s, int origin);
+// Whether the scene has a run or a check on that origin.
+bool has_origin(const report_scene& s, int origin);
 
-// The checks a plain run sets: the stage's shot ledger after a barrage (note is the stage's line, "  LABEL:
-// what it counted"), and the GL errors of the whole run.
-report_check shots_check(int left_over, const std::string& note);
+// The checks a plain run sets: what a barrage's shots left behind, and the GL errors of the whole run.
+report_check shots_check(const shots_tally& t);
 report_check gl_errors_check(int errors);
-// The "slower-than" check of a comparison under --fail-slower: failed when slower by more than
-// percent of the base (slowdown_percent), or when the comparison cannot judge.
-report_check slower_than_check(const report_comparison& c, double percent);
+// The one --fail-slower gate, the "slower-than" check of a comparison: failed when slower by more than
+// allowed percent of the base (slowdown_percent), or when the comparison cannot judge.
+report_check slower_than_check(const report_comparison& c, double allowed);
 
 // The report of --compare: the two files as origins (named after them, with their first row's provenance),
-// every scene found in both with its comparison, and with fail_slower >= 0 its "slower-than" check.
+// every scene found in both with its comparison, and with fail_slower >= 0 its "slower-than" check. A scene
+// in one file alone gets a "compare" check, failed under fail_slower (a gate must not pass what it did not
+// compare), as does the report when no scene is in both.
 report_model comparison_report(const run_table& base, const run_table& fresh, const std::string& base_name,
                                const std::string& new_name, double fail_slower,
                                const std::string& command_line);

@@ -1,109 +1,7 @@
-// How an A/B run and the driver matrix fill the report's model. No GL here.
+// How an A/B run fills the result record. No GL here.
 #include "record/report_modes.h"
 
-#include "runners/planted_faults.h"
-
-#include <algorithm>
-
 namespace tarnwick::bench {
-
-namespace {
-// Where a driver's report came from when its run wrote none: what the matrix saw, and the variables that
-// chose the driver.
-provenance bare_origin(const driver_outcome& d) {
-    provenance where;
-    where.renderer = d.renderer;
-    where.gl_version = d.gl_version;
-    if (const driver_choice* choice = find_driver(d.driver)) {
-        for (const std::string& assignment : choice->environment)
-            where.driver_env += (where.driver_env.empty() ? "" : " ") + assignment;
-    }
-    return where;
-}
-
-report_check driver_check(const driver_outcome& d, int origin) {
-    switch (d.state) {
-    case driver_state::ran:
-        return {driver_check_name, origin, report_verdict::ok, false, "ran on " + d.renderer, {}, {}};
-    case driver_state::skipped:
-        return {driver_check_name, origin, report_verdict::unknown, false, "skipped: " + d.reason, {}, {}};
-    case driver_state::failed:
-        break;
-    }
-    return {driver_check_name, origin, report_verdict::fail, true, "failed: " + d.reason, {}, {}};
-}
-
-bool has_reference_picture(const report_scene& s) {
-    return std::any_of(s.checks.begin(), s.checks.end(),
-                       [](const report_check& c) { return !c.pictures.reference.empty(); });
-}
-
-// A driver's own report under its origin; the committed reference picture only where no driver showed it yet.
-void merge(report_model& model, const report_model& own, int origin) {
-    for (const report_scene& s : own.scenes) {
-        report_scene& scene = model.scene(s.label);
-        for (report_run run : s.runs) {
-            run.origin = origin;
-            scene.runs.push_back(run);
-        }
-        for (report_check check : s.checks) {
-            check.origin = origin;
-            if (has_reference_picture(scene))
-                check.pictures.reference.clear();
-            scene.checks.push_back(check);
-        }
-    }
-    for (report_check check : own.checks) {
-        check.origin = origin;
-        model.checks.push_back(check);
-    }
-}
-
-// Without the driver's own report: its reference verdicts as the matrix read them from its output.
-void add_reference_verdicts(report_model& model, const driver_outcome& d, int origin) {
-    for (const scene_outcome& s : d.scenes) {
-        if (s.checked)
-            model.set_check(s.label, {"reference",
-                                      origin,
-                                      s.ok ? report_verdict::ok : report_verdict::fail,
-                                      !s.ok,
-                                      s.ok ? "matches its reference" : "differs from its reference",
-                                      {},
-                                      {}});
-    }
-}
-
-report_check fault_check(const std::string& name, fault_verdict v, int origin) {
-    const planted_fault* fault = find_fault(name);
-    std::string what, scenes;
-    if (fault) {
-        what = std::string(fault->what) + "; ";
-        for (const std::string& s : fault->scenes)
-            scenes += (scenes.empty() ? "" : " ") + s;
-    }
-    report_check check{fault_check_prefix + name, origin, report_verdict::ok, false, "", {}, {}};
-    switch (v) {
-    case fault_verdict::caught:
-        check.message = "caught: " + what + scenes + " differs from its reference";
-        break;
-    case fault_verdict::missed:
-        check.verdict = report_verdict::fail;
-        check.failed = true;
-        check.message = "missed: " + what + scenes + " still matches its reference";
-        break;
-    case fault_verdict::skipped:
-        check.verdict = report_verdict::unknown;
-        check.message = "skipped: the driver did not run";
-        break;
-    case fault_verdict::error:
-        check.verdict = report_verdict::fail;
-        check.failed = true;
-        check.message = "error: the fault's run could not be made or failed (its output is in its folder)";
-        break;
-    }
-    return check;
-}
-} // namespace
 
 report_model ab_report(const provenance& a, const provenance& b,
                        const std::vector<ab_scene_comparison>& scenes, double fail_slower,
@@ -118,35 +16,6 @@ report_model ab_report(const provenance& a, const provenance& b,
         scene.comparison = s.comparison;
         if (fail_slower >= 0.0)
             scene.checks.push_back(slower_than_check(s.comparison, fail_slower));
-    }
-    return model;
-}
-
-report_model matrix_report(const driver_matrix& matrix, const std::vector<report_model>& driver_reports,
-                           const std::vector<std::vector<report_pictures>>& fault_pictures,
-                           const std::string& command_line) {
-    report_model model;
-    model.mode = report_mode::drivers;
-    model.command_line = command_line;
-    for (size_t i = 0; i < matrix.drivers.size(); ++i) {
-        const driver_outcome& d = matrix.drivers[i];
-        const bool own = i < driver_reports.size() && !driver_reports[i].origins.empty();
-        const int origin =
-            model.add_origin(d.driver, own ? driver_reports[i].origins.front().where : bare_origin(d));
-        model.checks.push_back(driver_check(d, origin));
-        if (own)
-            merge(model, driver_reports[i], origin);
-        else
-            add_reference_verdicts(model, d, origin);
-    }
-    for (size_t f = 0; f < matrix.faults.size(); ++f) {
-        const fault_outcome& fault = matrix.faults[f];
-        for (size_t i = 0; i < fault.verdicts.size() && i < model.origins.size(); ++i) {
-            report_check check = fault_check(fault.fault, fault.verdicts[i], int(i));
-            if (f < fault_pictures.size() && i < fault_pictures[f].size())
-                check.pictures = fault_pictures[f][i];
-            model.checks.push_back(check);
-        }
     }
     return model;
 }

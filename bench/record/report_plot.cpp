@@ -11,7 +11,8 @@ namespace tarnwick::bench {
 
 namespace {
 constexpr double width = 520.0, height = 220.0;
-constexpr double left = 50.0, right = 510.0, top = 14.0, bottom = 196.0;
+// The top margin holds the count of frames above the scale, clear of the lines.
+constexpr double left = 50.0, right = 510.0, top = 28.0, bottom = 196.0;
 constexpr int scale_ticks = 4;
 // Above this many times the p99, the scale stops at the p99's reach instead of the longest frame's.
 constexpr double stall_factor = 2.0;
@@ -55,13 +56,13 @@ std::string scale_and_axes(double scale, double step, size_t frames) {
 }
 
 // A dashed line across the plot at ms, named at its right end: above the line, or below it for the p50, so
-// that two close lines keep their names apart.
+// that two close lines keep their names apart; the name stays inside the plot, off the frame axis' labels.
 std::string percentile_line(const char* name, double ms, double scale, bool below) {
     const std::string y = fixed(y_of(ms, scale), 1);
+    const double label_y = std::clamp(y_of(ms, scale) + (below ? 14 : -4), top + 12, bottom - 4);
     return "<line class=\"" + std::string(name) + "\" x1=\"" + fixed(left, 0) + "\" x2=\"" + fixed(right, 0) +
            "\" y1=\"" + y + "\" y2=\"" + y + "\"/><text class=\"mark\" x=\"" + fixed(right - 4, 0) +
-           "\" y=\"" + fixed(y_of(ms, scale) + (below ? 14 : -4), 1) + "\" text-anchor=\"end\">" + name +
-           " " + fixed(ms, 2) + "</text>";
+           "\" y=\"" + fixed(label_y, 1) + "\" text-anchor=\"end\">" + name + " " + fixed(ms, 2) + "</text>";
 }
 } // namespace
 
@@ -101,7 +102,7 @@ std::string frame_time_svg(const std::vector<plot_series>& series, const std::st
     svg += percentile_line("p50", p50, scale, true) + percentile_line("p99", p99, scale, false);
     const long above = std::count_if(all.begin(), all.end(), [scale](double ms) { return ms > scale; });
     if (above > 0)
-        svg += "<text class=\"mark\" x=\"" + fixed(left + 4, 0) + "\" y=\"" + fixed(top + 12, 0) + "\">" +
+        svg += "<text class=\"mark\" x=\"" + fixed(left, 0) + "\" y=\"" + fixed(top - 10, 0) + "\">" +
                std::to_string(above) + " frame(s) above the scale, the longest " + fixed(longest, 1) +
                " ms</text>";
     return svg + "</svg>";

@@ -3,11 +3,12 @@
 #include "runners/ab_runner.h"
 
 #include "record/csv_fields.h"
+#include "record/exit_status.h"
+#include "record/report_console.h"
 #include "record/report_files.h"
 #include "record/report_modes.h"
 #include "runners/child_process.h"
 #include "runners/data_folders.h"
-#include "runners/exit_status.h"
 #include "scenes/scene_plan.h"
 #include "stats/frame_summary.h"
 
@@ -25,9 +26,7 @@ namespace tarnwick::bench {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int label_width = 34;
 constexpr size_t error_lines = 5;
-constexpr double percent = 100.0;
 // A drift of the machine that is linear in time falls alike on both sides of a round.
 constexpr char round_order[] = {'A', 'B', 'B', 'A'};
 
@@ -68,13 +67,6 @@ struct scratch_folder {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-report_verdict verdict_of(ab_verdict v) {
-    static const report_verdict verdicts[] = {report_verdict::no_change, report_verdict::faster,
-                                              report_verdict::slower, report_verdict::inconclusive,
-                                              report_verdict::unknown};
-    return verdicts[int(v)];
-}
-
 std::string request_text(const scene_request& r) {
     std::string text = r.name;
     for (const auto& [key, value] : r.settings)
@@ -112,7 +104,7 @@ std::string medians_from(const report_model& report, process_result& result) {
     return std::string();
 }
 
-std::string interval_end(const report_comparison& c, bool high, int decimals) {
+std::string interval_end(const frame_time_comparison& c, bool high, int decimals) {
     return !c.ratio_interval ? ""
                              : fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals);
 }
@@ -142,7 +134,7 @@ class ab_session {
     std::vector<scene_track> tracks;
     provenance a_origin, b_origin;
     scratch_folder scratch;
-    int failure = status_ok;
+    int failure = int(exit_status::ok);
 };
 
 ab_session::ab_session(const ab_settings& settings, std::ostream& out) : settings(settings), out(out) {
@@ -178,7 +170,7 @@ int ab_session::run() {
     if (scratch.path.empty()) {
         std::cerr << "tarnwick-bench: cannot make a folder for the processes' results in TMPDIR or /tmp"
                   << std::endl;
-        return status_failure;
+        return int(exit_status::failure);
     }
     print_intro();
     for (int round = 1; round <= settings.max_rounds; ++round) {
@@ -198,8 +190,8 @@ int ab_session::run() {
     const report_model made = record();
     print_results(made);
     const bool written = write_csv(made);
-    if (!(settings.report_dir.empty() || write_report(settings.report_dir, made)) || !written)
-        return status_failure;
+    if (!(settings.report_dir.empty() || write_report(settings.report_dir, made, out)) || !written)
+        return int(exit_status::failure);
     return gate(made);
 }
 
@@ -234,7 +226,7 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
             if (found == results[position].medians.end()) {
                 std::cerr << "tarnwick-bench: " << round_order[position] << " in round " << round
                           << " measured no " << t.label << std::endl;
-                failure = status_failure;
+                failure = int(exit_status::failure);
                 return false;
             }
             *slots[position] = found->second;
@@ -286,19 +278,20 @@ bool ab_session::run_process(char side, int round, int position, const std::vect
     std::string error;
     if (!ran.child.started) {
         std::cerr << "tarnwick-bench: " << who << ": " << ran.child.error << std::endl;
-        failure = status_failure;
+        failure = int(exit_status::failure);
         return false;
     }
-    if (ran.child.status != status_ok) {
+    if (ran.child.status != int(exit_status::ok)) {
         std::cerr << "tarnwick-bench: " << who << " (" << request.program << ") ended with status "
                   << ran.child.status << tail_of(request.error_file) << std::endl;
-        failure = ran.child.status == status_bad_options ? status_bad_options : status_failure;
+        failure = ran.child.status == int(exit_status::bad_options) ? int(exit_status::bad_options)
+                                                                    : int(exit_status::failure);
         return false;
     }
     error = ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
     if (!error.empty()) {
         std::cerr << "tarnwick-bench: " << who << " " << error << std::endl;
-        failure = status_failure;
+        failure = int(exit_status::failure);
         return false;
     }
     return true;
@@ -334,11 +327,11 @@ void ab_session::print_results(const report_model& made) const {
                   "rounds", "verdict");
     out << line << "\n";
     for (const report_scene& s : made.scenes) {
-        const report_comparison& c = *s.comparison;
+        const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
         const std::string low = c.ratio_interval ? interval_end(c, false, 3) : "-";
         const std::string high = c.ratio_interval ? interval_end(c, true, 3) : "-";
         std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, s.label.c_str(), c.ratio,
-                      low.c_str(), high.c_str(), c.rounds, verdict_word(c.verdict));
+                      low.c_str(), high.c_str(), c.rounds, verdict_word(s.comparison->verdict));
         out << line << "\n";
     }
     out.flush();
@@ -356,13 +349,13 @@ bool ab_session::write_csv(const report_model& made) const {
     }
     std::string text = csv_join(names) + "\n";
     for (const report_scene& s : made.scenes) {
-        const report_comparison& c = *s.comparison;
+        const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
         std::vector<std::string> row = {s.label,
                                         fixed(c.ratio, 4),
                                         interval_end(c, false, 4),
                                         interval_end(c, true, 4),
                                         std::to_string(c.rounds),
-                                        verdict_word(c.verdict),
+                                        verdict_word(s.comparison->verdict),
                                         fixed(c.threshold_percent, 2),
                                         fixed(c.base_ms, 4),
                                         fixed(c.new_ms, 4)};
@@ -375,48 +368,31 @@ bool ab_session::write_csv(const report_model& made) const {
     return write_text(settings.csv, text);
 }
 
-// Under --fail-slower, from the record's "slower-than" checks: 4 when a scene is slower beyond the limit,
-// else 5 when one cannot be judged.
+// Under --fail-slower the record's slower-than checks decide, as they do for --compare.
 int ab_session::gate(const report_model& made) const {
-    std::string too_slow, unjudged;
-    for (const report_scene& s : made.scenes) {
-        for (const report_check& c : s.checks) {
-            if (!c.failed)
-                continue;
-            std::string& list = c.verdict == report_verdict::slower ? too_slow : unjudged;
-            list += (list.empty() ? "" : ", ") + s.label;
-        }
-    }
-    if (!too_slow.empty())
-        out << "slower by more than " << settings.fail_slower << "% of A's frame time: " << too_slow << "\n";
-    if (!unjudged.empty())
-        out << "cannot judge with --fail-slower (the interval reaches across the threshold; more rounds may "
-               "settle it): "
-            << unjudged << "\n";
+    print_gate(made, out);
     out.flush();
-    return !too_slow.empty() ? status_slower : !unjudged.empty() ? status_cannot_judge : status_ok;
+    return int(decide_exit_status(made));
 }
 } // namespace
 
 report_comparison ab_comparison(const ab_sequence& sequence, double threshold_percent) {
     const ratio_estimate e = sequence.estimate();
-    report_comparison c;
-    c.measure = comparison_measure::median_frame_time;
-    c.ratio = e.ratio;
+    frame_time_comparison f;
+    f.ratio = e.ratio;
     if (e.has_interval)
-        c.ratio_interval = std::make_pair(e.low, e.high);
-    c.verdict = verdict_of(sequence.verdict());
-    c.rounds = e.rounds;
-    c.threshold_percent = threshold_percent;
+        f.ratio_interval = std::make_pair(e.low, e.high);
+    f.rounds = e.rounds;
+    f.threshold_percent = threshold_percent;
     std::vector<double> a_ms, b_ms;
     for (const ab_round& r : sequence.measured_rounds()) {
-        c.round_ms.push_back({r.a_first, r.b_first, r.b_second, r.a_second});
+        f.round_ms.push_back({r.a_first, r.b_first, r.b_second, r.a_second});
         a_ms.insert(a_ms.end(), {r.a_first, r.a_second});
         b_ms.insert(b_ms.end(), {r.b_first, r.b_second});
     }
-    c.base_ms = percentile(a_ms, 50.0);
-    c.new_ms = percentile(b_ms, 50.0);
-    return c;
+    f.base_ms = percentile(a_ms, 50.0);
+    f.new_ms = percentile(b_ms, 50.0);
+    return report_comparison{0, 1, sequence.verdict(), f};
 }
 
 int run_ab(const ab_settings& settings, std::ostream& out) { return ab_session(settings, out).run(); }

@@ -2,7 +2,7 @@
 #include "runners/driver_matrix.h"
 
 #include "record/csv_fields.h"
-#include "runners/exit_status.h"
+#include "record/exit_status.h"
 #include "stats/frame_summary.h"
 #include "runners/planted_faults.h"
 #include "scenes/scene_plan.h"
@@ -15,7 +15,7 @@ namespace tarnwick::bench {
 namespace {
 // The check a reference comparison makes in a bench's report.
 constexpr char reference_check[] = "reference";
-constexpr int label_width = 42;
+constexpr int matrix_label_width = 42;
 constexpr int driver_width = 10;
 constexpr int cell_width = 10;
 
@@ -60,13 +60,13 @@ void print_driver(const driver_outcome& d, std::ostream& out) {
         out << padded(d.driver, driver_width) << state_word(d.state) << ": " << d.reason << "\n";
         return;
     }
-    out << padded(d.driver, driver_width) << padded(d.renderer, label_width) << d.scenes_ok() << " ok, "
-        << d.scenes_failed() << " failed\n"
+    out << padded(d.driver, driver_width) << padded(d.renderer, matrix_label_width) << d.scenes_ok()
+        << " ok, " << d.scenes_failed() << " failed\n"
         << padded("", driver_width) << d.gl_version << "\n";
     for (const scene_outcome& s : d.scenes) {
         char fps[32];
         std::snprintf(fps, sizeof fps, "%10s", fps_text(s.mean_fps).c_str());
-        out << padded("", driver_width) << padded(s.label, label_width)
+        out << padded("", driver_width) << padded(s.label, matrix_label_width)
             << padded(reference_word(s), cell_width) << fps << "\n";
     }
 }
@@ -104,13 +104,13 @@ driver_outcome judge_driver_run(const std::string& driver, const bench_child& ru
     driver_outcome d;
     d.driver = driver;
     const int status = run.child.status;
-    if (status == status_other_renderer) {
+    if (status == int(exit_status::other_renderer)) {
         d.state = driver_state::skipped;
         d.reason =
             error.empty() ? "not the renderer asked for (status " + std::to_string(status) + ")" : error;
         return d;
     }
-    const bool finished = status == status_ok || status == status_reference_differs;
+    const bool finished = status == int(exit_status::ok) || status == int(exit_status::reference_differs);
     d.state = finished && run.report ? driver_state::ran : driver_state::failed;
     if (d.state == driver_state::failed)
         d.reason = "status " + std::to_string(status) + (error.empty() ? "" : ": " + error) +
@@ -128,17 +128,17 @@ driver_outcome judge_driver_run(const std::string& driver, const bench_child& ru
     return d;
 }
 
-fault_verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& labels) {
+verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& labels) {
     const int status = run.child.status;
-    if (status == status_other_renderer)
-        return fault_verdict::skipped;
-    if ((status != status_ok && status != status_reference_differs) || !run.report)
-        return fault_verdict::error;
+    if (status == int(exit_status::other_renderer))
+        return verdict::skipped;
+    if ((status != int(exit_status::ok) && status != int(exit_status::reference_differs)) || !run.report)
+        return verdict::error;
     for (const std::string& label : labels) {
         if (!reference_failed(*run.report, label))
-            return fault_verdict::missed;
+            return verdict::missed;
     }
-    return status == status_reference_differs ? fault_verdict::caught : fault_verdict::missed;
+    return status == int(exit_status::reference_differs) ? verdict::caught : verdict::missed;
 }
 
 std::vector<std::string> fault_labels(const std::string& fault_name) {
@@ -161,12 +161,14 @@ int matrix_status(const driver_matrix& matrix) {
         missed |= d.state == driver_state::ran && d.scenes_failed() > 0;
     }
     for (const fault_outcome& f : matrix.faults) {
-        for (fault_verdict v : f.verdicts) {
-            failed |= v == fault_verdict::error;
-            missed |= v == fault_verdict::missed;
+        for (verdict v : f.verdicts) {
+            failed |= v == verdict::error;
+            missed |= v == verdict::missed;
         }
     }
-    return failed ? status_failure : missed ? status_reference_differs : status_ok;
+    return failed   ? int(exit_status::failure)
+           : missed ? int(exit_status::reference_differs)
+                    : int(exit_status::ok);
 }
 
 std::vector<std::string> without_options(const std::vector<std::string>& args,
@@ -183,26 +185,22 @@ std::vector<std::string> without_options(const std::vector<std::string>& args,
     return kept;
 }
 
-const char* verdict_word(fault_verdict v) {
-    static const char* const words[] = {"caught", "MISSED", "skipped", "error"};
-    return words[int(v)];
-}
-
 void print_matrix(const driver_matrix& matrix, std::ostream& out) {
-    out << padded("driver", driver_width) << padded("renderer, GL version / scene", label_width)
+    out << padded("driver", driver_width) << padded("renderer, GL version / scene", matrix_label_width)
         << padded("reference", cell_width) << "  mean FPS\n";
     for (const driver_outcome& d : matrix.drivers)
         print_driver(d, out);
     if (matrix.faults.empty())
         return;
-    out << "\n" << padded("planted fault", label_width - driver_width) << padded("scenes", driver_width + 4);
+    out << "\n"
+        << padded("planted fault", matrix_label_width - driver_width) << padded("scenes", driver_width + 4);
     for (const driver_outcome& d : matrix.drivers)
         out << padded(d.driver, cell_width);
     out << "\n";
     for (const fault_outcome& f : matrix.faults) {
-        out << padded(f.fault, label_width - driver_width)
+        out << padded(f.fault, matrix_label_width - driver_width)
             << padded(scenes_text(*find_fault(f.fault)), driver_width + 4);
-        for (fault_verdict v : f.verdicts)
+        for (verdict v : f.verdicts)
             out << padded(verdict_word(v), cell_width);
         out << "\n";
     }
@@ -233,7 +231,7 @@ void write_faults_csv(const driver_matrix& matrix, std::ostream& out) {
         const planted_fault* fault = find_fault(f.fault);
         std::vector<std::string> row = {f.fault, fault->what, std::string("shaders/") + fault->file,
                                         scenes_text(*fault)};
-        for (fault_verdict v : f.verdicts)
+        for (verdict v : f.verdicts)
             row.push_back(verdict_word(v));
         out << csv_join(row) << "\n";
     }
@@ -251,7 +249,7 @@ void print_matrix_catalogue(std::ostream& out) {
     }
     out << "planted faults (--drivers DIR --fault NAME), each failing the scenes named:\n";
     for (const planted_fault& f : planted_faults()) {
-        out << "  " << padded(f.name, label_width - driver_width - 2) << "shaders/" << f.file << ": "
+        out << "  " << padded(f.name, matrix_label_width - driver_width - 2) << "shaders/" << f.file << ": "
             << f.what << " (" << scenes_text(f) << ")\n";
     }
 }

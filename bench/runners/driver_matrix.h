@@ -3,6 +3,7 @@
 #pragma once
 
 #include "runners/child_process.h"
+#include "stats/verdict.h"
 
 #include <ostream>
 #include <string>
@@ -49,12 +50,11 @@ struct driver_outcome {
     int scenes_failed() const;
 };
 
-enum class fault_verdict { caught, missed, skipped, error };
-
 struct fault_outcome {
     std::string fault;
     // One for each driver of the matrix, in the matrix's order.
-    std::vector<fault_verdict> verdicts;
+    // caught, missed, skipped or error.
+    std::vector<verdict> verdicts;
 };
 
 struct driver_matrix {
@@ -68,7 +68,7 @@ struct driver_matrix {
 driver_outcome judge_driver_run(const std::string& driver, const bench_child& run, const std::string& error);
 // A fault run: caught when the bench ended with status 3 and its report has every one of labels failing
 // its reference.
-fault_verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& labels);
+verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& labels);
 // The run labels of the fault's scenes, as the bench's table names them.
 std::vector<std::string> fault_labels(const std::string& fault_name);
 
@@ -87,7 +87,5 @@ void write_drivers_csv(const driver_matrix& matrix, std::ostream& out);
 void write_faults_csv(const driver_matrix& matrix, std::ostream& out);
 // The drivers and the planted faults, for --list.
 void print_matrix_catalogue(std::ostream& out);
-// The word a verdict is printed as.
-const char* verdict_word(fault_verdict v);
 
 } // namespace tarnwick::bench

@@ -2,11 +2,12 @@
 #include "runners/matrix_runner.h"
 
 #include "images/reference_check.h"
+#include "record/exit_status.h"
 #include "record/report_files.h"
-#include "record/report_modes.h"
+#include "record/report_json.h"
 #include "runners/child_process.h"
 #include "runners/data_folders.h"
-#include "runners/exit_status.h"
+#include "runners/matrix_report.h"
 #include "runners/planted_faults.h"
 
 #include <algorithm>
@@ -116,15 +117,15 @@ driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) 
 }
 
 // One frame of the fault's scenes, in the fault's folder, where the planted shaders are.
-fault_verdict run_fault(const matrix_context& m, const planted_fault& fault, const driver_choice& driver,
-                        const fs::path& folder) {
+verdict run_fault(const matrix_context& m, const planted_fault& fault, const driver_choice& driver,
+                  const fs::path& folder) {
     matrix_child c{folder,         std::string(driver.name) + "-", run_length_options, {}, folder.string(),
                    fault_run_limit};
     for (const std::string& scene : fault.scenes)
         c.arguments.insert(c.arguments.end(), {"--scene", scene});
     c.arguments.insert(c.arguments.end(), {"--frames", "1", "--warmup", "0"});
     const bench_child run = run_matrix_child(m, driver, c);
-    return run.child.started ? judge_fault_run(run, fault_labels(fault.name)) : fault_verdict::error;
+    return run.child.started ? judge_fault_run(run, fault_labels(fault.name)) : verdict::error;
 }
 
 // The entries of all that names holds (all of them when it is empty), in all's order.
@@ -146,9 +147,9 @@ void run_faults(const matrix_context& m, const std::vector<const driver_choice*>
         const std::string error = prepare_fault_folder(*fault, ".", folder.string());
         fault_outcome outcome{fault->name, {}};
         for (size_t i = 0; i < drivers.size(); ++i) {
-            fault_verdict v = fault_verdict::skipped;
+            verdict v = verdict::skipped;
             if (!error.empty())
-                v = fault_verdict::error;
+                v = verdict::error;
             else if (matrix.drivers[i].state == driver_state::ran)
                 v = run_fault(m, *fault, *drivers[i], folder);
             outcome.verdicts.push_back(v);
@@ -212,8 +213,7 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
         faults.emplace_back();
         for (size_t i = 0; i < f.verdicts.size(); ++i) {
             // Only a run that drew now left pictures; a skipped driver's folder may hold an older run's.
-            const bool drew =
-                f.verdicts[i] == fault_verdict::caught || f.verdicts[i] == fault_verdict::missed;
+            const bool drew = f.verdicts[i] == verdict::caught || f.verdicts[i] == verdict::missed;
             faults.back().push_back(drew ? fault_pictures(m, f.fault, matrix.drivers[i].driver, sources)
                                          : report_pictures());
         }
@@ -229,7 +229,7 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
     for (const report_scene& s : model.scenes)
         std::for_each(s.checks.begin(), s.checks.end(), keep);
     std::for_each(model.checks.begin(), model.checks.end(), keep);
-    return write_report(m.settings.report_dir, model) && kept;
+    return write_report(m.settings.report_dir, model, m.out) && kept;
 }
 
 bool write_file(const fs::path& file, void (*write)(const driver_matrix&, std::ostream&),
@@ -268,7 +268,7 @@ int run_driver_matrix(const matrix_settings& settings, std::ostream& out) {
     if (!fs::is_directory("shaders", e)) {
         std::cerr << "tarnwick-bench: no shaders/ in " << fs::current_path(e).string()
                   << " (run the matrix where the data is, as the bench itself)" << std::endl;
-        return status_failure;
+        return int(exit_status::failure);
     }
     const fs::path out_dir = fs::absolute(settings.drivers_dir);
     matrix_context m{settings,
@@ -280,7 +280,7 @@ int run_driver_matrix(const matrix_settings& settings, std::ostream& out) {
     if (m.self.empty())
         std::cerr << "tarnwick-bench: cannot read this bench's own path in /proc/self/exe" << std::endl;
     if (m.runtime_dir.empty() || m.self.empty())
-        return status_failure;
+        return int(exit_status::failure);
     const std::vector<const driver_choice*> drivers = chosen(driver_choices(), settings.driver_names);
     driver_matrix matrix;
     for (const driver_choice* driver : drivers) {
@@ -295,7 +295,7 @@ int run_driver_matrix(const matrix_settings& settings, std::ostream& out) {
     out << "\nwrote " << (m.out_dir / "drivers.csv").string() << " and "
         << (m.out_dir / "faults.csv").string() << std::endl;
     const bool reported = settings.report_dir.empty() || write_matrix_report(m, matrix);
-    return written && reported ? matrix_status(matrix) : status_failure;
+    return written && reported ? matrix_status(matrix) : int(exit_status::failure);
 }
 
 } // namespace tarnwick::bench

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -223,10 +222,9 @@ bool bench_stage::redraw_burning(int points) {
     return true;
 }
 
-std::string bench_stage::finish(int& left_over) {
-    left_over = 0;
+std::optional<shots_tally> bench_stage::finish() {
     if (current.scene != "barrage")
-        return std::string();
+        return std::nullopt;
     int steps = 0;
     for (; !shots.empty() && steps < max_drain_steps; ++steps) {
         keep_combat_going(drain_step);
@@ -242,17 +240,13 @@ std::string bench_stage::finish(int& left_over) {
     }
     scene.motion_blur = false;
     frustum_culling = current.culling;
-    const int objects = ledger.objects_left();
-    left_over = int(shots.size()) + objects;
-    std::ostringstream note;
-    note << "  " << current.label << ": " << ledger.fired() << " shots fired (at most " << ledger.most_alive()
-         << " alive), " << window_changes << " window changes; " << steps << " steps without firing left "
-         << shots.size() << " shots and " << objects << " of their " << ledger.objects_made()
-         << " GL objects; resident memory " << resident_kib() << " KiB";
+    const shots_tally tally{
+        ledger.fired(),        long(ledger.most_alive()),   window_changes, steps, long(shots.size()),
+        ledger.objects_left(), long(ledger.objects_made()), resident_kib()};
     // The other scenes find the game's weapon as start-up made it.
     current.level = 1;
     arm_gun();
-    return note.str();
+    return tally;
 }
 
 void bench_stage::release() {

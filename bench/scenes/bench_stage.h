@@ -5,8 +5,10 @@
 #include "scenes/effect_board.h"
 #include "scenes/scene_plan.h"
 #include "scenes/shot_ledger.h"
+#include "scenes/shots_tally.h"
 
 #include <glm/glm.hpp>
+#include <optional>
 #include <string>
 
 namespace tarnwick::bench {
@@ -26,8 +28,8 @@ class bench_stage {
     // points (0 draws it as it was). False, drawing nothing, when nothing in the scene dissolves.
     bool redraw_burning(int points);
     // Ends the run. A barrage lets its shots fly out without firing, puts the window back and reports
-    // what it fired and what was left (empty for other scenes); left_over counts what outlived the shots.
-    std::string finish(int& left_over);
+    // what it fired and what was left; other scenes report nothing.
+    std::optional<shots_tally> finish();
     // Deletes the enemies and shots, then the scene's entities; the GL context must still exist.
     void release();
 

@@ -37,23 +37,18 @@ ratio_estimate estimate_ratio(const std::vector<ab_round>& rounds, double confid
     return e;
 }
 
-const char* ab_verdict_name(ab_verdict v) {
-    static const char* const names[] = {"no change", "faster", "slower", "inconclusive", "unknown"};
-    return names[int(v)];
-}
-
-ab_verdict judge(const ratio_estimate& e, double threshold) {
+verdict judge(const ratio_estimate& e, double threshold) {
     if (!e.has_interval)
-        return ab_verdict::unknown;
+        return verdict::unknown;
     const double upper = 1.0 + threshold;
     const double lower = 1.0 / upper;
     if (e.low > upper)
-        return ab_verdict::slower;
+        return verdict::slower;
     if (e.high < lower)
-        return ab_verdict::faster;
+        return verdict::faster;
     if (e.low >= lower && e.high <= upper)
-        return ab_verdict::no_change;
-    return ab_verdict::inconclusive;
+        return verdict::no_change;
+    return verdict::inconclusive;
 }
 
 void ab_sequence::add(const ab_round& round) { measured.push_back(round); }
@@ -61,8 +56,7 @@ void ab_sequence::add(const ab_round& round) { measured.push_back(round); }
 bool ab_sequence::open() const {
     if (rounds() >= rule.max_rounds)
         return false;
-    return rounds() < rule.min_rounds || verdict() == ab_verdict::inconclusive ||
-           verdict() == ab_verdict::unknown;
+    return rounds() < rule.min_rounds || !judged(verdict());
 }
 
 } // namespace tarnwick::bench

@@ -2,6 +2,8 @@
 // Student's t interval over the rounds, the verdict against a threshold and when to stop. No GL here.
 #pragma once
 
+#include "stats/verdict.h"
+
 #include <vector>
 
 namespace tarnwick::bench {
@@ -32,15 +34,10 @@ struct ratio_estimate {
 // The rounds are the independent unit; frames within a process never are.
 ratio_estimate estimate_ratio(const std::vector<ab_round>& rounds, double confidence = 0.95);
 
-enum class ab_verdict { no_change, faster, slower, inconclusive, unknown };
-
-// "no change", "faster", "slower", "inconclusive", "unknown".
-const char* ab_verdict_name(ab_verdict v);
-
 // slower when the whole interval lies above 1 + threshold, faster when it lies below 1 / (1 + threshold)
 // (so swapping A and B swaps the two), no change when it lies within both, else inconclusive; unknown
 // without an interval. threshold is a fraction (0.03 for 3%).
-ab_verdict judge(const ratio_estimate& estimate, double threshold);
+verdict judge(const ratio_estimate& estimate, double threshold);
 
 // When one scene stops taking rounds: once it has min_rounds and a verdict other than inconclusive, or at
 // max_rounds.
@@ -60,7 +57,7 @@ class ab_sequence {
     int rounds() const { return int(measured.size()); }
     const std::vector<ab_round>& measured_rounds() const { return measured; }
     ratio_estimate estimate() const { return estimate_ratio(measured); }
-    ab_verdict verdict() const { return judge(estimate(), rule.threshold); }
+    bench::verdict verdict() const { return judge(estimate(), rule.threshold); }
 
   private:
     ab_stopping rule;

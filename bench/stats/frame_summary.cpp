@@ -8,11 +8,6 @@
 
 namespace tarnwick::bench {
 
-namespace {
-constexpr double ms_per_second = 1000.0;
-constexpr int label_width = 34;
-} // namespace
-
 double percentile(std::vector<double> samples, double p) {
     if (samples.empty())
         return 0.0;

@@ -6,6 +6,11 @@
 
 namespace tarnwick::bench {
 
+constexpr double ms_per_second = 1000.0;
+constexpr double percent = 100.0;
+// The width of the scene column of the console's tables.
+constexpr int label_width = 34;
+
 // The nearest-rank percentile (0 < p <= 100) of samples, in any order: the smallest sample with at least
 // p percent of the samples at or below it. p <= 0 gives the smallest; no samples give 0.
 double percentile(std::vector<double> samples, double p);

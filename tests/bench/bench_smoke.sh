@@ -31,6 +31,17 @@ check "--compare runs, status 0 (was $status)" [ "$status" -eq 0 ]
 check "a file compared with itself: no change in all 15 scenes" [ "$(grep -c " no change$" "$work/out")" -eq 15 ]
 "$(dirname "$0")/../../scripts/plot-bench" "$work/frames.csv" "$work/plot.png" >/dev/null 2>&1
 check "scripts/plot-bench draws the frames CSV" [ "$(identify -format "%m %w" "$work/plot.png" 2>/dev/null)" = "PNG 1000" ]
+# The legend names the file as it is: with underscores it is as wide as with x in their place (gnuplot's
+# enhanced text would drop them and set what follows as subscripts, narrower).
+legend_width() { # the width of the first file's colour in the plot's head
+    "$(dirname "$0")/../../scripts/plot-bench" "$1" "$work/legend.png" >/dev/null 2>&1 &&
+        convert "$work/legend.png" -crop 1000x45+0+0 +repage -fuzz 25% -fill white +opaque '#1f5fbf' -trim \
+            -format %w info:
+}
+cp "$work/frames.csv" "$work/frames_of_one_run.csv" && cp "$work/frames.csv" "$work/framesxofxonexrun.csv"
+underscores=$(legend_width "$work/frames_of_one_run.csv") plain=$(legend_width "$work/framesxofxonexrun.csv")
+near() { [ -n "$1" ] && [ -n "$2" ] && [ $(($2 - $1)) -le 5 ]; }
+check "plot-bench keeps underscores in names (${underscores:-?} px against ${plain:-?})" near "$underscores" "$plain"
 
 check_barrage
 

@@ -37,11 +37,9 @@ bench_child child(int status, bool with_report) {
     r.scene("default").runs = {run_at(100.0), run_at(110.0)};
     r.scene("combat:enemies=50:shots=100").runs = {run_at(20.0)};
     r.scene("barrage:level=4:enemies=50:cycle=60").runs = {run_at(5.0)};
-    r.set_check("default", {"reference", 0, report_verdict::ok, false, "matches", {}, {}});
-    r.set_check("combat:enemies=50:shots=100",
-                {"reference", 0, report_verdict::fail, true, "differs", {}, {}});
-    r.set_check("barrage:level=4:enemies=50:cycle=60",
-                {"shots", 0, report_verdict::ok, false, "none", {}, {}});
+    r.set_check("default", {"reference", 0, verdict::ok, false, "matches", {}, {}});
+    r.set_check("combat:enemies=50:shots=100", {"reference", 0, verdict::fail, true, "differs", {}, {}});
+    r.set_check("barrage:level=4:enemies=50:cycle=60", {"shots", 0, verdict::ok, false, "none", {}, {}});
     run.report = r;
     return run;
 }
@@ -89,16 +87,16 @@ TEST(driver_matrix, a_fault_is_caught_only_when_every_scene_of_it_fails) {
         int status;
         bool report;
         const std::vector<std::string>& labels;
-        fault_verdict verdict;
+        verdict expected;
     };
     const row table[] = {
-        {3, true, combat, fault_verdict::caught},     {3, true, both, fault_verdict::missed},
-        {3, true, unmeasured, fault_verdict::missed}, {0, true, combat, fault_verdict::missed},
-        {6, false, combat, fault_verdict::skipped},   {1, true, combat, fault_verdict::error},
-        {3, false, combat, fault_verdict::error},
+        {3, true, combat, verdict::caught},     {3, true, both, verdict::missed},
+        {3, true, unmeasured, verdict::missed}, {0, true, combat, verdict::missed},
+        {6, false, combat, verdict::skipped},   {1, true, combat, verdict::error},
+        {3, false, combat, verdict::error},
     };
     for (const row& r : table)
-        EXPECT_EQ(judge_fault_run(child(r.status, r.report), r.labels), r.verdict) << &r - table;
+        EXPECT_EQ(judge_fault_run(child(r.status, r.report), r.labels), r.expected) << &r - table;
     EXPECT_EQ(fault_labels("dissolve-threshold-inverted"), combat);
 }
 
@@ -111,7 +109,7 @@ TEST(driver_matrix, status_and_csv_files) {
                          "4.5",
                          {{"blur", true, true, 50.25}}});
     m.drivers.push_back({"zink", driver_state::skipped, "Could not init display.", "", "", {}});
-    m.faults.push_back({"backdrop-v-flipped", {fault_verdict::caught, fault_verdict::skipped}});
+    m.faults.push_back({"backdrop-v-flipped", {verdict::caught, verdict::skipped}});
     EXPECT_EQ(matrix_status(m), 0);
     std::ostringstream drivers, faults;
     write_drivers_csv(m, drivers);
@@ -136,7 +134,7 @@ TEST(driver_matrix, status_and_csv_files) {
     m.drivers[0].scenes[0].ok = false;
     EXPECT_EQ(matrix_status(m), 3);
     m.drivers[0].scenes[0].ok = true;
-    m.faults.back().verdicts[0] = fault_verdict::missed;
+    m.faults.back().verdicts[0] = verdict::missed;
     EXPECT_EQ(matrix_status(m), 3);
     m.drivers[1].state = driver_state::failed;
     EXPECT_EQ(matrix_status(m), 1);

@@ -1,16 +1,19 @@
-// The bench report: verdicts from checks and comparisons, how an A/B run and the driver matrix fill it, the
-// page's escaping and plot, report.json against its schema (python3-jsonschema) and read back, and junit.xml
-// read back through an XML parser.
+// The result record: verdicts from checks and comparisons, how an A/B run fills it, the page's escaping, plot
+// and figures, report.json against its schema (python3-jsonschema) and read back, and junit.xml read back
+// through an XML parser.
+#include "record/bench_report.h"
 #include "runners/ab_runner.h"
-#include "runners/child_process.h"
 #include "record/report_files.h"
 #include "record/report_html.h"
 #include "record/report_json.h"
 #include "record/report_junit.h"
 #include "record/report_modes.h"
 #include "record/report_plot.h"
+#include "runners/child_process.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -21,7 +24,7 @@
 using namespace tarnwick::bench;
 
 namespace {
-report_check check(const char* name, report_verdict v, bool failed, int origin = 0) {
+report_check check(const char* name, verdict v, bool failed, int origin = 0) {
     return {name, origin, v, failed, std::string(name) + " said so", {}, {}};
 }
 
@@ -37,15 +40,16 @@ report_model every_part() {
     report_scene& a = m.scene("combat:enemies=5");
     a.runs = {{0, 1, frame_summary{3, 250.0, 4, 4, 4, 4, 1}, {4.0, 4.0, 4.0}},
               {1, 1, frame_summary{2, 100.0, 10, 10, 10, 10, 2}, {10.0, 10.0}}};
-    a.comparison =
-        report_comparison{0, 1, 250, 5, 100, 4, 0.4, std::make_pair(0.38, 0.42), report_verdict::slower};
+    a.comparison = report_comparison{0, 1, verdict::slower,
+                                     frame_time_comparison{4, 10, 2.5, std::make_pair(2.4, 2.6), 3, 3.0, {}}};
     m.set_check("combat:enemies=5", slower_than_check(*a.comparison, 10.0));
-    report_check picture = check("reference", report_verdict::fail, true, 1);
+    report_check picture = check("reference", verdict::fail, true, 1);
     picture.pictures = {"images/c-reference.png", "images/c-actual.png", "images/c-diff.png"};
     picture.figures = {{"differing_percent", 1.5}};
     m.set_check("combat:enemies=5", picture);
-    m.set_check("<b>&", check("compare", report_verdict::inconclusive, false));
-    m.set_check("<b>&", shots_check(0, "  <b>&: left 0 \"many\""));
+    m.set_check("<b>&", check("compare", verdict::inconclusive, false));
+    m.set_check("<b>&", shots_check(shots_tally{100, 20, 3, 50, 0, 0, 40, 9000}));
+    m.set_check("<b>&", {"quoted", 0, verdict::ok, false, "left 0 \"many\"", {}, {}});
     m.set_check("", gl_errors_check(2));
     return m;
 }
@@ -68,29 +72,6 @@ ab_scene_comparison ab_scene(const std::string& label, const std::vector<ab_roun
     return {label, ab_comparison(sequence, 3.0)};
 }
 
-// A matrix of three drivers: llvmpipe with its own report (a run, its reference check with pictures, GL
-// errors), softpipe with none (the matrix's own reference verdicts), zink skipped; one fault on each.
-report_model matrix_of() {
-    driver_matrix matrix;
-    matrix.drivers = {
-        {"llvmpipe", driver_state::ran, "", "llvmpipe (LLVM)", "4.5", {{"default", true, true, 60}}},
-        {"softpipe", driver_state::ran, "", "softpipe", "3.3", {{"default", true, false, 9}}},
-        {"zink", driver_state::skipped, "no Vulkan", "", "", {}}};
-    matrix.faults = {
-        {"backdrop-v-flipped", {fault_verdict::missed, fault_verdict::caught, fault_verdict::skipped}}};
-    report_model own;
-    own.add_origin("this run",
-                   provenance{"llvmpipe (LLVM)", "4.5", "cpu", "Linux 6", "", "v1", "2026-01-02T03:04:05Z"});
-    own.scene("default").runs.push_back({0, 1, frame_summary{2, 60, 16, 17, 17, 17, 3}, {16.0, 17.0}});
-    report_check reference = check("reference", report_verdict::ok, false);
-    reference.pictures = {"images/default-reference.png", "images/default-actual.png",
-                          "images/default-diff.png"};
-    own.set_check("default", reference);
-    own.set_check("", gl_errors_check(0));
-    report_pictures fault_diff{"", "", "images/faults/backdrop-v-flipped/llvmpipe-default-diff.png"};
-    return matrix_report(matrix, {own, report_model(), report_model()}, {{fault_diff, {}, {}}}, "m");
-}
-
 std::string temp_folder() {
     char folder[] = "/tmp/tarnwick-report.XXXXXX";
     EXPECT_NE(mkdtemp(folder), nullptr);
@@ -98,58 +79,36 @@ std::string temp_folder() {
 }
 
 TEST(report_model, verdicts_follow_failed_checks_then_the_comparison) {
-    report_comparison slower{0, 1, 100, 1, 80, 1, 0.8, std::nullopt, report_verdict::slower};
+    const report_comparison slower{0, 1, verdict::slower, fps_comparison{100, 1, 80, 1, 0.8}};
     struct row {
         std::vector<report_check> checks;
         bool compared;
-        report_verdict verdict;
+        verdict expected;
         bool failed;
     };
     const row table[] = {
-        {{}, false, report_verdict::ok, false},
-        {{check("reference", report_verdict::ok, false), check("shots", report_verdict::fail, true)},
+        {{}, false, verdict::ok, false},
+        {{check("reference", verdict::ok, false), check("shots", verdict::fail, true)},
          false,
-         report_verdict::fail,
+         verdict::fail,
          true},
-        {{check("compare", report_verdict::unknown, false)}, false, report_verdict::unknown, false},
-        {{check("reference", report_verdict::ok, false)}, true, report_verdict::slower, false},
-        {{slower_than_check(slower, 25.0)}, true, report_verdict::slower, false},
-        {{slower_than_check(slower, 10.0)}, true, report_verdict::slower, true},
+        {{check("compare", verdict::unknown, false)}, false, verdict::unknown, false},
+        {{check("reference", verdict::ok, false)}, true, verdict::slower, false},
+        {{slower_than_check(slower, 25.0)}, true, verdict::slower, false},
+        {{slower_than_check(slower, 10.0)}, true, verdict::slower, true},
     };
     for (const row& r : table) {
         const report_scene s{"x", {}, r.compared ? std::optional(slower) : std::nullopt, r.checks};
-        EXPECT_EQ(scene_verdict(s), r.verdict) << &r - table;
+        EXPECT_EQ(scene_verdict(s), r.expected) << &r - table;
         EXPECT_EQ(scene_failed(s), r.failed) << &r - table;
     }
     // A later run's check replaces an earlier one of its name, but never an earlier failure.
     report_model m;
     for (bool failed : {false, true, false})
-        m.set_check("x", check("shots", failed ? report_verdict::fail : report_verdict::ok, failed));
+        m.set_check("x", check("shots", failed ? verdict::fail : verdict::ok, failed));
     ASSERT_EQ(m.scenes.size(), 1u);
     ASSERT_EQ(m.scenes[0].checks.size(), 1u);
     EXPECT_TRUE(m.scenes[0].checks[0].failed);
-}
-
-// The report's slower-than checks fail exactly where --compare's exit status says a scene is too slow.
-TEST(report_model, slower_than_agrees_with_the_comparison_status) {
-    run_table base, fresh;
-    base.scenes = fresh.scenes = {"steady", "slower5", "slower30", "faster"};
-    base.fps = {{400, 402, 398}, {400, 402, 398}, {400, 402, 398}, {400, 402, 398}};
-    fresh.fps = {{401, 399, 400}, {380, 382, 378}, {280, 282, 278}, {500, 502, 498}};
-    for (double allowed : {0.0, 4.0, 10.0, 40.0}) {
-        std::ostringstream ignored;
-        const bool too_slow = print_comparison(base, fresh, "a", "b", allowed, ignored) == 4;
-        const report_model m = comparison_report(base, fresh, "a", "b", allowed, "");
-        const bool failed =
-            std::any_of(m.scenes.begin(), m.scenes.end(), [](auto& s) { return scene_failed(s); });
-        EXPECT_EQ(failed, too_slow) << allowed;
-    }
-    fresh.scenes.push_back("new only");
-    fresh.fps.push_back({1});
-    const report_model m = comparison_report(base, fresh, "a", "b", -1.0, "");
-    ASSERT_EQ(m.scenes.size(), 5u);
-    EXPECT_EQ(scene_verdict(m.scenes[4]), report_verdict::unknown);
-    EXPECT_EQ(m.scenes[3].comparison->verdict, report_verdict::faster);
 }
 
 // B/A of frame time: above 1 slower; the verdict against the threshold and --fail-slower's check, as the A/B
@@ -158,23 +117,24 @@ TEST(report_modes, ab_report_compares_frame_times_over_rounds) {
     struct row {
         std::vector<double> ratios;
         double fail_slower;
-        report_verdict verdict;
+        verdict expected;
         bool failed;
     };
     const row table[] = {
-        {{1.10, 1.11, 1.09}, 5, report_verdict::slower, true},
-        {{1.10, 1.11, 1.09}, 20, report_verdict::slower, false},
-        {{0.90, 0.91, 0.89}, 5, report_verdict::faster, false},
-        {{1.00, 1.001, 0.999}, 0, report_verdict::no_change, false},
-        {{0.95, 1.06, 1.00}, 5, report_verdict::inconclusive, true},
-        {{1.5}, 5, report_verdict::unknown, true},
+        {{1.10, 1.11, 1.09}, 5, verdict::slower, true},
+        {{1.10, 1.11, 1.09}, 20, verdict::slower, false},
+        {{0.90, 0.91, 0.89}, 5, verdict::faster, false},
+        {{1.00, 1.001, 0.999}, 0, verdict::no_change, false},
+        {{0.95, 1.06, 1.00}, 5, verdict::inconclusive, true},
+        {{1.5}, 5, verdict::unknown, true},
     };
     for (const row& r : table) {
         const report_model m =
             ab_report({}, {}, {ab_scene("s", rounds_of(r.ratios, 0.05))}, r.fail_slower, "");
         ASSERT_EQ(m.origins.size(), 2u);
-        const report_comparison& c = *m.scenes.at(0).comparison;
-        EXPECT_EQ(c.verdict, r.verdict) << r.ratios[0];
+        const report_comparison& compared = *m.scenes.at(0).comparison;
+        const frame_time_comparison& c = std::get<frame_time_comparison>(compared.figures);
+        EXPECT_EQ(compared.verdict, r.expected) << r.ratios[0];
         EXPECT_EQ(scene_failed(m.scenes[0]), r.failed) << r.ratios[0];
         EXPECT_EQ(c.rounds, int(r.ratios.size()));
         double logs = 0.0;
@@ -188,54 +148,8 @@ TEST(report_modes, ab_report_compares_frame_times_over_rounds) {
     }
     const report_model none = ab_report({}, {}, {ab_scene("s", rounds_of({1.2, 1.2}))}, -1.0, "");
     EXPECT_TRUE(none.scenes[0].checks.empty()) << "no --fail-slower, no check";
-    EXPECT_NEAR(none.scenes[0].comparison->base_ms, 10.0, 1e-9);
-    EXPECT_NEAR(none.scenes[0].comparison->new_ms, 12.0, 1e-9);
-}
-
-// The report fails exactly where the matrix's status does; each driver's state, references and faults land
-// on its origin.
-TEST(report_modes, matrix_report_has_an_origin_per_driver_and_fails_as_the_matrix_does) {
-    const auto fails = [](const report_model& m) {
-        return std::any_of(m.checks.begin(), m.checks.end(), [](auto& c) { return c.failed; }) ||
-               std::any_of(m.scenes.begin(), m.scenes.end(), [](auto& s) { return scene_failed(s); });
-    };
-    const report_model m = matrix_of();
-    ASSERT_EQ(m.origins.size(), 3u);
-    EXPECT_EQ(m.origins[2].where.driver_env, "GALLIUM_DRIVER=zink LIBGL_ALWAYS_SOFTWARE=1");
-    EXPECT_EQ(m.origins[0].where.build, "v1") << "from llvmpipe's own report";
-    const report_scene& s = m.scenes.at(0);
-    EXPECT_EQ(scene_verdict(s, 0), report_verdict::ok);
-    EXPECT_EQ(scene_verdict(s, 1), report_verdict::fail);
-    EXPECT_EQ(scene_verdict(s, 2), report_verdict::unknown);
-    EXPECT_EQ(s.runs.at(0).origin, 0);
-    const std::pair<std::string, std::vector<report_verdict>> rows[] = {
-        {"driver", {report_verdict::ok, report_verdict::ok, report_verdict::unknown}},
-        {"GL errors", {report_verdict::ok}},
-        {"fault backdrop-v-flipped", {report_verdict::fail, report_verdict::ok, report_verdict::unknown}}};
-    for (const auto& [name, verdicts] : rows) {
-        for (size_t o = 0; o < verdicts.size(); ++o) {
-            const auto it = std::find_if(m.checks.begin(), m.checks.end(), [&](const report_check& c) {
-                return c.name == name && c.origin == int(o);
-            });
-            ASSERT_NE(it, m.checks.end()) << name << o;
-            EXPECT_EQ(it->verdict, verdicts[o]) << name << o;
-            if (name == "driver" && o == 2) {
-                EXPECT_NE(it->message.find("no Vulkan"), std::string::npos) << "the reason it was skipped";
-            }
-        }
-    }
-    for (fault_verdict f : {fault_verdict::caught, fault_verdict::missed, fault_verdict::error}) {
-        for (driver_state d : {driver_state::ran, driver_state::failed}) {
-            driver_matrix plain;
-            plain.drivers = {{"llvmpipe", driver_state::ran, "", "l", "4.5", {{"default", true, true, 1}}},
-                             {"softpipe", d, "", "s", "3.3", {{"default", true, true, 1}}}};
-            plain.faults = {{"backdrop-v-flipped", {f, fault_verdict::caught}}};
-            const report_model r = matrix_report(plain, {}, {}, "");
-            EXPECT_EQ(fails(r), matrix_status(plain) != 0) << int(f) << int(d);
-            EXPECT_EQ(r.checks.at(2).verdict,
-                      f == fault_verdict::caught ? report_verdict::ok : report_verdict::fail);
-        }
-    }
+    EXPECT_NEAR(std::get<frame_time_comparison>(none.scenes[0].comparison->figures).base_ms, 10.0, 1e-9);
+    EXPECT_NEAR(std::get<frame_time_comparison>(none.scenes[0].comparison->figures).new_ms, 12.0, 1e-9);
 }
 
 TEST(report_html, texts_and_paths_are_escaped) {
@@ -267,12 +181,91 @@ TEST(report_plot, steps_are_round_and_a_stall_does_not_flatten_the_rest) {
     EXPECT_EQ(frame_time_svg({{"a", {1.0, 2.0, 3.0}}}, "t").find("above the scale"), std::string::npos);
 }
 
+// The y of each SVG element of the given kind (class="mark", "grid" ...) whose text holds words.
+std::vector<double> ys_of(const std::string& svg, const std::string& look, const std::string& words = "") {
+    std::vector<double> ys;
+    for (size_t at = svg.find(look); at != std::string::npos; at = svg.find(look, at + 1)) {
+        const size_t element = svg.rfind('<', at), end = svg.find('<', svg.find('>', at));
+        const std::string text = svg.substr(element, end - element);
+        const size_t y =
+            text.find(" y=\"") != std::string::npos ? text.find(" y=\"") + 4 : text.find("y1=\"") + 4;
+        if (text.find(words) != std::string::npos)
+            ys.push_back(std::stod(text.substr(y)));
+    }
+    return ys;
+}
+
+// The plot's words stay apart: the p50 and p99 names inside the plot above the frame axis' labels, however
+// low the p50 lies, and the count of frames above the scale over the plot, not on its lines.
+TEST(report_plot, labels_keep_off_the_axis_and_the_lines) {
+    std::vector<double> low(1000, 0.2);
+    for (size_t i = 0; i < 20; ++i)
+        low[i * 50] = 9.0;
+    low[7] = 400.0;
+    const std::string svg = frame_time_svg({{"run 1", low}}, "t");
+    const std::vector<double> grid = ys_of(svg, "class=\"grid\"");
+    ASSERT_GE(grid.size(), 2u);
+    const double top = *std::min_element(grid.begin(), grid.end());
+    const double axis = *std::max_element(grid.begin(), grid.end());
+    for (const char* name : {"p50 ", "p99 "}) {
+        const std::vector<double> y = ys_of(svg, "class=\"mark\"", name);
+        ASSERT_EQ(y.size(), 1u) << name;
+        EXPECT_TRUE(y[0] > top && y[0] < axis) << name << y[0];
+    }
+    for (double y : ys_of(svg, "class=\"tick\"", ">frame "))
+        EXPECT_GT(y, axis + 8);
+    const std::vector<double> above = ys_of(svg, "class=\"mark\"", "above the scale");
+    ASSERT_EQ(above.size(), 1u);
+    EXPECT_LT(above[0], top - 4) << "over the plot's lines";
+}
+
+// The overview's p50 and p99 are the plot's dashed lines: of all the runs' frames together.
+TEST(report_html, the_overview_shows_the_plots_percentiles) {
+    report_model m;
+    m.add_origin("this run", {});
+    std::vector<double> fast(100, 2.0), slow(100, 4.0);
+    slow[3] = 30.0;
+    report_scene& s = m.scene("default");
+    s.runs = {{0, 1, summarize(std::vector<double>(100, 0.002), {}), fast},
+              {0, 2, summarize(std::vector<double>(100, 0.004), {}), slow}};
+    const std::string page = report_html(m);
+    const size_t row = page.find("<tr data-scene=\"default\">");
+    const std::string cells = page.substr(row, page.find("</tr>", row) - row);
+    const std::string svg = frame_time_svg({{"run 1", fast}, {"run 2", slow}}, "t");
+    for (const char* name : {"p50 ", "p99 "}) {
+        const size_t mark = svg.find(std::string(">") + name);
+        ASSERT_NE(mark, std::string::npos);
+        const std::string figure = svg.substr(mark + 5, svg.find('<', mark) - mark - 5);
+        EXPECT_NE(cells.find("<td class=\"num\">" + figure + "</td>"), std::string::npos) << name << cells;
+    }
+}
+
+// A passing frame's diff is all dark: the report keeps the pictures of a failure only.
+TEST(bench_report, a_passing_reference_keeps_no_diff_picture) {
+    const std::string folder = temp_folder();
+    std::ostringstream table;
+    bench_report outputs({"", "", folder, ""}, {}, table);
+    const rgb_image frame{2, 1, {0, 0, 0, 9, 9, 9}};
+    for (const reference_state state : {reference_state::matched, reference_state::differs}) {
+        reference_outcome o;
+        o.state = state;
+        o.difference = compare_images(frame, frame, 8);
+        outputs.add_reference(state == reference_state::matched ? "pass" : "fail", o, frame);
+    }
+    const report_model& m = outputs.record();
+    ASSERT_EQ(m.scenes.size(), 2u);
+    EXPECT_EQ(m.scenes[0].checks.at(0).pictures.diff, "");
+    EXPECT_NE(m.scenes[0].checks.at(0).pictures.actual, "");
+    EXPECT_EQ(m.scenes[1].checks.at(0).pictures.diff, "images/fail-diff.png");
+    std::filesystem::remove_all(folder);
+}
+
 TEST(report_files, junit_parses_with_a_case_per_scene_and_check) {
     const report_model m = every_part();
     pugi::xml_document xml;
     ASSERT_TRUE(xml.load_string(report_junit(m, "out/").c_str()));
     const pugi::xml_node root = xml.child("testsuites");
-    EXPECT_EQ(root.attribute("tests").as_int(), 8);
+    EXPECT_EQ(root.attribute("tests").as_int(), 9);
     EXPECT_EQ(root.attribute("failures").as_int(), 3);
     EXPECT_EQ(root.attribute("skipped").as_int(), 1);
     EXPECT_EQ(std::distance(root.children("testsuite").begin(), root.children("testsuite").end()), 2);
@@ -285,27 +278,17 @@ TEST(report_files, junit_parses_with_a_case_per_scene_and_check) {
     EXPECT_NE(std::string(failure.text().get()).find("out/images/c-diff.png"), std::string::npos);
     const pugi::xml_node b = root.find_child_by_attribute("testsuite", "name", "tarnwick-bench B <soft>");
     EXPECT_STREQ(b.child("properties").first_child().attribute("value").value(), "softpipe");
-
-    // A matrix: the missed fault fails with its diff picture, the skipped driver is a skipped case.
-    ASSERT_TRUE(xml.load_string(report_junit(matrix_of(), "out").c_str()));
-    const pugi::xml_node llvmpipe =
-        xml.child("testsuites").find_child_by_attribute("testsuite", "name", "tarnwick-bench llvmpipe");
-    const pugi::xml_node fault =
-        llvmpipe.find_child_by_attribute("testcase", "name", "fault backdrop-v-flipped");
-    EXPECT_NE(std::string(fault.child("failure").text().get()).find("diff: out/images/faults/"),
-              std::string::npos);
-    const pugi::xml_node zink =
-        xml.child("testsuites").find_child_by_attribute("testsuite", "name", "tarnwick-bench zink");
-    EXPECT_TRUE(zink.find_child_by_attribute("testcase", "name", "driver").child("skipped"));
 }
 
 TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
     const std::string folder = temp_folder();
-    ASSERT_TRUE(write_report(folder, every_part()));
+    std::ostringstream told;
+    ASSERT_TRUE(write_report(folder, every_part(), told));
+    EXPECT_EQ(told.str(), "report: " + folder + "/index.html\n");
     std::ifstream in(folder + "/report.json");
     const nlohmann::json j = nlohmann::json::parse(in);
     EXPECT_TRUE(j["scenes"][0]["runs"][0]["mean_fps"].is_number());
-    EXPECT_EQ(j["scenes"][0]["comparison"]["ratio_interval_95"], nlohmann::json({0.38, 0.42}));
+    EXPECT_EQ(j["scenes"][0]["comparison"]["frame_time_ratio_interval_95"], nlohmann::json({2.4, 2.6}));
     EXPECT_EQ(j["origins"][0]["driver_environment"]["LP_NUM_THREADS"], "2");
     EXPECT_EQ(j["summary"]["failures"], 2);
     EXPECT_EQ(j["scenes"][1]["verdict"], "inconclusive");
@@ -313,14 +296,17 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
                                  "schema = json.load(open(sys.argv[1]))\n"
                                  "jsonschema.validate(json.load(open(sys.argv[2])), schema,\n"
                                  "                    cls=jsonschema.Draft202012Validator)\n";
-    // Every mode's report meets the schema; a run's and a matrix's read back as they were.
-    const std::pair<report_model, bool> models[] = {
-        {every_part(), false},
-        {ab_report({}, {}, {ab_scene("s", rounds_of({1.1, 1.2}, 0.05)), ab_scene("t", rounds_of({1.0}))}, 5.0,
-                   ""),
-         false},
-        {matrix_of(), true}};
-    for (const auto& [model, reads_back] : models) {
+    // Every mode's report meets the schema and reads back as it was.
+    run_table base, fresh;
+    base.scenes = fresh.scenes = {"s"};
+    base.fps = {{100, 101}};
+    fresh.fps = {{90, 91}};
+    const report_model models[] = {
+        every_part(),
+        ab_report({}, {}, {ab_scene("s", rounds_of({1.1, 1.2}, 0.05)), ab_scene("t", rounds_of({1.0}))}, 5.0,
+                  ""),
+        comparison_report(base, fresh, "a.csv", "b.csv", 5.0, "")};
+    for (const report_model& model : models) {
         const std::string text = report_json(model);
         std::ofstream(folder + "/report.json") << text;
         // Python is no program of ours: the sanitizer build's preload stays out of it.
@@ -338,10 +324,8 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
                 << "a round's processes in running order, A B B A";
         }
         report_model read;
-        if (reads_back) {
-            EXPECT_EQ(read_report_json(text, read), "");
-            EXPECT_EQ(report_json(read), text);
-        }
+        EXPECT_EQ(read_report_json(text, read), "");
+        EXPECT_EQ(report_json(read), text);
     }
     report_model read;
     // Not JSON, not an object, a field of the wrong type, a check and a run naming an origin there is not.
@@ -353,7 +337,7 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
                                 "p50_ms": 0, "p95_ms": 0, "p99_ms": 0, "max_ms": 0, "cpu_ms": 0,
                                 "frame_ms": []}]}]})"})
         EXPECT_NE(read_report_json(bad, read), "") << bad;
-    EXPECT_FALSE(write_report(folder + "/report.json/below", every_part())) << "a file in the way";
+    EXPECT_FALSE(write_report(folder + "/report.json/below", every_part(), told)) << "a file in the way";
     for (const char* file : {"/index.html", "/report.json", "/junit.xml"})
         std::remove((folder + file).c_str());
     rmdir(folder.c_str());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 
 using namespace tarnwick::bench;
@@ -64,7 +65,7 @@ TEST(ab_statistics, a_steady_drift_cancels_within_a_round) {
             const ab_round r{10.0, 10.0 * drift * ratio, 10.0 * drift * drift * ratio,
                              10.0 * std::pow(drift, 3)};
             EXPECT_NEAR(std::exp(round_log_ratio(r)), ratio, 1e-12) << "drift " << drift;
-            EXPECT_EQ(judge(estimate_ratio({r}), 0.03), ab_verdict::unknown); // one round has no interval
+            EXPECT_EQ(judge(estimate_ratio({r}), 0.03), verdict::unknown); // one round has no interval
         }
     }
 }
@@ -115,18 +116,18 @@ TEST(ab_statistics, sequential_verdicts_rarely_raise_false_alarms_and_never_poin
     };
     for (const row& r : table) {
         simulation sim(r.m, 11);
-        int counts[5] = {}; // by verdict
+        std::map<verdict, int> counts;
         for (int c = 0; c < n; ++c) {
             ab_sequence scene(ab_stopping{5, 20, 0.03});
             while (scene.open())
                 scene.add(sim.round(r.ratio));
             ASSERT_LE(scene.rounds(), 20);
-            ++counts[int(scene.verdict())];
+            ++counts[scene.verdict()];
         }
-        const int faster = counts[int(ab_verdict::faster)], slower = counts[int(ab_verdict::slower)];
+        const int faster = counts[verdict::faster], slower = counts[verdict::slower];
         EXPECT_LE(r.ratio == 1.0 ? faster + slower : faster, r.most_alarms) << r.name;
         EXPECT_GE(slower, r.least_slower) << r.name;
-        EXPECT_GE(counts[int(ab_verdict::no_change)], r.least_no_change) << r.name;
+        EXPECT_GE(counts[verdict::no_change], r.least_no_change) << r.name;
     }
 }
 } // namespace

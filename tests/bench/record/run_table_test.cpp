@@ -1,0 +1,50 @@
+// A results CSV read back: a file that is not whole, or a figure that is not wholly a number, is an error
+// with its line, never a smaller number.
+#include "record/run_table.h"
+#include "stats/frame_summary.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace tarnwick::bench;
+
+namespace {
+TEST(run_table, files_that_are_not_whole_say_where) {
+    const std::string header = csv_header() + ",renderer\n";
+    const std::string whole = "default,1,300,113.761,8.5,9.1,9.9,12.0,1.25,llvmpipe\n";
+    const std::pair<std::string, const char*> table[] = {
+        {"", "no header line"},
+        {"scene,frames\nx,1\n", "line 1: no 'scene' and 'mean_fps' columns"},
+        {header + whole + "default,2,300,113\n", "line 3: 4 fields where the header has 10"},
+        {header + whole + "default,2,300,113.7x,8.5,9.1,9.9,12.0,1.25,llvmpipe\n",
+         "line 3: mean_fps '113.7x' is not a number"},
+        {header + "default,1,300,113.761,8.5,9.1,9.9,12.0,,llvmpipe\n", "line 2: cpu_ms '' is not a number"},
+        {header + "default,1,3oo,113.761,8.5,9.1,9.9,12.0,1.25,llvmpipe\n",
+         "line 2: frames '3oo' is not a number"},
+        {"mean_fps,scene\n12.5,x\n\n13,x\nabc,y\n", "line 5: mean_fps 'abc' is not a number"},
+        {"scene,mean_fps\nx,12,5\n", "line 2: 3 fields where the header has 2"},
+        {"scene,mean_fps\ny,nan\n", "line 2: mean_fps 'nan' is not a number"},
+    };
+    for (const auto& [text, error] : table) {
+        std::istringstream in(text);
+        run_table runs;
+        EXPECT_EQ(read_run_table(in, runs), error) << text;
+    }
+}
+
+// A whole file: every run of each scene, in the order they first appear; the provenance of the first row;
+// a file older than the provenance columns reads too.
+TEST(run_table, whole_files_read_every_run) {
+    std::istringstream in(csv_header() + ",renderer\nb,1,3,10.5,1,1,1,1,1,llvmpipe\na,1,3,20,1,1,1,1,1,x\n"
+                                         "b,2,3,11.5,1,1,1,1,1,llvmpipe\n");
+    run_table runs;
+    ASSERT_EQ(read_run_table(in, runs), "");
+    EXPECT_EQ(runs.scenes, (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(*runs.runs_of("b"), (std::vector<double>{10.5, 11.5}));
+    EXPECT_EQ(runs.runs_of("c"), nullptr);
+    EXPECT_EQ(runs.origin.renderer, "llvmpipe");
+    std::istringstream old("scene,mean_fps\nx,12\n");
+    EXPECT_EQ(read_run_table(old, runs = run_table()), "");
+    EXPECT_EQ(*runs.runs_of("x"), std::vector<double>{12});
+}
+} // namespace

@@ -1,0 +1,62 @@
+// The statistics of --compare: Student's t against the printed tables, Welch's test against worked values,
+// and the verdicts of two samples of mean FPS.
+#include "stats/fps_comparison.h"
+#include "stats/t_distribution.h"
+
+#include <gtest/gtest.h>
+
+using namespace tarnwick::bench;
+
+namespace {
+// Critical values of Student's t from the printed tables: two-sided 5% and 1%.
+TEST(fps_comparison, t_test_matches_the_printed_critical_values) {
+    const double table[][3] = {{12.706, 1, 0.05}, {2.776, 4, 0.05}, {1.960, 1e7, 0.05}, {3.169, 10, 0.01}};
+    for (const auto& row : table)
+        EXPECT_NEAR(two_sided_t_p_value(row[0], row[1]), row[2], 2e-4) << "t " << row[0] << " df " << row[1];
+}
+
+// Welch's test against values worked by hand: t = 2 with 8 degrees of freedom; equal runs; runs without
+// spread.
+TEST(fps_comparison, welch_p_values_of_known_samples) {
+    const struct {
+        std::vector<double> a, b;
+        double p;
+    } table[] = {
+        {{1, 2, 3, 4, 5}, {3, 4, 5, 6, 7}, 0.0805},
+        {{3, 4, 5, 6, 7}, {1, 2, 3, 4, 5}, 0.0805},
+        {{1, 2, 3, 4, 5}, {5, 4, 3, 2, 1}, 1.0},
+        {{5, 5, 5}, {5, 5}, 1.0},
+        {{5, 5, 5}, {6, 6}, 0.0},
+    };
+    for (const auto& row : table)
+        EXPECT_NEAR(welch_p_value(row.a, row.b), row.p, 5e-4) << &row - table;
+}
+
+// Beyond the noise one way or the other, within it, or too few runs to tell.
+TEST(fps_comparison, verdicts_need_two_runs_a_side_and_a_difference_beyond_noise) {
+    const std::vector<double> steady = {400, 404, 398, 401, 397};
+    const struct {
+        std::vector<double> fresh;
+        verdict expected;
+    } table[] = {{steady, verdict::no_change},
+                 {{320, 323, 318, 321, 317}, verdict::slower},
+                 {{440, 444, 438, 441, 437}, verdict::faster},
+                 {{200, 520, 260, 480, 140}, verdict::no_change},
+                 {{220}, verdict::unknown}};
+    for (const auto& row : table) {
+        const fps_verdict v = compare_fps(steady, row.fresh);
+        EXPECT_EQ(v.verdict, row.expected) << verdict_word(row.expected);
+        EXPECT_NEAR(v.figures.ratio, v.figures.new_fps / v.figures.base_fps, 1e-12);
+    }
+}
+
+// Every verdict has its own word, and the word reads back as the verdict.
+TEST(verdict, words_are_distinct_and_read_back) {
+    for (const verdict_name& a : verdict_names) {
+        EXPECT_EQ(verdict_of_word(a.word), a.verdict) << a.word;
+        for (const verdict_name& b : verdict_names)
+            EXPECT_TRUE(&a == &b || std::string(a.word) != b.word) << a.word;
+    }
+    EXPECT_EQ(verdict_of_word("no such word"), verdict::unknown);
+}
+} // namespace
