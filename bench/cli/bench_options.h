@@ -1,18 +1,13 @@
 // The benchmark's command line: scenes with their settings, run lengths, seed, outputs. No GL here.
 #pragma once
 
-#include "scenes/scene_catalogue.h"
+#include "scenes/scene_plan.h"
+#include "stage/frame_loop.h"
 
 #include <string>
 #include <vector>
 
 namespace tarnwick::bench {
-
-// Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
-struct screenshot_request {
-    int frame = 0;
-    std::string file;
-};
 
 // One side of an A/B comparison: the bench program (empty: this one), the environment it gets on top of
 // ours, and the options it gets after the common ones.
@@ -98,6 +93,9 @@ constexpr double reference_dt = 1.0 / 60.0;
 // Parses the arguments after the program name. Accepts "--opt value" and "--opt=value"; a repeated
 // single-valued option keeps its last value. References without --fixed-dt get reference_dt.
 parse_result parse_bench_options(const std::vector<std::string>& args);
+
+// What the frame loop needs of the options.
+loop_settings loop_settings_of(const bench_options& options);
 
 // The usage text printed by --help.
 std::string bench_usage();

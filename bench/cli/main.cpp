@@ -139,7 +139,7 @@ int run_bench(const bench_options& options, std::ostream& report) {
     }
     bench_stage stage;
     stage.setup();
-    frame_loop loop(options, stage, report);
+    frame_loop loop(loop_settings_of(options), stage, report);
     bool shots_left = false;
     reference_tally references;
     for (const scene_run& run : plan_runs(options.scenes)) {
@@ -219,12 +219,7 @@ int main(int argc, char** argv) {
     if (!options.drivers_dir.empty())
         return run_driver_matrix(options, std::vector<std::string>(argv + 1, argv + argc), std::cout);
     if (options.list) {
-        for (const scene_info& s : scene_catalogue()) {
-            std::cout << s.name;
-            for (const scene_key& k : s.keys)
-                std::cout << ":" << k.name << "=" << k.fallback;
-            std::cout << "\n    " << s.description << "\n";
-        }
+        print_scene_list(std::cout);
         print_matrix_catalogue(std::cout);
         return 0;
     }

@@ -172,8 +172,8 @@ ab_session::ab_session(const bench_options& options, std::ostream& out) : option
     const ab_stopping rule{options.min_rounds, options.max_rounds, options.threshold / percent};
     std::vector<scene_request> requests = options.scenes;
     if (requests.empty()) {
-        for (const scene_info& s : scene_catalogue())
-            requests.push_back(scene_request{s.name, {}});
+        for (const std::unique_ptr<scene>& s : scene_registry())
+            requests.push_back(scene_request{s->name, {}});
     }
     for (const scene_request& request : requests) {
         scene_ask ask{request_text(request), {}};

@@ -4,6 +4,7 @@
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
 #include "app/startup.h"
+#include "scenes/bench_stage.h"
 #include "stage/screenshot.h"
 
 #include <algorithm>
@@ -64,7 +65,7 @@ void print_progress(const std::string& label, int done, int total, bool last) {
 }
 } // namespace
 
-frame_loop::frame_loop(const bench_options& options, bench_stage& stage, std::ostream& report)
+frame_loop::frame_loop(const loop_settings& options, bench_stage& stage, std::ostream& report)
     : options(options), stage(stage), report(report), previous_clock(al_get_time()) {}
 
 measured_run frame_loop::measure(const scene_run& run, int keep) {
@@ -132,7 +133,7 @@ double frame_loop::read_back(bool keep, measured_run& result) {
     }
     if (keep)
         result.picture = read_back_buffer(options.width, options.height);
-    if (keep && !options.update_reference_dir.empty())
+    if (keep && options.variants)
         read_variants(result);
     return seconds_between(start, bench_clock::now());
 }

@@ -1,0 +1,75 @@
+// A scene of the bench: its name, settings, description and reference frame, and what it does over a run.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarnwick::bench {
+
+class scene_world;
+
+// A whole-number setting of a scene: its range, its value when not given, and what it sets.
+struct scene_option {
+    const char* name;
+    int lowest;
+    int highest;
+    int fallback;
+    const char* description;
+    // Names of the values 0, 1, ..., written bare in a label ("culling:on"); none: written name=value.
+    std::vector<const char*> words;
+};
+
+// A value that makes one run for each value from 0 up, where an option's range starts at it.
+constexpr int every_value = -1;
+
+class scene;
+
+// One measured run: a scene with every setting resolved.
+struct scene_run {
+    // How the run is named in the tables, the files and on the command line, e.g.
+    // "filters:texture=1:mipmap=2"; --scene takes it back as this run alone.
+    std::string label;
+    scene* kind = nullptr;
+    // The settings' values, in the order of the scene's options.
+    std::vector<int> values;
+    // The frame compared with the run's reference picture; 0: none.
+    int reference_frame = 0;
+};
+
+// The default life is the game's start scene, paused: set up fresh, stepped and drawn as the game does.
+class scene {
+  public:
+    scene(const char* name, std::vector<scene_option> options, const char* description, int reference_frame)
+        : name(name), options(std::move(options)), description(description),
+          reference_frame(reference_frame) {}
+    virtual ~scene() = default;
+
+    const char* const name;
+    const std::vector<scene_option> options;
+    const char* const description;
+    // The frame of each run (counted from 1, warm-up included) compared with its reference picture, chosen
+    // where the scene shows what it is about; 0: none.
+    const int reference_frame;
+
+    // Puts the world into the run's starting state; the switches are the game's defaults, paused.
+    virtual void begin(scene_world& world, const scene_run& run);
+    // Simulates dt seconds, then draws.
+    virtual void step(scene_world& world, float dt);
+    // After presentation.
+    virtual void end_frame(scene_world& world);
+    // Draws the frame just drawn again from a cleared back buffer, with every dissolve's health moved by
+    // points (0 draws it as it was). False, drawing nothing, when nothing in the scene dissolves.
+    virtual bool redraw_burning(scene_world& world, int points);
+    // Ends the run: a line for the report (empty: none), and in left_over what outlived the run.
+    virtual std::string finish(scene_world& world, int& left_over);
+
+  protected:
+    // Draws the frame with the dissolving pieces moved by burn_shift points.
+    virtual void draw(scene_world& world, int burn_shift);
+};
+
+// Each scene's file makes its scene; scene_registry.cpp lists them.
+using scene_maker = std::unique_ptr<scene> (*)();
+
+} // namespace tarnwick::bench
