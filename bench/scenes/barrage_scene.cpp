@@ -5,23 +5,30 @@
 #include "app/shell/switches.h"
 #include "game/weapon.h"
 #include "game/world.h"
-#include "scenes/scene.h"
-#include "scenes/scene_world.h"
-#include "scenes/shot_ledger.h"
+#include "game/shot.h"
+#include "scenes/bench_stage.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 
 namespace tarnwick::bench {
 
 namespace {
-enum { level, enemies, cycle };
+enum { level, enemy_count, cycle };
 const std::vector<scene_option> barrage_options = {
     {"level", 1, 4, 4, "the gun's power level", {}},
-    held_enemies_option,
+    held_enemies,
     {"cycle", 1, 10000000, 60, "frames from one window change to the next", {}},
 };
+const char* const barrage_description =
+    "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"
+    "    frames the window is resized (up to 2560x1600, down to 1x1, and a zero-area resize) and\n"
+    "    motion blur and culling are toggled; afterwards the shots fly out unfired and none of them,\n"
+    "    nor any of their GL objects, may be left (else status 1)";
 // The window sizes in turn; 0x0 stands for a resize event of no area (a minimised window), which X cannot
 // give a real window. The largest holds more than four times the default 800x600.
 const glm::ivec2 window_sizes[] = {{1024, 768}, {2560, 1600}, {0, 0}, {640, 480}, {1, 1}, {1280, 1024}};
@@ -42,26 +49,49 @@ long resident_kib() {
     return -1;
 }
 
+// Accounts for the shots a run fires: how many, how many lived at once, and whether their GL objects went
+// with them.
+struct shot_ledger {
+    // Notes the shots appended to live since it held `before` shots, and the number alive now.
+    void note_fired(const shot_container& live, size_t before) {
+        peak = std::max(peak, live.size());
+        if (live.size() <= before)
+            return;
+        fired += int(live.size() - before);
+        for (auto it = std::prev(live.end(), long(live.size() - before)); it != live.end(); ++it) {
+            vertex_arrays.insert((*it)->vao());
+            buffers.insert((*it)->posBuf());
+        }
+    }
+    // How many of the names the fired shots used still name a live GL object; needs the run's context.
+    int objects_left() const {
+        int left = 0;
+        for (GLuint name : vertex_arrays)
+            left += name != 0 && glIsVertexArray(name) == GL_TRUE;
+        for (GLuint name : buffers)
+            left += name != 0 && glIsBuffer(name) == GL_TRUE;
+        return left;
+    }
+
+    // Distinct names (a deleted name may come back).
+    std::set<GLuint> vertex_arrays;
+    std::set<GLuint> buffers;
+    int fired = 0;
+    size_t peak = 0;
+};
+
 class barrage_scene final : public scene {
   public:
-    barrage_scene()
-        : scene(
-              "barrage", barrage_options,
-              "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"
-              "    frames the window is resized (up to 2560x1600, down to 1x1, and a zero-area resize) and\n"
-              "    motion blur and culling are toggled; afterwards the shots fly out unfired and none of "
-              "them,\n"
-              "    nor any of their GL objects, may be left (else status 1)",
-              0) {}
-    void begin(scene_world& world, const scene_run& run) override;
-    void step(scene_world& world, float dt) override;
-    std::string finish(scene_world& world, int& left_over) override;
+    barrage_scene() : scene("barrage", barrage_options, barrage_description, 0) {}
+    void begin(bench_stage& stage, const scene_run& run) override;
+    void step(bench_stage& stage, float dt) override;
+    std::string finish(bench_stage& stage, int& left_over) override;
 
   private:
     // The next window size, motion blur flipped, culling flipped every other time.
-    void change_window(scene_world& world, int change);
+    void change_window(bench_stage& stage, int change);
     // The shots flown out without firing and the window put back; returns the steps that took.
-    int drain(scene_world& world);
+    int drain(bench_stage& stage);
 
     scene_run run;
     int frame = 0;
@@ -69,75 +99,76 @@ class barrage_scene final : public scene {
     shot_ledger ledger;
 };
 
-void barrage_scene::begin(scene_world& world, const scene_run& started) {
+void barrage_scene::begin(bench_stage& stage, const scene_run& started) {
     run = started;
     frame = 0;
     window_changes = 0;
-    ledger.clear();
-    world.clear();
-    world.arm_gun(run.values[level]);
-    world.hold(run.values[enemies], 0);
+    ledger = shot_ledger();
+    stage.clear();
+    stage.arm_gun(run.values[level]);
+    stage.hold(run.values[enemy_count], 0);
 }
 
-void barrage_scene::step(scene_world& world, float dt) {
+void barrage_scene::step(bench_stage& stage, float dt) {
     if (frame > 0 && frame % run.values[cycle] == 0)
-        change_window(world, frame / run.values[cycle]);
+        change_window(stage, frame / run.values[cycle]);
     ++frame;
-    world.turn_camera(dt);
-    world.keep_held(dt);
+    stage.turn_camera(dt);
+    stage.keep_held(dt);
     const size_t before = shots.size();
     weapon->fire();
     ledger.note_fired(shots, before);
-    world.game.update(dt, false);
-    world.game.draw();
+    stage.game.update(dt, false);
+    stage.game.draw();
 }
 
-void barrage_scene::change_window(scene_world& world, int change) {
+void barrage_scene::change_window(bench_stage& stage, int change) {
     const glm::ivec2 size = window_sizes[change % window_size_count];
     if (size.x > 0 && size.y > 0) {
-        world.resize_window(size);
+        stage.resize_window(size);
     } else {
         ALLEGRO_EVENT event{};
         event.type = ALLEGRO_EVENT_DISPLAY_RESIZE;
         event.display.source = display->allegro_display();
-        world.game.handle_event(event);
+        stage.game.handle_event(event);
     }
-    world.game.motion_blur = !world.game.motion_blur;
+    stage.game.motion_blur = !stage.game.motion_blur;
     if (change % 2 == 0)
         frustum_culling = !frustum_culling;
     ++window_changes;
 }
 
-int barrage_scene::drain(scene_world& world) {
+int barrage_scene::drain(bench_stage& stage) {
     int steps = 0;
     for (; !shots.empty() && steps < max_drain_steps; ++steps) {
-        world.keep_held(drain_step);
-        world.game.update(drain_step, false);
+        stage.keep_held(drain_step);
+        stage.game.update(drain_step, false);
     }
-    world.resize_window(world.start_size);
+    stage.resize_window(stage.start_size);
     // Six blurred frames re-specify every slot of the motion ring at the start size, so each barrage ends
     // in the same state whichever slots the large frames landed in.
-    world.game.motion_blur = true;
+    stage.game.motion_blur = true;
     for (int i = 0; i < motion_ring_size; ++i) {
-        world.game.draw();
-        world.game.end_frame();
+        stage.game.draw();
+        stage.game.end_frame();
     }
-    world.game.motion_blur = false;
+    stage.game.motion_blur = false;
     frustum_culling = true;
     return steps;
 }
 
-std::string barrage_scene::finish(scene_world& world, int& left_over) {
-    const int steps = drain(world);
+std::string barrage_scene::finish(bench_stage& stage, int& left_over) {
+    const int steps = drain(stage);
     const int objects = ledger.objects_left();
     left_over = int(shots.size()) + objects;
     std::ostringstream note;
-    note << "  " << run.label << ": " << ledger.fired() << " shots fired (at most " << ledger.most_alive()
+    note << "  " << run.label << ": " << ledger.fired << " shots fired (at most " << ledger.peak
          << " alive), " << window_changes << " window changes; " << steps << " steps without firing left "
-         << shots.size() << " shots and " << objects << " of their " << ledger.objects_made()
-         << " GL objects; resident memory " << resident_kib() << " KiB";
+         << shots.size() << " shots and " << objects << " of their "
+         << ledger.vertex_arrays.size() + ledger.buffers.size() << " GL objects; resident memory "
+         << resident_kib() << " KiB";
     // The other scenes find the game's weapon as start-up made it.
-    world.arm_gun(1);
+    stage.arm_gun(1);
     return note.str();
 }
 } // namespace

@@ -1,34 +1,61 @@
-// The stage the frame loop drives: the shared world, and the run's scene that acts on it.
+// The stage the frame loop drives: the game's scene and world, which each run's scene acts on through the
+// helpers here (a combat held going, the gun, the window).
 #pragma once
 
+#include "app/main_scene.h"
 #include "scenes/scene.h"
-#include "scenes/scene_world.h"
 
+#include <functional>
+#include <glm/glm.hpp>
 #include <string>
 
 namespace tarnwick::bench {
 
+// The held counts as settings, for the scenes that hold a combat going.
+inline const scene_option held_enemies{
+    "enemies", 0, 5000, 50, "enemies kept alive, each put back ahead in time", {}};
+inline const scene_option held_shots{"shots", 0, 5000, 100, "shots kept in flight", {}};
+
 class bench_stage {
   public:
-    // Builds the world once; start-up must have run.
-    void setup() { world.setup(); }
-    // The game's switches reset, then the world put into the run's starting state by its scene.
-    void begin(const scene_run& run) {
-        world.reset_switches();
-        current = run.kind;
-        current->begin(world, run);
-    }
-    void step(float dt) { current->step(world, dt); }
-    void end_frame() { current->end_frame(world); }
-    bool redraw_burning(int points) { return current->redraw_burning(world, points); }
-    // Ends the run: the scene's line for the report (empty: none); left_over counts what outlived the run.
-    std::string finish(int& left_over) { return current->finish(world, left_over); }
-    // Deletes the world; the GL context must still exist.
-    void release() { world.release(); }
+    // Builds the game's start scene, then sets every scene up; once, after start-up.
+    void setup();
+    // The game's switches as start-up leaves them and the game paused; then the run's scene begins.
+    void begin(const scene_run& run);
+    void step(float dt) { current->step(*this, dt); }
+    void end_frame() { current->end_frame(*this); }
+    bool redraw_burning(int points) { return current->redraw_burning(*this, points); }
+    std::string finish(int& left_over) { return current->finish(*this, left_over); }
+    // Deletes the enemies and shots, then the scene's entities; the GL context must still exist.
+    void release();
+
+    // No enemies, shots or wave, and none held.
+    void clear();
+    // The start scene's world: the boss where the game starts it.
+    void start();
+    // Lets the game run, holding the enemy and shot counts from now on.
+    void hold(int enemy_count, int shot_count);
+    // Tops the held counts up after a step of dt seconds, and keeps every enemy far from the game-over
+    // distance.
+    void keep_held(float dt);
+    // A fresh gun at level in place of the game's weapon.
+    void arm_gun(int level);
+    // Resizes the window and follows with what the game does on a resize.
+    void resize_window(glm::ivec2 size);
+    void turn_camera(float dt);
+    // Calls draw on a cleared back buffer with every dissolving enemy's health moved by points, then puts
+    // it back. False, drawing nothing, when no enemy dissolves and not always.
+    bool redraw_dissolves(int points, bool always, const std::function<void()>& draw);
+
+    main_scene game;
+    // The window's size at set-up.
+    glm::ivec2 start_size{0};
 
   private:
-    scene_world world;
     scene* current = nullptr;
+    glm::vec3 boss_start{0.0f};
+    int held_enemies = 0;
+    int held_shots = 0;
 };
 
 } // namespace tarnwick::bench

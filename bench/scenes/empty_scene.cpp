@@ -4,14 +4,12 @@
 
 namespace tarnwick::bench {
 
-namespace {
 class empty_scene final : public scene {
   public:
     empty_scene() : scene("empty", {}, "clear and present only: the presentation limit", 2) {}
-    void step(scene_world&, float) override {}
-    void end_frame(scene_world&) override { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+    void step(bench_stage&, float) override {}
+    void end_frame(bench_stage&) override { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 };
-} // namespace
 
 std::unique_ptr<scene> make_empty_scene() { return std::make_unique<empty_scene>(); }
 

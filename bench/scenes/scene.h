@@ -7,7 +7,8 @@
 
 namespace tarnwick::bench {
 
-class scene_world;
+class bench_stage;
+class scene;
 
 // A whole-number setting of a scene: its range, its value when not given, and what it sets.
 struct scene_option {
@@ -16,14 +17,12 @@ struct scene_option {
     int highest;
     int fallback;
     const char* description;
-    // Names of the values 0, 1, ..., written bare in a label ("culling:on"); none: written name=value.
+    // Names of the values 0, 1, ..., written bare ("culling:on"); none: written name=value.
     std::vector<const char*> words;
 };
 
-// A value that makes one run for each value from 0 up, where an option's range starts at it.
+// Where an option's range starts at it: one run for each value from 0 up.
 constexpr int every_value = -1;
-
-class scene;
 
 // One measured run: a scene with every setting resolved.
 struct scene_run {
@@ -37,7 +36,7 @@ struct scene_run {
     int reference_frame = 0;
 };
 
-// The default life is the game's start scene, paused: set up fresh, stepped and drawn as the game does.
+// The default life is the game's start scene, paused: made afresh, stepped and drawn as the game does.
 class scene {
   public:
     scene(const char* name, std::vector<scene_option> options, const char* description, int reference_frame)
@@ -52,21 +51,23 @@ class scene {
     // where the scene shows what it is about; 0: none.
     const int reference_frame;
 
-    // Puts the world into the run's starting state; the switches are the game's defaults, paused.
-    virtual void begin(scene_world& world, const scene_run& run);
+    // Once, after the stage has built the game's start scene.
+    virtual void setup(bench_stage&) {}
+    // Puts the world into the run's starting state; the stage has put the switches as start-up leaves them.
+    virtual void begin(bench_stage& stage, const scene_run& run);
     // Simulates dt seconds, then draws.
-    virtual void step(scene_world& world, float dt);
+    virtual void step(bench_stage& stage, float dt);
     // After presentation.
-    virtual void end_frame(scene_world& world);
+    virtual void end_frame(bench_stage& stage);
     // Draws the frame just drawn again from a cleared back buffer, with every dissolve's health moved by
     // points (0 draws it as it was). False, drawing nothing, when nothing in the scene dissolves.
-    virtual bool redraw_burning(scene_world& world, int points);
+    virtual bool redraw_burning(bench_stage& stage, int points);
     // Ends the run: a line for the report (empty: none), and in left_over what outlived the run.
-    virtual std::string finish(scene_world& world, int& left_over);
+    virtual std::string finish(bench_stage& stage, int& left_over);
 
   protected:
-    // Draws the frame with the dissolving pieces moved by burn_shift points.
-    virtual void draw(scene_world& world, int burn_shift);
+    // The frame, its dissolving pieces moved by burn_shift points.
+    virtual void draw(bench_stage& stage, int burn_shift);
 };
 
 // Each scene's file makes its scene; scene_registry.cpp lists them.

@@ -2,27 +2,13 @@
 #include "scenes/scene_plan.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace tarnwick::bench {
 
 namespace {
-std::vector<std::string> split_at_colons(const std::string& text) {
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, ':'))
-        parts.push_back(part);
-    if (text.empty() || text.back() == ':')
-        parts.push_back("");
-    return parts;
-}
-
 // How a setting is written: "enemies=N", or its words "on|off".
 std::string setting_form(const scene_option& option) {
-    if (option.words.empty())
-        return std::string(option.name) + "=N";
-    std::string form;
+    std::string form = option.words.empty() ? std::string(option.name) + "=N" : "";
     for (const char* word : option.words)
         form += (form.empty() ? "" : "|") + std::string(word);
     return form;
@@ -32,64 +18,44 @@ std::string setting_form(const scene_option& option) {
 bool option_value(const scene_option& option, const std::string& text, int& value) {
     if (option.words.empty())
         return whole_number(text, option.lowest, option.highest, value);
-    for (size_t i = 0; i < option.words.size(); ++i) {
-        if (text == option.words[i]) {
-            value = int(i);
-            return true;
-        }
-    }
-    return false;
+    const auto word = std::find(option.words.begin(), option.words.end(), text);
+    value = int(word - option.words.begin());
+    return word != option.words.end();
 }
 
-// The option that part sets (key=value, or a word alone) and the value's text; null when none.
-const scene_option* option_of(const scene& s, const std::string& part, std::string& text) {
+// The option that part sets: key=value names it, a word alone is one of its words; null when none.
+const scene_option* option_of(const scene& s, const std::string& part) {
     const size_t eq = part.find('=');
-    text = eq == std::string::npos ? part : part.substr(eq + 1);
-    for (const scene_option& option : s.options) {
-        const bool word = std::find(option.words.begin(), option.words.end(), part) != option.words.end();
-        if (eq == std::string::npos ? word : part.substr(0, eq) == option.name)
-            return &option;
+    for (const scene_option& o : s.options) {
+        int ignored = 0;
+        if (eq == std::string::npos ? !o.words.empty() && option_value(o, part, ignored)
+                                    : part.substr(0, eq) == o.name)
+            return &o;
     }
     return nullptr;
 }
 
-std::string unknown_setting(const scene& s, const std::string& part) {
-    std::string error = std::string("scene ") + s.name + " takes no setting '" + part + "'";
-    if (s.options.empty())
-        return error;
-    error += " (it takes";
-    for (const scene_option& option : s.options)
-        error += " " + setting_form(option);
-    return error + ")";
-}
-
 // One setting of scene appended to request, or what is wrong with it.
 std::string parse_setting(const scene& s, const std::string& part, scene_request& request) {
-    std::string text;
-    const scene_option* option = option_of(s, part, text);
-    if (!option)
-        return unknown_setting(s, part);
-    int value = 0;
-    if (!option_value(*option, text, value)) {
-        const std::string range = option->words.empty()
-                                      ? "a whole number from " + std::to_string(option->lowest) + " to " +
-                                            std::to_string(option->highest)
-                                      : "one of " + setting_form(*option);
-        return std::string("scene ") + s.name + ": " + option->name + " must be " + range + ", not '" + text +
-               "'";
+    const scene_option* option = option_of(s, part);
+    const std::string head = std::string("scene ") + s.name;
+    if (!option) {
+        std::string takes;
+        for (const scene_option& o : s.options)
+            takes += " " + setting_form(o);
+        return head + " takes no setting '" + part + "'" + (takes.empty() ? "" : " (it takes" + takes + ")");
     }
+    // A word alone is all value (npos + 1 is 0).
+    const std::string text = part.substr(part.find('=') + 1);
+    int value = 0;
+    if (!option_value(*option, text, value))
+        return head + ": " + option->name + " must be " +
+               (option->words.empty() ? "a whole number from " + std::to_string(option->lowest) + " to " +
+                                            std::to_string(option->highest)
+                                      : "one of " + setting_form(*option)) +
+               ", not '" + text + "'";
     request.settings.emplace_back(option->name, text);
     return std::string();
-}
-
-// The last value the request gives option, else its default.
-int setting(const scene_request& request, const scene_option& option) {
-    int value = option.fallback;
-    for (const auto& [key, text] : request.settings) {
-        if (key == option.name)
-            option_value(option, text, value);
-    }
-    return value;
 }
 
 // The scene's name and each setting as a label writes it; a worded setting at every_value is left out,
@@ -114,14 +80,12 @@ void expand(scene_run run, size_t open, std::vector<scene_run>& runs) {
         runs.push_back(run);
         return;
     }
-    const size_t i = open - 1;
-    if (run.values[i] != every_value) {
-        expand(run, i, runs);
-        return;
-    }
-    for (int value = 0; value <= run.kind->options[i].highest; ++value) {
-        run.values[i] = value;
-        expand(run, i, runs);
+    const int given = run.values[open - 1];
+    for (int value = 0; value <= run.kind->options[open - 1].highest; ++value) {
+        run.values[open - 1] = given == every_value ? value : given;
+        expand(run, open - 1, runs);
+        if (given != every_value)
+            return;
     }
 }
 
@@ -130,18 +94,22 @@ void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
     if (!s)
         return;
     scene_run run{"", s, {}, s->reference_frame};
-    for (const scene_option& option : s->options)
-        run.values.push_back(setting(request, option));
+    for (const scene_option& option : s->options) {
+        // A later setting wins over an earlier one.
+        run.values.push_back(option.fallback);
+        for (const auto& [key, text] : request.settings) {
+            if (key == option.name)
+                option_value(option, text, run.values.back());
+        }
+    }
     expand(run, run.values.size(), runs);
 }
 } // namespace
 
 scene* find_scene(const std::string& name) {
-    for (const std::unique_ptr<scene>& s : scene_registry()) {
-        if (name == s->name)
-            return s.get();
-    }
-    return nullptr;
+    const auto& all = scene_registry();
+    const auto found = std::find_if(all.begin(), all.end(), [&](const auto& s) { return name == s->name; });
+    return found == all.end() ? nullptr : found->get();
 }
 
 bool whole_number(const std::string& text, int lowest, int highest, int& value) {
@@ -156,23 +124,25 @@ bool whole_number(const std::string& text, int lowest, int highest, int& value) 
 }
 
 std::string parse_scene(const std::string& text, scene_request& request) {
-    const std::vector<std::string> parts = split_at_colons(text);
-    const scene* s = find_scene(parts[0]);
+    const size_t colon = text.find(':');
+    const scene* s = find_scene(text.substr(0, colon));
     if (!s)
-        return "unknown scene '" + parts[0] + "' (--list shows the scenes)";
-    request = scene_request{parts[0], {}};
-    for (size_t i = 1; i < parts.size(); ++i) {
-        const std::string error = parse_setting(*s, parts[i], request);
+        return "unknown scene '" + text.substr(0, colon) + "' (--list shows the scenes)";
+    request = scene_request{s->name, {}};
+    for (size_t at = colon; at != std::string::npos;) {
+        const size_t next = text.find(':', at + 1);
+        const std::string error = parse_setting(*s, text.substr(at + 1, next - at - 1), request);
         if (!error.empty())
             return error;
+        at = next;
     }
     return std::string();
 }
 
 std::vector<scene_run> plan_runs(const std::vector<scene_request>& requests) {
     std::vector<scene_run> runs;
-    if (requests.empty()) {
-        for (const std::unique_ptr<scene>& s : scene_registry())
+    for (const std::unique_ptr<scene>& s : scene_registry()) {
+        if (requests.empty())
             plan_request(scene_request{s->name, {}}, runs);
     }
     for (const scene_request& r : requests)

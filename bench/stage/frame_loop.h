@@ -19,19 +19,13 @@ struct screenshot_request {
     std::string file;
 };
 
-// What the frame loop takes from the command line.
+// What the frame loop takes from the command line; fixed_dt 0: the measured frame time, as the game does;
+// variants: references are being made; startup_only: exit once the first frame is presented.
 struct loop_settings {
-    int width = 0;
-    int height = 0;
-    int warmup = 0;
-    int frames = 0;
-    // Seconds of simulation per frame; 0 means the measured frame time, as the game does.
-    double fixed_dt = 0.0;
+    int width, height, warmup, frames;
+    double fixed_dt;
     std::vector<screenshot_request> screenshots;
-    // The kept frame's variants are read too (references are being made).
-    bool variants = false;
-    // Exit as soon as the first frame is presented, after printing how long start-up took.
-    bool startup_only = false;
+    bool variants, startup_only;
 };
 
 // A run's measured frames, and the frame it was asked to keep.

@@ -1,5 +1,5 @@
-// What the scenes share: the game's scene and world, and the helpers that hold a combat going.
-#include "scenes/scene_world.h"
+// The stage the frame loop drives: the game's scene and world, and the helpers the scenes call.
+#include "scenes/bench_stage.h"
 
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
@@ -8,6 +8,7 @@
 #include "game/machine_gun.h"
 #include "game/shot.h"
 #include "game/world.h"
+#include "scenes/scene_plan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,20 +48,21 @@ glm::vec3 shell_position() {
 }
 } // namespace
 
-void scene_world::setup() {
+void bench_stage::setup() {
     game.setup();
-    board.setup();
+    for (const std::unique_ptr<scene>& s : scene_registry())
+        s->setup(*this);
     start_size = display->size();
     // The scene's own boss is the first enemy; later runs put it back where the game starts it.
     boss_start = enemies.empty() ? glm::vec3(0.0f) : enemies.front()->position;
 }
 
-void scene_world::release() {
+void bench_stage::release() {
     clear();
     game.release();
 }
 
-void scene_world::reset_switches() {
+void bench_stage::begin(const scene_run& run) {
     game.paused = true;
     game.show_inspection_models = false;
     game.motion_blur = false;
@@ -68,28 +70,30 @@ void scene_world::reset_switches() {
     frustum_culling = true;
     texture_sampling_quality = 0;
     mipmap_sampling_quality = 0;
+    current = run.kind;
+    current->begin(*this, run);
 }
 
-void scene_world::clear() {
+void bench_stage::clear() {
     release_game_objects();
     wave_size = 0;
     wave_kills = 0;
     held_enemies = held_shots = 0;
 }
 
-void scene_world::start() {
+void bench_stage::start() {
     clear();
     spawn_boss(boss_start);
 }
 
-void scene_world::hold(int enemy_count, int shot_count) {
+void bench_stage::hold(int enemy_count, int shot_count) {
     held_enemies = enemy_count;
     held_shots = shot_count;
     game.paused = false;
     keep_held(0.0f);
 }
 
-void scene_world::keep_held(float dt) {
+void bench_stage::keep_held(float dt) {
     for (enemy* e : enemies) {
         const float speed = glm::length(e->velocity);
         // Looks one step ahead: a measured dt is not clamped, and a stall of the machine must not end the
@@ -114,7 +118,7 @@ void scene_world::keep_held(float dt) {
     }
 }
 
-void scene_world::arm_gun(int level) {
+void bench_stage::arm_gun(int level) {
     delete weapon;
     machine_gun* gun = new machine_gun(shot_mode::drawn);
     while (gun->level < level)
@@ -122,14 +126,14 @@ void scene_world::arm_gun(int level) {
     weapon = gun;
 }
 
-void scene_world::resize_window(glm::ivec2 size) {
+void bench_stage::resize_window(glm::ivec2 size) {
     display->resize(size.x, size.y);
     resize_display(float(size.x), float(size.y));
 }
 
-void scene_world::turn_camera(float dt) { game.yaw = std::fmod(game.yaw + camera_turn_rate * dt, full_turn); }
+void bench_stage::turn_camera(float dt) { game.yaw = std::fmod(game.yaw + camera_turn_rate * dt, full_turn); }
 
-bool scene_world::redraw_burning(int points, bool always, const std::function<void()>& draw) {
+bool bench_stage::redraw_dissolves(int points, bool always, const std::function<void()>& draw) {
     std::vector<std::pair<enemy*, int>> burning;
     for (enemy* e : enemies) {
         if (e->health >= 0 && e->health < intact_health)
