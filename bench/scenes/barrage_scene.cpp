@@ -20,9 +20,9 @@ namespace tarnwick::bench {
 namespace {
 enum { level, enemy_count, cycle };
 const std::vector<scene_option> barrage_options = {
-    {"level", 1, 4, 4, "the gun's power level", {}},
-    held_enemies,
-    {"cycle", 1, 10000000, 60, "frames from one window change to the next", {}},
+    {"level", 1, 4, 4, "the gun's power level"},
+    enemies_setting,
+    {"cycle", 1, 10000000, 60, "frames from one window change to the next"},
 };
 const char* const barrage_description =
     "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"
@@ -83,94 +83,88 @@ struct shot_ledger {
 class barrage_scene final : public scene {
   public:
     barrage_scene() : scene("barrage", barrage_options, barrage_description, 0) {}
-    void begin(bench_stage& stage, const scene_run& run) override;
-    void step(bench_stage& stage, float dt) override;
-    std::string finish(bench_stage& stage, int& left_over) override;
+
+    void begin(bench_stage& stage, const scene_run& started) override {
+        run = started;
+        frame = 0;
+        window_changes = 0;
+        ledger = shot_ledger();
+        stage.clear();
+        stage.arm_gun(run.values[level]);
+        stage.hold(run.values[enemy_count], 0);
+    }
+
+    void step(bench_stage& stage, float dt) override {
+        if (frame > 0 && frame % run.values[cycle] == 0)
+            change_window(stage, frame / run.values[cycle]);
+        ++frame;
+        stage.turn_camera(dt);
+        stage.keep_held(dt);
+        const size_t before = shots.size();
+        weapon->fire();
+        ledger.note_fired(shots, before);
+        stage.game.update(dt, false);
+        stage.game.draw();
+    }
+
+    std::string finish(bench_stage& stage, int& left_over) override {
+        const int steps = drain(stage);
+        const int objects = ledger.objects_left();
+        left_over = int(shots.size()) + objects;
+        std::ostringstream note;
+        note << "  " << run.label << ": " << ledger.fired << " shots fired (at most " << ledger.peak
+             << " alive), " << window_changes << " window changes; " << steps << " steps without firing left "
+             << shots.size() << " shots and " << objects << " of their "
+             << ledger.vertex_arrays.size() + ledger.buffers.size() << " GL objects; resident memory "
+             << resident_kib() << " KiB";
+        // The other scenes find the game's weapon as start-up made it.
+        stage.arm_gun(1);
+        return note.str();
+    }
 
   private:
     // The next window size, motion blur flipped, culling flipped every other time.
-    void change_window(bench_stage& stage, int change);
+    void change_window(bench_stage& stage, int change) {
+        const glm::ivec2 size = window_sizes[change % window_size_count];
+        if (size.x > 0 && size.y > 0) {
+            stage.resize_window(size);
+        } else {
+            ALLEGRO_EVENT event{};
+            event.type = ALLEGRO_EVENT_DISPLAY_RESIZE;
+            event.display.source = display->allegro_display();
+            stage.game.handle_event(event);
+        }
+        stage.game.motion_blur = !stage.game.motion_blur;
+        if (change % 2 == 0)
+            frustum_culling = !frustum_culling;
+        ++window_changes;
+    }
+
     // The shots flown out without firing and the window put back; returns the steps that took.
-    int drain(bench_stage& stage);
+    int drain(bench_stage& stage) {
+        int steps = 0;
+        for (; !shots.empty() && steps < max_drain_steps; ++steps) {
+            stage.keep_held(drain_step);
+            stage.game.update(drain_step, false);
+        }
+        stage.resize_window(stage.start_size);
+        // Six blurred frames re-specify every slot of the motion ring at the start size, so each barrage
+        // ends in the same state whichever slots the large frames landed in.
+        stage.game.motion_blur = true;
+        for (int i = 0; i < motion_ring_size; ++i) {
+            stage.game.draw();
+            stage.game.end_frame();
+        }
+        stage.game.motion_blur = false;
+        frustum_culling = true;
+        return steps;
+    }
 
     scene_run run;
     int frame = 0;
     int window_changes = 0;
     shot_ledger ledger;
 };
-
-void barrage_scene::begin(bench_stage& stage, const scene_run& started) {
-    run = started;
-    frame = 0;
-    window_changes = 0;
-    ledger = shot_ledger();
-    stage.clear();
-    stage.arm_gun(run.values[level]);
-    stage.hold(run.values[enemy_count], 0);
-}
-
-void barrage_scene::step(bench_stage& stage, float dt) {
-    if (frame > 0 && frame % run.values[cycle] == 0)
-        change_window(stage, frame / run.values[cycle]);
-    ++frame;
-    stage.turn_camera(dt);
-    stage.keep_held(dt);
-    const size_t before = shots.size();
-    weapon->fire();
-    ledger.note_fired(shots, before);
-    stage.game.update(dt, false);
-    stage.game.draw();
-}
-
-void barrage_scene::change_window(bench_stage& stage, int change) {
-    const glm::ivec2 size = window_sizes[change % window_size_count];
-    if (size.x > 0 && size.y > 0) {
-        stage.resize_window(size);
-    } else {
-        ALLEGRO_EVENT event{};
-        event.type = ALLEGRO_EVENT_DISPLAY_RESIZE;
-        event.display.source = display->allegro_display();
-        stage.game.handle_event(event);
-    }
-    stage.game.motion_blur = !stage.game.motion_blur;
-    if (change % 2 == 0)
-        frustum_culling = !frustum_culling;
-    ++window_changes;
-}
-
-int barrage_scene::drain(bench_stage& stage) {
-    int steps = 0;
-    for (; !shots.empty() && steps < max_drain_steps; ++steps) {
-        stage.keep_held(drain_step);
-        stage.game.update(drain_step, false);
-    }
-    stage.resize_window(stage.start_size);
-    // Six blurred frames re-specify every slot of the motion ring at the start size, so each barrage ends
-    // in the same state whichever slots the large frames landed in.
-    stage.game.motion_blur = true;
-    for (int i = 0; i < motion_ring_size; ++i) {
-        stage.game.draw();
-        stage.game.end_frame();
-    }
-    stage.game.motion_blur = false;
-    frustum_culling = true;
-    return steps;
-}
-
-std::string barrage_scene::finish(bench_stage& stage, int& left_over) {
-    const int steps = drain(stage);
-    const int objects = ledger.objects_left();
-    left_over = int(shots.size()) + objects;
-    std::ostringstream note;
-    note << "  " << run.label << ": " << ledger.fired << " shots fired (at most " << ledger.peak
-         << " alive), " << window_changes << " window changes; " << steps << " steps without firing left "
-         << shots.size() << " shots and " << objects << " of their "
-         << ledger.vertex_arrays.size() + ledger.buffers.size() << " GL objects; resident memory "
-         << resident_kib() << " KiB";
-    // The other scenes find the game's weapon as start-up made it.
-    stage.arm_gun(1);
-    return note.str();
-}
 } // namespace
 
 std::unique_ptr<scene> make_barrage_scene() { return std::make_unique<barrage_scene>(); }

@@ -12,9 +12,9 @@
 namespace tarnwick::bench {
 
 // The held counts as settings, for the scenes that hold a combat going.
-inline const scene_option held_enemies{
-    "enemies", 0, 5000, 50, "enemies kept alive, each put back ahead in time", {}};
-inline const scene_option held_shots{"shots", 0, 5000, 100, "shots kept in flight", {}};
+inline const scene_option enemies_setting{"enemies", 0, 5000, 50,
+                                          "enemies kept alive, each put back ahead in time"};
+inline const scene_option shots_setting{"shots", 0, 5000, 100, "shots kept in flight"};
 
 class bench_stage {
   public:

@@ -3,15 +3,19 @@
 
 namespace tarnwick::bench {
 
+namespace {
+enum { enemy_count, shot_count };
+const std::vector<scene_option> combat_options = {enemies_setting, shots_setting};
+} // namespace
+
 class combat_scene final : public scene {
   public:
-    enum { enemies, shots };
     combat_scene()
-        : scene("combat", {held_enemies, held_shots},
+        : scene("combat", combat_options,
                 "the game running with enemies and shots held constant by respawning", 120) {}
     void begin(bench_stage& stage, const scene_run& run) override {
         stage.clear();
-        stage.hold(run.values[enemies], run.values[shots]);
+        stage.hold(run.values[enemy_count], run.values[shot_count]);
     }
 };
 

@@ -18,7 +18,7 @@ struct scene_option {
     int fallback;
     const char* description;
     // Names of the values 0, 1, ..., written bare ("culling:on"); none: written name=value.
-    std::vector<const char*> words;
+    std::vector<const char*> words = {};
 };
 
 // Where an option's range starts at it: one run for each value from 0 up.
