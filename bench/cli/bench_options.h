@@ -25,7 +25,7 @@ struct bench_options {
     unsigned seed = 1;
     // Seconds of simulation per frame; 0 means the measured frame time, as the game does.
     double fixed_dt = 0.0;
-    // Empty: every scene of the catalogue with its default settings.
+    // Empty: every scene of the registry with its default settings.
     std::vector<scene_request> scenes;
     std::string csv;
     std::vector<screenshot_request> screenshots;

@@ -3,9 +3,10 @@
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
 #include "app/shell/switches.h"
+#include "game/machine_gun.h"
+#include "game/shot.h"
 #include "game/weapon.h"
 #include "game/world.h"
-#include "game/shot.h"
 #include "scenes/bench_stage.h"
 
 #include <algorithm>
@@ -19,10 +20,11 @@ namespace tarnwick::bench {
 
 namespace {
 enum { level, enemy_count, cycle };
+constexpr int most_frames = 10000000;
 const std::vector<scene_option> barrage_options = {
-    {"level", 1, 4, 4, "the gun's power level"},
+    {"level", 1, max_weapon_level, max_weapon_level, "the gun's power level"},
     enemies_setting,
-    {"cycle", 1, 10000000, 60, "frames from one window change to the next"},
+    {"cycle", 1, most_frames, 60, "frames from one window change to the next"},
 };
 const char* const barrage_description =
     "the gun firing without pause at the given level while the camera turns sideways; every cycle\n"

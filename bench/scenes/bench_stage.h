@@ -12,9 +12,10 @@
 namespace tarnwick::bench {
 
 // The held counts as settings, for the scenes that hold a combat going.
-inline const scene_option enemies_setting{"enemies", 0, 5000, 50,
+constexpr int most_held = 5000;
+inline const scene_option enemies_setting{"enemies", 0, most_held, 50,
                                           "enemies kept alive, each put back ahead in time"};
-inline const scene_option shots_setting{"shots", 0, 5000, 100, "shots kept in flight"};
+inline const scene_option shots_setting{"shots", 0, most_held, 100, "shots kept in flight"};
 
 class bench_stage {
   public:

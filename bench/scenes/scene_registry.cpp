@@ -1,4 +1,5 @@
-// The registry: one line per scene, each made in its own file.
+// The registry of scenes: a new scene is a file of its own that defines its maker, declared here and
+// listed in makers.
 #include "scenes/scene_plan.h"
 
 namespace tarnwick::bench {
@@ -14,9 +15,11 @@ std::unique_ptr<scene> make_culling_scene();
 std::unique_ptr<scene> make_barrage_scene();
 
 namespace {
-const scene_maker makers[] = {make_empty_scene,   make_default_scene, make_combat_scene,
-                              make_blur_scene,    make_inspect_scene, make_filters_scene,
-                              make_effects_scene, make_culling_scene, make_barrage_scene};
+// The order of --list and of a bench that names no scene.
+const scene_maker makers[] = {
+    make_empty_scene,   make_default_scene, make_combat_scene,  make_blur_scene,    make_inspect_scene,
+    make_filters_scene, make_effects_scene, make_culling_scene, make_barrage_scene,
+};
 } // namespace
 
 const std::vector<std::unique_ptr<scene>>& scene_registry() {
