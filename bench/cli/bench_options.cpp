@@ -398,14 +398,8 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
 }
 
 loop_settings loop_settings_of(const bench_options& o) {
-    return loop_settings{o.width,
-                         o.height,
-                         o.warmup,
-                         o.frames,
-                         o.fixed_dt,
-                         o.screenshots,
-                         !o.update_reference_dir.empty(),
-                         o.startup_only};
+    const bool variants = !o.update_reference_dir.empty();
+    return {o.width, o.height, o.warmup, o.frames, o.fixed_dt, o.screenshots, variants, o.startup_only};
 }
 
 std::string bench_usage() {
