@@ -401,6 +401,11 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
     return result;
 }
 
+loop_settings loop_settings_of(const bench_options& o) {
+    const bool variants = !o.update_reference_dir.empty();
+    return {o.width, o.height, o.warmup, o.frames, o.fixed_dt, o.screenshots, variants, o.startup_only};
+}
+
 std::string bench_usage() {
     bench_options unused;
     return make_command_line(unused)->help();

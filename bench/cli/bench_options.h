@@ -2,18 +2,13 @@
 #pragma once
 
 #include "runners/ab_runner.h"
-#include "scenes/scene_catalogue.h"
+#include "scenes/scene_plan.h"
+#include "stage/frame_loop.h"
 
 #include <string>
 #include <vector>
 
 namespace tarnwick::bench {
-
-// Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
-struct screenshot_request {
-    int frame = 0;
-    std::string file;
-};
 
 struct bench_options {
     int width = 800;
@@ -23,7 +18,7 @@ struct bench_options {
     unsigned seed = 1;
     // Seconds of simulation per frame; 0 means the measured frame time, as the game does.
     double fixed_dt = 0.0;
-    // Empty: every scene of the catalogue with its default settings.
+    // Empty: every scene of the registry with its default settings.
     std::vector<scene_request> scenes;
     std::string csv;
     std::vector<screenshot_request> screenshots;
@@ -91,6 +86,9 @@ constexpr double reference_dt = 1.0 / 60.0;
 // Parses the arguments after the program name. Accepts "--opt value" and "--opt=value"; a repeated
 // single-valued option keeps its last value. References without --fixed-dt get reference_dt.
 parse_result parse_bench_options(const std::vector<std::string>& args);
+
+// What the frame loop needs of the options.
+loop_settings loop_settings_of(const bench_options& options);
 
 // The usage text printed by --help.
 std::string bench_usage();

@@ -189,7 +189,7 @@ exit_status run_bench(const bench_options& options, std::ostream& report) {
     }
     bench_stage stage;
     stage.setup();
-    frame_loop loop(options, stage, report);
+    frame_loop loop(loop_settings_of(options), stage, report);
     reference_tally references;
     const bool picture = !options.reference_dir.empty() || !options.update_reference_dir.empty();
     for (const scene_run& run : plan_runs(options.scenes)) {
@@ -254,19 +254,15 @@ int main(int argc, char** argv) {
     if (!options.list && !outputs_writable(options))
         return int(exit_status::failure);
     if (!options.compare.empty())
-        return run_compare(options, std::cout);
+        return run_compare({options.compare, options.fail_slower, options.report_dir, options.command_line},
+                           std::cout);
     if (options.ab)
         return run_ab(ab_settings_of(options), std::cout);
     if (!options.drivers_dir.empty())
         return run_driver_matrix(matrix_settings_of(options, std::vector<std::string>(argv + 1, argv + argc)),
                                  std::cout);
     if (options.list) {
-        for (const scene_info& s : scene_catalogue()) {
-            std::cout << s.name;
-            for (const scene_key& k : s.keys)
-                std::cout << ":" << k.name << "=" << k.fallback;
-            std::cout << "\n    " << s.description << "\n";
-        }
+        print_scene_list(std::cout);
         print_matrix_catalogue(std::cout);
         return int(exit_status::ok);
     }

@@ -141,8 +141,8 @@ ab_session::ab_session(const ab_settings& settings, std::ostream& out) : setting
     const ab_stopping rule{settings.min_rounds, settings.max_rounds, settings.threshold / percent};
     std::vector<scene_request> requests = settings.scenes;
     if (requests.empty()) {
-        for (const scene_info& s : scene_catalogue())
-            requests.push_back(scene_request{s.name, {}});
+        for (const std::unique_ptr<scene>& s : scene_registry())
+            requests.push_back(scene_request{s->name, {}});
     }
     for (const scene_request& request : requests) {
         scene_ask ask{request_text(request), {}};

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "record/report_model.h"
-#include "scenes/scene_catalogue.h"
+#include "scenes/scene_plan.h"
 #include "stats/ab_statistics.h"
 
 #include <ostream>

@@ -11,17 +11,17 @@
 
 namespace tarnwick::bench {
 
-int run_compare(const bench_options& options, std::ostream& out) {
+int run_compare(const compare_settings& options, std::ostream& out) {
     run_table tables[2];
     for (int i = 0; i < 2; ++i) {
-        std::ifstream in(options.compare[size_t(i)]);
+        std::ifstream in(options.files[size_t(i)]);
         const std::string error = in ? read_run_table(in, tables[i]) : "cannot be read";
         if (!error.empty()) {
-            std::cerr << "tarnwick-bench: " << options.compare[size_t(i)] << ": " << error << std::endl;
+            std::cerr << "tarnwick-bench: " << options.files[size_t(i)] << ": " << error << std::endl;
             return int(exit_status::failure);
         }
     }
-    const report_model model = comparison_report(tables[0], tables[1], options.compare[0], options.compare[1],
+    const report_model model = comparison_report(tables[0], tables[1], options.files[0], options.files[1],
                                                  options.fail_slower, options.command_line);
     print_comparison(model, out);
     out.flush();

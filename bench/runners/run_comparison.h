@@ -2,14 +2,22 @@
 // and, with --report, written as a report. No GL here.
 #pragma once
 
-#include "cli/bench_options.h"
-
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace tarnwick::bench {
 
+// What --compare is given: the base and the new results file, the gate, and where the report goes.
+struct compare_settings {
+    std::vector<std::string> files;
+    double fail_slower = -1.0;
+    std::string report_dir;
+    std::string command_line;
+};
+
 // Reads both files, prints the comparison on out and writes the report; returns the exit status (1 when a
 // file cannot be read, or read whole).
-int run_compare(const bench_options& options, std::ostream& out);
+int run_compare(const compare_settings& options, std::ostream& out);
 
 } // namespace tarnwick::bench

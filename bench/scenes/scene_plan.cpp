@@ -1,81 +1,168 @@
-// Turns the requested scenes into the list of measured runs (filters and culling make several).
+// The NAME[:setting...] grammar over the registry, and the runs that requests make. No GL.
 #include "scenes/scene_plan.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace tarnwick::bench {
 
 namespace {
-// The value of key in the request, else the catalogue's fallback.
-int setting(const scene_request& request, const scene_info& scene, const char* key) {
-    for (auto it = request.settings.rbegin(); it != request.settings.rend(); ++it) {
-        if (it->first == key)
-            return std::atoi(it->second.c_str());
-    }
-    const scene_key* k = find_key(scene, key);
-    return k ? k->fallback : 0;
+// How a setting is written: "enemies=N", or its words "on|off".
+std::string setting_form(const scene_option& option) {
+    std::string form = option.words.empty() ? std::string(option.name) + "=N" : "";
+    for (const char* word : option.words)
+        form += (form.empty() ? "" : "|") + std::string(word);
+    return form;
 }
 
-std::string object_counts(const scene_run& run) {
-    return ":enemies=" + std::to_string(run.enemies) + ":shots=" + std::to_string(run.shots);
+// The value that text gives option: a word's place among its words, or a whole number in its range.
+bool option_value(const scene_option& option, const std::string& text, int& value) {
+    if (option.words.empty())
+        return whole_number(text, option.lowest, option.highest, value);
+    const auto word = std::find(option.words.begin(), option.words.end(), text);
+    value = int(word - option.words.begin());
+    return word != option.words.end();
+}
+
+// The option that part sets: key=value names it, a word alone is one of its words; null when none.
+const scene_option* option_of(const scene& s, const std::string& part) {
+    const size_t eq = part.find('=');
+    for (const scene_option& o : s.options) {
+        int ignored = 0;
+        if (eq == std::string::npos ? !o.words.empty() && option_value(o, part, ignored)
+                                    : part.substr(0, eq) == o.name)
+            return &o;
+    }
+    return nullptr;
+}
+
+// One setting of scene appended to request, or what is wrong with it.
+std::string parse_setting(const scene& s, const std::string& part, scene_request& request) {
+    const scene_option* option = option_of(s, part);
+    const std::string head = std::string("scene ") + s.name;
+    if (!option) {
+        std::string takes;
+        for (const scene_option& o : s.options)
+            takes += " " + setting_form(o);
+        return head + " takes no setting '" + part + "'" + (takes.empty() ? "" : " (it takes" + takes + ")");
+    }
+    // A word alone is all value (npos + 1 is 0).
+    const std::string text = part.substr(part.find('=') + 1);
+    int value = 0;
+    if (!option_value(*option, text, value))
+        return head + ": " + option->name + " must be " +
+               (option->words.empty() ? "a whole number from " + std::to_string(option->lowest) + " to " +
+                                            std::to_string(option->highest)
+                                      : "one of " + setting_form(*option)) +
+               ", not '" + text + "'";
+    request.settings.emplace_back(option->name, text);
+    return std::string();
+}
+
+// The scene's name and each setting as a label writes it; a worded setting at every_value is left out,
+// which is how a request asks for each of its values.
+std::string scene_text(const scene& s, const std::vector<int>& values) {
+    std::string text = s.name;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const scene_option& option = s.options[i];
+        if (option.words.empty())
+            text += std::string(":") + option.name + "=" + std::to_string(values[i]);
+        else if (values[i] != every_value)
+            text += std::string(":") + option.words[size_t(values[i])];
+    }
+    return text;
+}
+
+// The runs of run with its first `open` settings still to fix: one for each value of a setting at
+// every_value; the first setting varies fastest.
+void expand(scene_run run, size_t open, std::vector<scene_run>& runs) {
+    if (open == 0) {
+        run.label = scene_text(*run.kind, run.values);
+        runs.push_back(run);
+        return;
+    }
+    const int given = run.values[open - 1];
+    for (int value = 0; value <= run.kind->options[open - 1].highest; ++value) {
+        run.values[open - 1] = given == every_value ? value : given;
+        expand(run, open - 1, runs);
+        if (given != every_value)
+            return;
+    }
 }
 
 void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
-    const scene_info* scene = find_scene(request.name);
-    if (!scene)
+    scene* s = find_scene(request.name);
+    if (!s)
         return;
-    scene_run run;
-    run.scene = request.name;
-    run.label = request.name;
-    run.reference_frame = scene->reference_frame;
-    if (run.scene == "combat" || run.scene == "culling") {
-        run.enemies = setting(request, *scene, "enemies");
-        run.shots = setting(request, *scene, "shots");
-    }
-    if (run.scene == "barrage") {
-        run.level = setting(request, *scene, "level");
-        run.enemies = setting(request, *scene, "enemies");
-        run.cycle = setting(request, *scene, "cycle");
-        run.label += ":level=" + std::to_string(run.level) + ":enemies=" + std::to_string(run.enemies) +
-                     ":cycle=" + std::to_string(run.cycle);
-        runs.push_back(run);
-    } else if (run.scene == "combat") {
-        run.label += object_counts(run);
-        runs.push_back(run);
-    } else if (run.scene == "culling") {
-        for (bool on : {true, false}) {
-            run.culling = on;
-            run.label = run.scene + (on ? ":on" : ":off") + object_counts(run);
-            runs.push_back(run);
+    scene_run run{"", s, {}, s->reference_frame};
+    for (const scene_option& option : s->options) {
+        // A later setting wins over an earlier one.
+        run.values.push_back(option.fallback);
+        for (const auto& [key, text] : request.settings) {
+            if (key == option.name)
+                option_value(option, text, run.values.back());
         }
-    } else if (run.scene == "filters") {
-        const int texture = setting(request, *scene, "texture");
-        const int mipmap = setting(request, *scene, "mipmap");
-        for (int m = 0; m <= 2; ++m) {
-            for (int t = 0; t <= 1; ++t) {
-                if ((texture >= 0 && t != texture) || (mipmap >= 0 && m != mipmap))
-                    continue;
-                run.texture_quality = t;
-                run.mipmap_quality = m;
-                run.label = "filters:texture=" + std::to_string(t) + ":mipmap=" + std::to_string(m);
-                runs.push_back(run);
-            }
-        }
-    } else {
-        runs.push_back(run);
     }
+    expand(run, run.values.size(), runs);
 }
 } // namespace
 
+scene* find_scene(const std::string& name) {
+    const auto& all = scene_registry();
+    const auto found = std::find_if(all.begin(), all.end(), [&](const auto& s) { return name == s->name; });
+    return found == all.end() ? nullptr : found->get();
+}
+
+bool whole_number(const std::string& text, int lowest, int highest, int& value) {
+    constexpr size_t max_digits = 9;
+    const size_t sign = text.compare(0, 1, "-") == 0 ? 1 : 0;
+    const std::string digits = text.substr(sign);
+    if (digits.empty() || digits.size() > max_digits ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::stoi(text);
+    return value >= lowest && value <= highest;
+}
+
+std::string parse_scene(const std::string& text, scene_request& request) {
+    const size_t colon = text.find(':');
+    const scene* s = find_scene(text.substr(0, colon));
+    if (!s)
+        return "unknown scene '" + text.substr(0, colon) + "' (--list shows the scenes)";
+    request = scene_request{s->name, {}};
+    for (size_t at = colon; at != std::string::npos;) {
+        const size_t next = text.find(':', at + 1);
+        const std::string error = parse_setting(*s, text.substr(at + 1, next - at - 1), request);
+        if (!error.empty())
+            return error;
+        at = next;
+    }
+    return std::string();
+}
+
 std::vector<scene_run> plan_runs(const std::vector<scene_request>& requests) {
     std::vector<scene_run> runs;
-    if (requests.empty()) {
-        for (const scene_info& s : scene_catalogue())
-            plan_request(scene_request{s.name, {}}, runs);
+    for (const std::unique_ptr<scene>& s : scene_registry()) {
+        if (requests.empty())
+            plan_request(scene_request{s->name, {}}, runs);
     }
     for (const scene_request& r : requests)
         plan_request(r, runs);
     return runs;
+}
+
+void print_scene_list(std::ostream& out) {
+    for (const std::unique_ptr<scene>& s : scene_registry()) {
+        std::vector<int> defaults;
+        for (const scene_option& option : s->options)
+            defaults.push_back(option.fallback);
+        out << scene_text(*s, defaults) << "\n    " << s->description << "\n";
+        for (const scene_option& option : s->options) {
+            out << "      " << setting_form(option);
+            if (option.words.empty())
+                out << " (" << option.lowest << " to " << option.highest << ")";
+            out << ": " << option.description << "\n";
+        }
+    }
 }
 
 } // namespace tarnwick::bench

@@ -4,15 +4,18 @@
 #include "app/shell/gl.h"
 #include "app/shell/shell.h"
 #include "app/startup.h"
+#include "scenes/bench_stage.h"
 #include "stage/screenshot.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <unistd.h>
 
 namespace tarnwick::bench {
@@ -30,28 +33,23 @@ double seconds_between(bench_clock::time_point a, bench_clock::time_point b) {
 
 // Milliseconds since the kernel started this process (10 ms steps), or -1 where /proc cannot tell.
 double ms_since_process_start() {
-    FILE* f = std::fopen("/proc/self/stat", "r");
-    if (!f)
+    std::ifstream in("/proc/self/stat");
+    const std::string stat{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const size_t name_end = stat.rfind(')');
+    if (name_end == std::string::npos)
         return -1.0;
-    char buffer[1024];
-    const size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
-    std::fclose(f);
-    buffer[n] = '\0';
-    // Field 22 (start time in clock ticks since boot) counts from after the command name's ')'.
-    const char* p = std::strrchr(buffer, ')');
-    if (!p)
-        return -1.0;
+    // Field 22 is the start time in clock ticks since boot; fields count on from 3 after the name's ')'.
+    std::istringstream fields(stat.substr(name_end + 1));
+    std::string skipped;
+    for (int field = 3; field < 22; ++field)
+        fields >> skipped;
     unsigned long long start_ticks = 0;
-    int field = 2;
-    for (const char* q = p + 1; *q && field < 22; ++q) {
-        if (*q == ' ' && ++field == 22)
-            start_ticks = std::strtoull(q + 1, nullptr, 10);
-    }
+    if (!(fields >> start_ticks))
+        return -1.0;
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    const double ticks_per_second = double(sysconf(_SC_CLK_TCK));
-    return (double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - double(start_ticks) / ticks_per_second) *
-           1000.0;
+    const double start = double(start_ticks) / double(sysconf(_SC_CLK_TCK));
+    return (double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - start) * 1000.0;
 }
 
 void print_progress(const std::string& label, int done, int total, bool last) {
@@ -64,7 +62,7 @@ void print_progress(const std::string& label, int done, int total, bool last) {
 }
 } // namespace
 
-frame_loop::frame_loop(const bench_options& options, bench_stage& stage, std::ostream& report)
+frame_loop::frame_loop(const loop_settings& options, bench_stage& stage, std::ostream& report)
     : options(options), stage(stage), report(report), previous_clock(al_get_time()) {}
 
 measured_run frame_loop::measure(const scene_run& run, int keep) {
@@ -132,7 +130,7 @@ double frame_loop::read_back(bool keep, measured_run& result) {
     }
     if (keep)
         result.picture = read_back_buffer(options.width, options.height);
-    if (keep && !options.update_reference_dir.empty())
+    if (keep && options.variants)
         read_variants(result);
     return seconds_between(start, bench_clock::now());
 }

@@ -1,15 +1,32 @@
 // The bench's frame loop: steps a run's warm-up and measured frames, timing each and saving screenshots.
 #pragma once
 
-#include "cli/bench_options.h"
-#include "scenes/bench_stage.h"
-#include "stats/frame_summary.h"
 #include "images/image_compare.h"
+#include "scenes/scene.h"
+#include "stats/frame_summary.h"
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace tarnwick::bench {
+
+class bench_stage;
+
+// Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
+struct screenshot_request {
+    int frame = 0;
+    std::string file;
+};
+
+// What the frame loop takes from the command line; fixed_dt 0: the measured frame time, as the game does;
+// variants: references are being made; startup_only: exit once the first frame is presented.
+struct loop_settings {
+    int width, height, warmup, frames;
+    double fixed_dt;
+    std::vector<screenshot_request> screenshots;
+    bool variants, startup_only;
+};
 
 // A run's measured frames, and the frame it was asked to keep.
 struct measured_run {
@@ -23,7 +40,7 @@ struct measured_run {
 class frame_loop {
   public:
     // report receives the start-up line when the options ask to stop after the first frame.
-    frame_loop(const bench_options& options, bench_stage& stage, std::ostream& report);
+    frame_loop(const loop_settings& options, bench_stage& stage, std::ostream& report);
     // Steps the run's warm-up and measured frames on the stage, which has begun the run, and keeps the
     // back buffer of frame keep (counted from 1 with the warm-up; 0: none). A run shorter than that
     // goes on unmeasured up to it.
@@ -46,7 +63,7 @@ class frame_loop {
     void after_first_frame();
     void count_gl_errors(const scene_run& run, int index);
 
-    const bench_options& options;
+    const loop_settings options;
     bench_stage& stage;
     std::ostream& report;
     long frame_number = 0;

@@ -1,6 +1,5 @@
-// The benchmark's own grammars (scenes, sizes, screenshots) and the runs a command line plans.
+// The benchmark's own grammars (sizes, screenshots, scenes through --scene) and the rules across options.
 #include "cli/bench_options.h"
-#include "scenes/scene_plan.h"
 
 #include <gtest/gtest.h>
 #include <iterator>
@@ -12,23 +11,6 @@ namespace {
 std::vector<std::string> split(const std::string& line) {
     std::istringstream in(line);
     return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
-}
-
-TEST(scene_grammar, bad_scenes_name_their_first_fault) {
-    const std::pair<const char*, const char*> table[] = {
-        {"nosuch", "unknown scene 'nosuch' (--list shows the scenes)"},
-        {"combat:foo=1", "scene combat takes no setting 'foo=1' (it takes enemies=N shots=N)"},
-        {"combat:", "scene combat takes no setting ''"},
-        {"default:enemies=5", "scene default takes no setting 'enemies=5'"},
-        {"combat:enemies=5001", "scene combat: enemies must be a whole number from 0 to 5000, not '5001'"},
-        {"combat:shots=3:enemies=-1", "enemies must be a whole number from 0 to 5000, not '-1'"},
-        {"filters:texture=2", "texture must be a whole number from -1 to 1"},
-    };
-    for (const auto& [text, message] : table) {
-        scene_request request;
-        const std::string error = parse_scene(text, request);
-        EXPECT_NE(error.find(message), std::string::npos) << text << " gave '" << error << "'";
-    }
 }
 
 TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
@@ -75,29 +57,6 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
         EXPECT_FALSE(p.ok) << args;
         EXPECT_NE(p.error.find(message), std::string::npos) << args << " gave '" << p.error << "'";
         EXPECT_EQ(p.error.find('\n'), std::string::npos) << args;
-    }
-}
-
-// Later settings win; culling and filters make several runs (no request at all is the smoke test's).
-TEST(scene_plan, requests_become_labelled_runs) {
-    struct row {
-        const char* args;
-        std::vector<std::string> labels;
-    };
-    const row table[] = {
-        {"--scene combat:shots=7:enemies=3:shots=9", {"combat:enemies=3:shots=9"}},
-        {"--scene culling:enemies=10",
-         {"culling:on:enemies=10:shots=100", "culling:off:enemies=10:shots=100"}},
-        {"--scene barrage:cycle=5:level=2", {"barrage:level=2:enemies=50:cycle=5"}},
-        {"--scene filters:mipmap=1", {"filters:texture=0:mipmap=1", "filters:texture=1:mipmap=1"}},
-    };
-    for (const row& r : table) {
-        const parse_result p = parse_bench_options(split(r.args));
-        ASSERT_TRUE(p.ok) << r.args;
-        std::vector<std::string> labels;
-        for (const scene_run& run : plan_runs(p.options.scenes))
-            labels.push_back(run.label);
-        EXPECT_EQ(labels, r.labels) << r.args;
     }
 }
 

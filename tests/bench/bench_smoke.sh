@@ -72,14 +72,15 @@ check "--ab --report: report.json meets its schema" schema_check "$work/ab-repor
 check "--ab --report: the scenes' ratios and verdicts as printed" ab_report_agrees "$work/out" "$work/ab-report/report.json"
 check "--ab --report: the page in Chromium, at 1280 px and at phone width" page_check "$work/ab-report" 1280 390
 
-# README's scene table shows names that can be typed: each one, as written there, runs a frame.
-readme_scenes=$(sed -n '/^| Scene (as `--scene` takes it)/,/^$/p' "$TARNWICK_SOURCE/README.md" | sed -nE 's/^\| `([^`]+)` \|.*/\1/p')
+# Every label the table and the CSV print, given back to --scene as printed, runs that run alone (README's
+# table is held to the scenes by the unit test).
+labels=$(tail -n +2 "$work/all.csv" | cut -d, -f1 | uniq)
 scene_args=()
-for scene in $readme_scenes; do scene_args+=(--scene "$scene"); done
-bench "${scene_args[@]}" --frames 1 --warmup 0 >"$work/out" 2>"$work/err"
+for label in $labels; do scene_args+=(--scene "$label"); done
+bench "${scene_args[@]}" --frames 1 --warmup 0 --csv "$work/again.csv" >"$work/out" 2>"$work/err"
 status=$?
-check "README's ${#scene_args[@]} scene arguments run as typed, status 0 (was $status)" \
-    [ "$status" -eq 0 -a "${#scene_args[@]}" -ge 18 ]
+check "the CSV's 15 labels run back as typed, status 0 (was $status)" [ "$status" -eq 0 -a "${#scene_args[@]}" -eq 30 ]
+check "each label ran its own run alone" [ "$(tail -n +2 "$work/again.csv" | cut -d, -f1 | tr '\n' ' ')" = "$(echo $labels) " ]
 
 # The options' messages are the unit test's; here only what main does with a bad one.
 bench --scene nosuch >"$work/out" 2>"$work/err"
@@ -102,6 +103,6 @@ check "no surfaceless EGL says so in one line on standard error" [ "$(cat "$work
     "tarnwick-bench: no headless OpenGL context: EGL has no surfaceless platform (EGL_MESA_platform_surfaceless)" ]
 
 bench --list >"$work/out" 2>&1
-check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|culling|barrage)" "$work/out")" -eq 8 ]
+check "--list names every scene" [ "$(grep -cE "^(empty|default|combat|blur|inspect|filters|effects|culling|barrage)" "$work/out")" -eq 9 ]
 
 finish
