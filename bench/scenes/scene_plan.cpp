@@ -1,11 +1,42 @@
-// The NAME[:setting...] grammar over the registry, and the runs that requests make. No GL.
+// The registry of scenes, the NAME[:setting...] grammar over it, and the runs that requests make. No GL.
 #include "scenes/scene_plan.h"
 
 #include <algorithm>
 
 namespace tarnwick::bench {
 
+// A new scene's file (its own, or its kin's) defines its maker, declared here and listed in the registry.
+std::unique_ptr<scene> make_empty_scene();
+std::unique_ptr<scene> make_default_scene();
+std::unique_ptr<scene> make_combat_scene();
+std::unique_ptr<scene> make_blur_scene();
+std::unique_ptr<scene> make_inspect_scene();
+std::unique_ptr<scene> make_filters_scene();
+std::unique_ptr<scene> make_effects_scene();
+std::unique_ptr<scene> make_culling_scene();
+std::unique_ptr<scene> make_barrage_scene();
+
+const std::vector<std::unique_ptr<scene>>& scene_registry() {
+    static const std::vector<std::unique_ptr<scene>> registry = [] {
+        std::vector<std::unique_ptr<scene>> made;
+        // The order of --list and of a bench that names no scene.
+        for (auto make :
+             {make_empty_scene, make_default_scene, make_combat_scene, make_blur_scene, make_inspect_scene,
+              make_filters_scene, make_effects_scene, make_culling_scene, make_barrage_scene})
+            made.push_back(make());
+        return made;
+    }();
+    return registry;
+}
+
 namespace {
+// The scene called name, or null.
+scene* find_scene(const std::string& name) {
+    const auto& all = scene_registry();
+    const auto found = std::find_if(all.begin(), all.end(), [&](const auto& s) { return name == s->name; });
+    return found == all.end() ? nullptr : found->get();
+}
+
 // How a setting is written: "enemies=N", or its words "on|off".
 std::string setting_form(const scene_option& option) {
     std::string form = option.words.empty() ? std::string(option.name) + "=N" : "";
@@ -89,28 +120,24 @@ void expand(scene_run run, size_t open, std::vector<scene_run>& runs) {
     }
 }
 
-void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
-    scene* s = find_scene(request.name);
-    if (!s)
-        return;
-    scene_run run{"", s, {}, s->reference_frame};
-    for (const scene_option& option : s->options) {
-        // A later setting wins over an earlier one.
-        run.values.push_back(option.fallback);
+// The values of the scene's settings in request (a later one winning), else their fallbacks.
+std::vector<int> values_of(const scene& s, const scene_request& request) {
+    std::vector<int> values;
+    for (const scene_option& option : s.options) {
+        values.push_back(option.fallback);
         for (const auto& [key, text] : request.settings) {
             if (key == option.name)
-                option_value(option, text, run.values.back());
+                option_value(option, text, values.back());
         }
     }
-    expand(run, run.values.size(), runs);
+    return values;
+}
+
+void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
+    if (scene* s = find_scene(request.name))
+        expand(scene_run{"", s, values_of(*s, request), s->reference_frame}, s->options.size(), runs);
 }
 } // namespace
-
-scene* find_scene(const std::string& name) {
-    const auto& all = scene_registry();
-    const auto found = std::find_if(all.begin(), all.end(), [&](const auto& s) { return name == s->name; });
-    return found == all.end() ? nullptr : found->get();
-}
 
 bool whole_number(const std::string& text, int lowest, int highest, int& value) {
     constexpr size_t max_digits = 9;
@@ -152,10 +179,7 @@ std::vector<scene_run> plan_runs(const std::vector<scene_request>& requests) {
 
 void print_scene_list(std::ostream& out) {
     for (const std::unique_ptr<scene>& s : scene_registry()) {
-        std::vector<int> defaults;
-        for (const scene_option& option : s->options)
-            defaults.push_back(option.fallback);
-        out << scene_text(*s, defaults) << "\n    " << s->description << "\n";
+        out << scene_text(*s, values_of(*s, {})) << "\n    " << s->description << "\n";
         for (const scene_option& option : s->options) {
             out << "      " << setting_form(option);
             if (option.words.empty())
