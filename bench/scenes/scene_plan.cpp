@@ -54,31 +54,24 @@ bool option_value(const scene_option& option, const std::string& text, int& valu
     return word != option.words.end();
 }
 
-// The option that part sets: key=value names it, a word alone is one of its words; null when none.
-const scene_option* option_of(const scene& s, const std::string& part) {
-    const size_t eq = part.find('=');
-    for (const scene_option& o : s.options) {
-        int ignored = 0;
-        if (eq == std::string::npos ? !o.words.empty() && option_value(o, part, ignored)
-                                    : part.substr(0, eq) == o.name)
-            return &o;
-    }
-    return nullptr;
-}
-
 // One setting of scene appended to request, or what is wrong with it.
 std::string parse_setting(const scene& s, const std::string& part, scene_request& request) {
-    const scene_option* option = option_of(s, part);
+    const size_t eq = part.find('=');
+    int value = 0;
+    // key=value names its option; a word alone is one of its option's words.
+    const auto option = std::find_if(s.options.begin(), s.options.end(), [&](const scene_option& o) {
+        return eq == std::string::npos ? !o.words.empty() && option_value(o, part, value)
+                                       : part.substr(0, eq) == o.name;
+    });
     const std::string head = std::string("scene ") + s.name;
-    if (!option) {
+    if (option == s.options.end()) {
         std::string takes;
         for (const scene_option& o : s.options)
             takes += " " + setting_form(o);
         return head + " takes no setting '" + part + "'" + (takes.empty() ? "" : " (it takes" + takes + ")");
     }
     // A word alone is all value (npos + 1 is 0).
-    const std::string text = part.substr(part.find('=') + 1);
-    int value = 0;
+    const std::string text = part.substr(eq + 1);
     if (!option_value(*option, text, value))
         return head + ": " + option->name + " must be " +
                (option->words.empty() ? "a whole number from " + std::to_string(option->lowest) + " to " +

@@ -40,16 +40,14 @@ double ms_since_process_start() {
     if (name_end == std::string::npos)
         return -1.0;
     // Field 22 is the start time in clock ticks since boot; fields count on from 3 after the name's ')'.
-    std::istringstream fields(stat.substr(name_end + 1));
-    std::string skipped;
-    for (int field = 3; field < 22; ++field)
-        fields >> skipped;
-    unsigned long long start_ticks = 0;
-    if (!(fields >> start_ticks))
+    constexpr size_t start_field = 22 - 3;
+    std::istringstream after_name(stat.substr(name_end + 1));
+    const std::vector<std::string> fields{std::istream_iterator<std::string>(after_name), {}};
+    if (fields.size() <= start_field)
         return -1.0;
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    const double start = double(start_ticks) / double(sysconf(_SC_CLK_TCK));
+    const double start = std::strtod(fields[start_field].c_str(), nullptr) / double(sysconf(_SC_CLK_TCK));
     return (double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - start) * 1000.0;
 }
 
