@@ -14,7 +14,6 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 
 namespace tarnwick::bench {
 
@@ -34,7 +33,6 @@ const char* const barrage_description =
 // The window sizes in turn; 0x0 stands for a resize event of no area (a minimised window), which X cannot
 // give a real window. The largest holds more than four times the default 800x600.
 const glm::ivec2 window_sizes[] = {{1024, 768}, {2560, 1600}, {0, 0}, {640, 480}, {1, 1}, {1280, 1024}};
-constexpr int window_size_count = int(sizeof window_sizes / sizeof window_sizes[0]);
 // Afterwards the shots fly out in steps of 1/60 s; they leave play within three seconds at level 1.
 constexpr float drain_step = 1.0f / 60.0f;
 constexpr int max_drain_steps = 600;
@@ -91,7 +89,6 @@ class barrage_scene final : public scene {
         frame = 0;
         window_changes = 0;
         ledger = shot_ledger();
-        stage.clear();
         stage.arm_gun(run.values[level]);
         stage.hold(run.values[enemy_count], 0);
     }
@@ -127,7 +124,7 @@ class barrage_scene final : public scene {
   private:
     // The next window size, motion blur flipped, culling flipped every other time.
     void change_window(bench_stage& stage, int change) {
-        const glm::ivec2 size = window_sizes[change % window_size_count];
+        const glm::ivec2 size = window_sizes[size_t(change) % std::size(window_sizes)];
         if (size.x > 0 && size.y > 0) {
             stage.resize_window(size);
         } else {

@@ -87,6 +87,7 @@ void bench_stage::start() {
 }
 
 void bench_stage::hold(int enemy_count, int shot_count) {
+    clear();
     held_enemies = enemy_count;
     held_shots = shot_count;
     game.paused = false;

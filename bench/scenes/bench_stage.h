@@ -36,7 +36,7 @@ class bench_stage {
     void clear();
     // The start scene's world: the boss where the game starts it.
     void start();
-    // Lets the game run, holding the enemy and shot counts from now on.
+    // Lets the game run from a cleared world, holding the enemy and shot counts from now on.
     void hold(int enemy_count, int shot_count);
     // Tops the held counts up after a step of dt seconds, and keeps every enemy far from the game-over
     // distance.

@@ -37,14 +37,14 @@ constexpr GLint surface_unit = 7;
 struct piece {
     GLuint program = 0;
     GLint model_location = -1;
+    const mesh* shape = nullptr;
+    glm::mat4 model{1.0f};
     // -1 where the program takes no colour, or does not dissolve.
     GLint colour_location = -1;
+    glm::vec4 colour{1.0f};
     GLint factor_location = -1;
     GLint cloud_location = -1;
     GLint surface_location = -1;
-    const mesh* shape = nullptr;
-    glm::mat4 model{1.0f};
-    glm::vec4 colour{1.0f};
     // Health of a dissolving piece, as an enemy's (0 to 199).
     int health = 0;
 };
@@ -72,23 +72,14 @@ glm::mat4 highlight_pose(glm::vec3 at, float scale) {
     return glm::scale(m, glm::vec3(scale));
 }
 
-// A piece drawn by the program of shader s.
-template <class shader_type> piece plain(const shader_type* s, int shape, const glm::mat4& model) {
-    piece p;
-    p.program = s->program;
-    p.model_location = s->model_matrix_location;
-    p.shape = models->get(shape);
-    p.model = model;
-    return p;
+// A piece drawn by the program of shader s, in colour where it gives the colour's location.
+template <class shader_type>
+piece plain(const shader_type* s, int shape, const glm::mat4& model, GLint colour_location = -1,
+            glm::vec4 colour = glm::vec4(1.0f)) {
+    return {s->program, s->model_matrix_location, models->get(shape), model, colour_location, colour};
 }
 
-piece coloured(piece p, GLint location, const glm::vec4& colour) {
-    p.colour_location = location;
-    p.colour = colour;
-    return p;
-}
-
-// A piece of a dissolving program, a quarter burnt.
+// A cube of a dissolving program, a quarter burnt.
 template <class shader_type>
 piece burning(const shader_type* s, const glm::mat4& model, GLint surface_location = -1) {
     piece p = plain(s, cube, model);
@@ -148,12 +139,12 @@ class effects_scene final : public scene {
     void setup(bench_stage&) override {
         const GLint diffuse = shaders->phong->diffuse_color_location;
         pieces = {
-            coloured(plain(shaders->baerentzen, cube, turned(place(0, 0), 30.0f, 25.0f, 0.95f)),
-                     shaders->baerentzen->wire_color_location, glm::vec4(0.0f, 1.0f, 0.0f, 1.0f)),
-            coloured(plain(shaders->phong, cube, highlight_pose(place(1, 0), 0.95f)), diffuse,
-                     glm::vec4(0.35f, 0.45f, 0.8f, 1.0f)),
-            coloured(plain(shaders->phong, octahedron, turned(place(2, 0), 35.0f, -20.0f, 1.15f)), diffuse,
-                     glm::vec4(1.0f, 0.5f, 0.5f, 0.5f)),
+            plain(shaders->baerentzen, cube, turned(place(0, 0), 30.0f, 25.0f, 0.95f),
+                  shaders->baerentzen->wire_color_location, glm::vec4(0.0f, 1.0f, 0.0f, 1.0f)),
+            plain(shaders->phong, cube, highlight_pose(place(1, 0), 0.95f), diffuse,
+                  glm::vec4(0.35f, 0.45f, 0.8f, 1.0f)),
+            plain(shaders->phong, octahedron, turned(place(2, 0), 35.0f, -20.0f, 1.15f), diffuse,
+                  glm::vec4(1.0f, 0.5f, 0.5f, 0.5f)),
             plain(shaders->pink_noise, cube, turned(place(3, 0), -35.0f, 30.0f, 0.95f)),
             plain(shaders->rainbow, octahedron, turned(place(0, 1), 20.0f, 15.0f, 1.2f)),
             burning(shaders->dissolver, turned(place(1, 1), 25.0f, 30.0f, 0.95f)),

@@ -74,7 +74,4 @@ class scene {
     virtual void draw(bench_stage& stage, int burn_shift);
 };
 
-// Each scene's file makes its scene; scene_registry.cpp lists them.
-using scene_maker = std::unique_ptr<scene> (*)();
-
 } // namespace tarnwick::bench

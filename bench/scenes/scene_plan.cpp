@@ -1,11 +1,42 @@
-// The NAME[:setting...] grammar over the registry, and the runs that requests make. No GL.
+// The registry of scenes, the NAME[:setting...] grammar over it, and the runs that requests make. No GL.
 #include "scenes/scene_plan.h"
 
 #include <algorithm>
 
 namespace tarnwick::bench {
 
+// A new scene's file (its own, or its kin's) defines its maker, declared here and listed in the registry.
+std::unique_ptr<scene> make_empty_scene();
+std::unique_ptr<scene> make_default_scene();
+std::unique_ptr<scene> make_combat_scene();
+std::unique_ptr<scene> make_blur_scene();
+std::unique_ptr<scene> make_inspect_scene();
+std::unique_ptr<scene> make_filters_scene();
+std::unique_ptr<scene> make_effects_scene();
+std::unique_ptr<scene> make_culling_scene();
+std::unique_ptr<scene> make_barrage_scene();
+
+const std::vector<std::unique_ptr<scene>>& scene_registry() {
+    static const std::vector<std::unique_ptr<scene>> registry = [] {
+        std::vector<std::unique_ptr<scene>> made;
+        // The order of --list and of a bench that names no scene.
+        for (auto make :
+             {make_empty_scene, make_default_scene, make_combat_scene, make_blur_scene, make_inspect_scene,
+              make_filters_scene, make_effects_scene, make_culling_scene, make_barrage_scene})
+            made.push_back(make());
+        return made;
+    }();
+    return registry;
+}
+
 namespace {
+// The scene called name, or null.
+scene* find_scene(const std::string& name) {
+    const auto& all = scene_registry();
+    const auto found = std::find_if(all.begin(), all.end(), [&](const auto& s) { return name == s->name; });
+    return found == all.end() ? nullptr : found->get();
+}
+
 // How a setting is written: "enemies=N", or its words "on|off".
 std::string setting_form(const scene_option& option) {
     std::string form = option.words.empty() ? std::string(option.name) + "=N" : "";
@@ -23,31 +54,24 @@ bool option_value(const scene_option& option, const std::string& text, int& valu
     return word != option.words.end();
 }
 
-// The option that part sets: key=value names it, a word alone is one of its words; null when none.
-const scene_option* option_of(const scene& s, const std::string& part) {
-    const size_t eq = part.find('=');
-    for (const scene_option& o : s.options) {
-        int ignored = 0;
-        if (eq == std::string::npos ? !o.words.empty() && option_value(o, part, ignored)
-                                    : part.substr(0, eq) == o.name)
-            return &o;
-    }
-    return nullptr;
-}
-
 // One setting of scene appended to request, or what is wrong with it.
 std::string parse_setting(const scene& s, const std::string& part, scene_request& request) {
-    const scene_option* option = option_of(s, part);
+    const size_t eq = part.find('=');
+    int value = 0;
+    // key=value names its option; a word alone is one of its option's words.
+    const auto option = std::find_if(s.options.begin(), s.options.end(), [&](const scene_option& o) {
+        return eq == std::string::npos ? !o.words.empty() && option_value(o, part, value)
+                                       : part.substr(0, eq) == o.name;
+    });
     const std::string head = std::string("scene ") + s.name;
-    if (!option) {
+    if (option == s.options.end()) {
         std::string takes;
         for (const scene_option& o : s.options)
             takes += " " + setting_form(o);
         return head + " takes no setting '" + part + "'" + (takes.empty() ? "" : " (it takes" + takes + ")");
     }
     // A word alone is all value (npos + 1 is 0).
-    const std::string text = part.substr(part.find('=') + 1);
-    int value = 0;
+    const std::string text = part.substr(eq + 1);
     if (!option_value(*option, text, value))
         return head + ": " + option->name + " must be " +
                (option->words.empty() ? "a whole number from " + std::to_string(option->lowest) + " to " +
@@ -89,28 +113,24 @@ void expand(scene_run run, size_t open, std::vector<scene_run>& runs) {
     }
 }
 
-void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
-    scene* s = find_scene(request.name);
-    if (!s)
-        return;
-    scene_run run{"", s, {}, s->reference_frame};
-    for (const scene_option& option : s->options) {
-        // A later setting wins over an earlier one.
-        run.values.push_back(option.fallback);
+// The values of the scene's settings in request (a later one winning), else their fallbacks.
+std::vector<int> values_of(const scene& s, const scene_request& request) {
+    std::vector<int> values;
+    for (const scene_option& option : s.options) {
+        values.push_back(option.fallback);
         for (const auto& [key, text] : request.settings) {
             if (key == option.name)
-                option_value(option, text, run.values.back());
+                option_value(option, text, values.back());
         }
     }
-    expand(run, run.values.size(), runs);
+    return values;
+}
+
+void plan_request(const scene_request& request, std::vector<scene_run>& runs) {
+    if (scene* s = find_scene(request.name))
+        expand(scene_run{"", s, values_of(*s, request), s->reference_frame}, s->options.size(), runs);
 }
 } // namespace
-
-scene* find_scene(const std::string& name) {
-    const auto& all = scene_registry();
-    const auto found = std::find_if(all.begin(), all.end(), [&](const auto& s) { return name == s->name; });
-    return found == all.end() ? nullptr : found->get();
-}
 
 bool whole_number(const std::string& text, int lowest, int highest, int& value) {
     constexpr size_t max_digits = 9;
@@ -152,10 +172,7 @@ std::vector<scene_run> plan_runs(const std::vector<scene_request>& requests) {
 
 void print_scene_list(std::ostream& out) {
     for (const std::unique_ptr<scene>& s : scene_registry()) {
-        std::vector<int> defaults;
-        for (const scene_option& option : s->options)
-            defaults.push_back(option.fallback);
-        out << scene_text(*s, defaults) << "\n    " << s->description << "\n";
+        out << scene_text(*s, values_of(*s, {})) << "\n    " << s->description << "\n";
         for (const scene_option& option : s->options) {
             out << "      " << setting_form(option);
             if (option.words.empty())

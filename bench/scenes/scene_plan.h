@@ -20,8 +20,6 @@ struct scene_request {
 
 // Every scene, in the order of --list and of a bench that names none.
 const std::vector<std::unique_ptr<scene>>& scene_registry();
-// The scene called name, or null.
-scene* find_scene(const std::string& name);
 
 // A whole decimal number in [lowest, highest], an optional minus sign and digits only; false otherwise.
 bool whole_number(const std::string& text, int lowest, int highest, int& value);

@@ -5,7 +5,7 @@
 #include "app/shell/shell.h"
 #include "app/startup.h"
 #include "scenes/bench_stage.h"
-#include "stage/screenshot.h"
+#include "support/gl_context.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +17,7 @@
 #include <iterator>
 #include <sstream>
 #include <unistd.h>
+#include <utility>
 
 namespace tarnwick::bench {
 
@@ -39,16 +40,14 @@ double ms_since_process_start() {
     if (name_end == std::string::npos)
         return -1.0;
     // Field 22 is the start time in clock ticks since boot; fields count on from 3 after the name's ')'.
-    std::istringstream fields(stat.substr(name_end + 1));
-    std::string skipped;
-    for (int field = 3; field < 22; ++field)
-        fields >> skipped;
-    unsigned long long start_ticks = 0;
-    if (!(fields >> start_ticks))
+    constexpr size_t start_field = 22 - 3;
+    std::istringstream after_name(stat.substr(name_end + 1));
+    const std::vector<std::string> fields{std::istream_iterator<std::string>(after_name), {}};
+    if (fields.size() <= start_field)
         return -1.0;
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    const double start = double(start_ticks) / double(sysconf(_SC_CLK_TCK));
+    const double start = std::strtod(fields[start_field].c_str(), nullptr) / double(sysconf(_SC_CLK_TCK));
     return (double(now.tv_sec) + double(now.tv_nsec) * 1e-9 - start) * 1000.0;
 }
 
@@ -59,6 +58,18 @@ void print_progress(const std::string& label, int done, int total, bool last) {
         std::fprintf(stderr, "  %s: %d/%d frames\n", label.c_str(), done, total);
     }
     std::fflush(stderr);
+}
+
+// The frame drawn on the current display (before it is presented), top row first. The read buffer is left
+// as the surface set it (a window's back buffer, or the framebuffer object's colour).
+rgb_image read_back_buffer(int width, int height) {
+    const size_t row = size_t(width) * 3;
+    const std::vector<uint8_t> pixels = read_back_rgb(0, 0, width, height);
+    // GL's rows run bottom up; the image's top down.
+    rgb_image image{width, height, std::vector<uint8_t>(pixels.size())};
+    for (int y = 0; y < height; ++y)
+        std::copy_n(pixels.data() + size_t(height - 1 - y) * row, row, image.pixels.data() + size_t(y) * row);
+    return image;
 }
 } // namespace
 
@@ -122,14 +133,15 @@ double frame_loop::read_back(bool keep, measured_run& result) {
     // The frame is drawn to the end first, so that only the read-back itself is left out of its time.
     glFinish();
     const bench_clock::time_point start = bench_clock::now();
+    rgb_image picture = read_back_buffer(options.width, options.height);
     for (const screenshot_request& s : options.screenshots) {
-        if (s.frame == frame_number && !save_back_buffer_png(s.file, options.width, options.height)) {
+        if (s.frame == frame_number && !write_png(s.file, picture)) {
             std::cerr << "tarnwick-bench: cannot write " << s.file << std::endl;
             screenshots_ok = false;
         }
     }
     if (keep)
-        result.picture = read_back_buffer(options.width, options.height);
+        result.picture = std::move(picture);
     if (keep && options.variants)
         read_variants(result);
     return seconds_between(start, bench_clock::now());
