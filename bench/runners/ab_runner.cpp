@@ -104,8 +104,9 @@ std::string medians_from(const report_model& report, process_result& result) {
     return std::string();
 }
 
-std::string interval_end(const frame_time_comparison& c, bool high, int decimals) {
-    return !c.ratio_interval ? ""
+// An end of the ratio's interval, or none when there is no interval.
+std::string interval_end(const frame_time_comparison& c, bool high, int decimals, const char* none) {
+    return !c.ratio_interval ? none
                              : fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals);
 }
 
@@ -116,6 +117,8 @@ class ab_session {
 
   private:
     bool open(const scene_ask& ask) const;
+    // Says what went wrong and keeps the status the session ends with; false.
+    bool fail(const std::string& message, exit_status status = exit_status::failure);
     bool run_round(int round);
     bool take_round(int round, const process_result (&results)[4]);
     bool run_process(char side, int round, int position, const std::vector<std::string>& scenes,
@@ -164,6 +167,12 @@ bool ab_session::open(const scene_ask& ask) const {
         return t.sequence.open() &&
                std::find(ask.labels.begin(), ask.labels.end(), t.label) != ask.labels.end();
     });
+}
+
+bool ab_session::fail(const std::string& message, exit_status status) {
+    std::cerr << "tarnwick-bench: " << message << std::endl;
+    failure = int(status);
+    return false;
 }
 
 int ab_session::run() {
@@ -223,12 +232,9 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
                                  &measured.a_second};
         for (int position = 0; position < 4; ++position) {
             const auto found = results[position].medians.find(t.label);
-            if (found == results[position].medians.end()) {
-                std::cerr << "tarnwick-bench: " << round_order[position] << " in round " << round
-                          << " measured no " << t.label << std::endl;
-                failure = int(exit_status::failure);
-                return false;
-            }
+            if (found == results[position].medians.end())
+                return fail(std::string(1, round_order[position]) + " in round " + std::to_string(round) +
+                            " measured no " + t.label);
             *slots[position] = found->second;
         }
         t.sequence.add(measured);
@@ -239,18 +245,12 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
 std::vector<std::string> ab_session::process_arguments(const ab_side& side,
                                                        const std::vector<std::string>& scenes) const {
     std::vector<std::string> args;
-    for (const std::string& scene : scenes) {
-        args.push_back("--scene");
-        args.push_back(scene);
-    }
-    char seed[32];
-    std::snprintf(seed, sizeof seed, "%u", settings.seed);
-    const std::vector<std::string> common = {
-        "--frames", std::to_string(settings.frames),
-        "--warmup", std::to_string(settings.warmup),
-        "--size",   std::to_string(settings.width) + "x" + std::to_string(settings.height),
-        "--seed",   seed};
-    args.insert(args.end(), common.begin(), common.end());
+    for (const std::string& scene : scenes)
+        args.insert(args.end(), {"--scene", scene});
+    args.insert(args.end(),
+                {"--frames", std::to_string(settings.frames), "--warmup", std::to_string(settings.warmup),
+                 "--size", std::to_string(settings.width) + "x" + std::to_string(settings.height), "--seed",
+                 std::to_string(settings.seed)});
     if (settings.fixed_dt > 0.0) {
         char dt[32];
         std::snprintf(dt, sizeof dt, "%.17g", settings.fixed_dt);
@@ -275,26 +275,16 @@ bool ab_session::run_process(char side, int round, int position, const std::vect
     request.error_file = scratch.file(name + ".err");
     const bench_child ran = run_bench_child(request, scratch.file(name + "-report"));
     const std::string who = std::string(1, side) + " in round " + std::to_string(round);
-    std::string error;
-    if (!ran.child.started) {
-        std::cerr << "tarnwick-bench: " << who << ": " << ran.child.error << std::endl;
-        failure = int(exit_status::failure);
-        return false;
-    }
-    if (ran.child.status != int(exit_status::ok)) {
-        std::cerr << "tarnwick-bench: " << who << " (" << request.program << ") ended with status "
-                  << ran.child.status << tail_of(request.error_file) << std::endl;
-        failure = ran.child.status == int(exit_status::bad_options) ? int(exit_status::bad_options)
-                                                                    : int(exit_status::failure);
-        return false;
-    }
-    error = ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
-    if (!error.empty()) {
-        std::cerr << "tarnwick-bench: " << who << " " << error << std::endl;
-        failure = int(exit_status::failure);
-        return false;
-    }
-    return true;
+    if (!ran.child.started)
+        return fail(who + ": " + ran.child.error);
+    if (ran.child.status != int(exit_status::ok))
+        return fail(who + " (" + request.program + ") ended with status " + std::to_string(ran.child.status) +
+                        tail_of(request.error_file),
+                    ran.child.status == int(exit_status::bad_options) ? exit_status::bad_options
+                                                                      : exit_status::failure);
+    const std::string error =
+        ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
+    return error.empty() || fail(who + " " + error);
 }
 
 report_model ab_session::record() const {
@@ -328,10 +318,9 @@ void ab_session::print_results(const report_model& made) const {
     out << line << "\n";
     for (const report_scene& s : made.scenes) {
         const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
-        const std::string low = c.ratio_interval ? interval_end(c, false, 3) : "-";
-        const std::string high = c.ratio_interval ? interval_end(c, true, 3) : "-";
         std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, s.label.c_str(), c.ratio,
-                      low.c_str(), high.c_str(), c.rounds, verdict_word(s.comparison->verdict));
+                      interval_end(c, false, 3, "-").c_str(), interval_end(c, true, 3, "-").c_str(), c.rounds,
+                      verdict_word(s.comparison->verdict));
         out << line << "\n";
     }
     out.flush();
@@ -352,8 +341,8 @@ bool ab_session::write_csv(const report_model& made) const {
         const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
         std::vector<std::string> row = {s.label,
                                         fixed(c.ratio, 4),
-                                        interval_end(c, false, 4),
-                                        interval_end(c, true, 4),
+                                        interval_end(c, false, 4, ""),
+                                        interval_end(c, true, 4, ""),
                                         std::to_string(c.rounds),
                                         verdict_word(s.comparison->verdict),
                                         fixed(c.threshold_percent, 2),
