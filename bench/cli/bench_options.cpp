@@ -77,18 +77,21 @@ CLI::Validator screenshot_into(bench_options& o) {
     });
 }
 
-const CLI::Validator seconds = ours([](const std::string& text) {
+// Whether text is a finite number above low (from low when not open) and at most high.
+bool number_in(const std::string& text, double low, bool open, double high) {
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    const bool good = !text.empty() && *end == '\0' && std::isfinite(v) && v > 0.0 && v <= max_fixed_dt;
-    return good ? "" : "needs seconds above 0 and at most 1, not '" + text + "'";
+    return !text.empty() && *end == '\0' && std::isfinite(v) && (open ? v > low : v >= low) && v <= high;
+}
+
+const CLI::Validator seconds = ours([](const std::string& text) {
+    return number_in(text, 0.0, true, max_fixed_dt)
+               ? ""
+               : "needs seconds above 0 and at most 1, not '" + text + "'";
 });
 // A percentage from 0 to 100, said as typed (CLI11's own range says "0.000000 to 100.000000").
 const CLI::Validator percentage = ours([](const std::string& text) {
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    const bool good = !text.empty() && *end == '\0' && v >= 0.0 && v <= 100.0;
-    return good ? "" : "Value " + text + " not in range 0 to 100";
+    return number_in(text, 0.0, false, 100.0) ? "" : "Value " + text + " not in range 0 to 100";
 });
 const CLI::Validator file_name = ours(
     [](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
@@ -114,6 +117,12 @@ class usage_formatter : public CLI::Formatter {
     }
 };
 
+// An option of a whole number N from low to high.
+CLI::Option* count_option(CLI::App& app, const std::string& name, int& value, const std::string& help,
+                          int low, int high) {
+    return app.add_option(name, value, help)->option_text("N")->check(CLI::Range(low, high));
+}
+
 // What to run: the display, the run lengths, the simulation, the scenes.
 void declare_run_options(CLI::App& app, bench_options& o) {
     app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
@@ -123,12 +132,9 @@ void declare_run_options(CLI::App& app, bench_options& o) {
                  "wait (glFenceSync, glClientWaitSync) instead of a flip, so its\n"
                  "time is its GL work without the X server's copy. With --ab,\n"
                  "both sides' benches run so");
-    app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
-        ->option_text("N")
-        ->check(CLI::Range(1, max_frames));
-    app.add_option("--warmup", o.warmup, "unmeasured frames before each scene (default 30)")
-        ->option_text("N")
-        ->check(CLI::Range(0, max_frames));
+    count_option(app, "--frames", o.frames, "measured frames per scene (default 300)", 1, max_frames);
+    count_option(app, "--warmup", o.warmup, "unmeasured frames before each scene (default 30)", 0,
+                 max_frames);
     app.add_option("--seed", o.seed, "random seed of the simulation (default 1)")->option_text("N");
     app.add_option("--fixed-dt", o.fixed_dt,
                    "advance the simulation S seconds per frame instead of the\n"
@@ -139,11 +145,10 @@ void declare_run_options(CLI::App& app, bench_options& o) {
         ->type_name("NAME[:k=v...]")
         ->check(scene_into(o))
         ->allow_extra_args(false);
-    app.add_option("--repeat", o.repeat,
-                   "run each scene N times, each with its own warm-up and the same\n"
-                   "seed (default 1); the CSV files keep every run")
-        ->option_text("N")
-        ->check(CLI::Range(1, max_repeat));
+    count_option(app, "--repeat", o.repeat,
+                 "run each scene N times, each with its own warm-up and the same\n"
+                 "seed (default 1); the CSV files keep every run",
+                 1, max_repeat);
 }
 
 // What to write and check besides the table.
@@ -172,10 +177,8 @@ void declare_output_options(CLI::App& app, bench_options& o) {
                    "it resizes the window)")
         ->option_text("DIR")
         ->excludes(check);
-    app.add_option("--tolerance", o.tolerance,
-                   "a pixel differs when a channel differs by more than N (default 8)")
-        ->option_text("N")
-        ->check(CLI::Range(0, max_channel))
+    count_option(app, "--tolerance", o.tolerance,
+                 "a pixel differs when a channel differs by more than N (default 8)", 0, max_channel)
         ->needs(check);
     app.add_option("--max-differing", o.max_differing,
                    "a scene fails when more than P percent of its pixels differ\n"
@@ -283,16 +286,11 @@ void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
         ->option_text("PCT")
         ->check(percentage)
         ->needs(ab);
-    app.add_option("--min-rounds", o.min_rounds,
-                   "--ab: rounds before a scene may stop with a verdict (default 5)")
-        ->option_text("N")
-        ->check(CLI::Range(2, most_rounds))
+    count_option(app, "--min-rounds", o.min_rounds,
+                 "--ab: rounds before a scene may stop with a verdict (default 5)", 2, most_rounds)
         ->needs(ab);
-    app.add_option("--max-rounds", o.max_rounds,
-                   "--ab: rounds after which a scene stops, inconclusive or not\n"
-                   "(default 20)")
-        ->option_text("N")
-        ->check(CLI::Range(2, most_rounds))
+    count_option(app, "--max-rounds", o.max_rounds,
+                 "--ab: rounds after which a scene stops, inconclusive or not\n(default 20)", 2, most_rounds)
         ->needs(ab);
 }
 
