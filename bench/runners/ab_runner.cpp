@@ -296,12 +296,10 @@ report_model ab_session::record() const {
 
 void ab_session::print_intro() const {
     const auto side = [](const ab_side& s) {
-        std::string text = s.bench.empty() ? std::string("this bench") : s.bench;
-        for (const std::vector<std::string>* words : {&s.env, &s.args}) {
-            for (const std::string& w : *words)
-                text += " " + w;
-        }
-        return text;
+        std::vector<std::string> words = {s.bench.empty() ? std::string("this bench") : s.bench};
+        words.insert(words.end(), s.env.begin(), s.env.end());
+        words.insert(words.end(), s.args.begin(), s.args.end());
+        return joined_words(words);
     };
     out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
         << settings.frames << " frames after " << settings.warmup << " warm-up, " << settings.width << "x"
