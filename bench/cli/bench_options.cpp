@@ -117,10 +117,17 @@ class usage_formatter : public CLI::Formatter {
     }
 };
 
+// An option bound to value, its value shown as text in the usage.
+template <typename T>
+CLI::Option* valued(CLI::App& app, const std::string& name, T& value, const char* text,
+                    const std::string& help) {
+    return app.add_option(name, value, help)->option_text(text);
+}
+
 // An option of a whole number N from low to high.
 CLI::Option* count_option(CLI::App& app, const std::string& name, int& value, const std::string& help,
                           int low, int high) {
-    return app.add_option(name, value, help)->option_text("N")->check(CLI::Range(low, high));
+    return valued(app, name, value, "N", help)->check(CLI::Range(low, high));
 }
 
 // What to run: the display, the run lengths, the simulation, the scenes.
@@ -135,11 +142,10 @@ void declare_run_options(CLI::App& app, bench_options& o) {
     count_option(app, "--frames", o.frames, "measured frames per scene (default 300)", 1, max_frames);
     count_option(app, "--warmup", o.warmup, "unmeasured frames before each scene (default 30)", 0,
                  max_frames);
-    app.add_option("--seed", o.seed, "random seed of the simulation (default 1)")->option_text("N");
-    app.add_option("--fixed-dt", o.fixed_dt,
-                   "advance the simulation S seconds per frame instead of the\n"
-                   "measured frame time; with --seed the run is reproducible")
-        ->option_text("S")
+    valued(app, "--seed", o.seed, "N", "random seed of the simulation (default 1)");
+    valued(app, "--fixed-dt", o.fixed_dt, "S",
+           "advance the simulation S seconds per frame instead of the\n"
+           "measured frame time; with --seed the run is reproducible")
         ->check(seconds);
     app.add_option("--scene", "a scene to run, repeatable (default: every scene)")
         ->type_name("NAME[:k=v...]")
@@ -153,67 +159,58 @@ void declare_run_options(CLI::App& app, bench_options& o) {
 
 // What to write and check besides the table.
 void declare_output_options(CLI::App& app, bench_options& o) {
-    app.add_option("--csv", o.csv, "also write the results as CSV, one row per run")
-        ->option_text("FILE")
-        ->check(file_name);
-    app.add_option("--frames-csv", o.frames_csv,
-                   "write every measured frame as CSV: scene, run, frame, frame ms,\n"
-                   "CPU ms (scripts/plot-bench draws it)")
-        ->option_text("FILE")
+    valued(app, "--csv", o.csv, "FILE", "also write the results as CSV, one row per run")->check(file_name);
+    valued(app, "--frames-csv", o.frames_csv, "FILE",
+           "write every measured frame as CSV: scene, run, frame, frame ms,\n"
+           "CPU ms (scripts/plot-bench draws it)")
         ->check(file_name);
     app.add_option("--screenshot", "save frame F (counted from 1 over the run, warm-up included)\n"
                                    "as it is before presentation; repeatable")
         ->type_name("F:FILE.png")
         ->check(screenshot_into(o))
         ->allow_extra_args(false);
-    CLI::Option* check = app.add_option("--reference", o.reference_dir,
-                                        "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
-                                        "the table's label with '_' for ':'); a failing scene leaves\n"
-                                        "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
-                                        "red). Without --fixed-dt the simulation steps 1/60 s a frame")
-                             ->option_text("DIR");
-    app.add_option("--update-reference", o.update_reference_dir,
-                   "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
-                   "it resizes the window)")
-        ->option_text("DIR")
+    CLI::Option* check = valued(app, "--reference", o.reference_dir, "DIR",
+                                "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
+                                "the table's label with '_' for ':'); a failing scene leaves\n"
+                                "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
+                                "red). Without --fixed-dt the simulation steps 1/60 s a frame");
+    valued(app, "--update-reference", o.update_reference_dir, "DIR",
+           "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
+           "it resizes the window)")
         ->excludes(check);
     count_option(app, "--tolerance", o.tolerance,
                  "a pixel differs when a channel differs by more than N (default 8)", 0, max_channel)
         ->needs(check);
-    app.add_option("--max-differing", o.max_differing,
-                   "a scene fails when more than P percent of its pixels differ\n"
-                   "(default 0.1)")
-        ->option_text("P")
+    valued(app, "--max-differing", o.max_differing, "P",
+           "a scene fails when more than P percent of its pixels differ\n"
+           "(default 0.1)")
         ->check(percentage)
         ->needs(check);
-    app.add_option("--report", o.report_dir,
-                   "write DIR/index.html (the results for people, with the reference\n"
-                   "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
-                   "with a run (--repeat, --reference too), --compare, --ab (each\n"
-                   "scene's interval, rounds and verdict) or --drivers (each driver's\n"
-                   "references, FPS and planted faults)")
-        ->option_text("DIR")
+    valued(app, "--report", o.report_dir, "DIR",
+           "write DIR/index.html (the results for people, with the reference\n"
+           "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
+           "with a run (--repeat, --reference too), --compare, --ab (each\n"
+           "scene's interval, rounds and verdict) or --drivers (each driver's\n"
+           "references, FPS and planted faults)")
         ->check(file_name);
 }
 
 // Comparing two results files, and the rest. Returns --compare, which --ab excludes.
 CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
-    CLI::Option* compare = app.add_option("--compare", o.compare,
-                                          "compare two --csv files scene by scene instead of running:\n"
-                                          "mean FPS and spread over the runs, their ratio and a verdict\n"
-                                          "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
-                                          "95%, or unknown with fewer than 2 runs on a side; needs no\n"
-                                          "display. Warns when the files differ in where they were measured")
-                               ->option_text("BASE NEW")
+    CLI::Option* compare = valued(app, "--compare", o.compare, "BASE NEW",
+                                  "compare two --csv files scene by scene instead of running:\n"
+                                  "mean FPS and spread over the runs, their ratio and a verdict\n"
+                                  "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
+                                  "95%, or unknown with fewer than 2 runs on a side; needs no\n"
+                                  "display. Warns when the files differ in where they were measured")
                                ->expected(2)
                                ->allow_extra_args(false)
                                ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    app.add_option("--fail-slower", o.fail_slower,
-                   "with --compare or --ab, exit with status 4 when a scene is slower\n"
-                   "by more than PCT percent (--compare: of its base FPS, beyond\n"
-                   "noise; --ab: of A's frame time, verdict slower), else with\n"
-                   "status 5 when a scene cannot be judged (unknown, inconclusive)")
-        ->option_text("PCT")
+    valued(app, "--fail-slower", o.fail_slower, "PCT",
+           "with --compare or --ab, exit with status 4 when a scene is slower\n"
+           "by more than PCT percent (--compare: of its base FPS, beyond\n"
+           "noise; --ab: of A's frame time, verdict slower), else with\n"
+           "status 5 when a scene cannot be judged (unknown, inconclusive)")
         ->check(percentage);
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
@@ -280,10 +277,9 @@ void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
     ab->excludes(compare);
     declare_side(app, ab, o.a_side, "a");
     declare_side(app, ab, o.b_side, "b");
-    app.add_option("--threshold", o.threshold,
-                   "--ab: the change in percent of A's frame time below which B counts\n"
-                   "as no change (default 3)")
-        ->option_text("PCT")
+    valued(app, "--threshold", o.threshold, "PCT",
+           "--ab: the change in percent of A's frame time below which B counts\n"
+           "as no change (default 3)")
         ->check(percentage)
         ->needs(ab);
     count_option(app, "--min-rounds", o.min_rounds,
@@ -309,21 +305,18 @@ std::string cross_check(const bench_options& o) {
 
 // Which driver a run must be on, and the driver matrix.
 void declare_driver_options(CLI::App& app, bench_options& o) {
-    const CLI::Validator pattern = ours(renderer_pattern_error);
-    app.add_option("--expect-renderer", o.expect_renderer,
-                   "exit at once with status 6 when GL_RENDERER does not match the\n"
-                   "extended regular expression RE, as grep -E reads it (a driver\n"
-                   "Mesa silently replaced), or when no OpenGL context can be made")
-        ->option_text("RE")
-        ->check(pattern);
-    CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,
-                                         "the driver matrix instead of a run: on each driver (--list names\n"
-                                         "them) the references of --reference and a timing, then every\n"
-                                         "planted fault in a copy of shaders/, each of which must fail its\n"
-                                         "scenes; other options pass on to those runs. Prints one table,\n"
-                                         "keeps every run's output and writes DIR/drivers.csv and\n"
-                                         "DIR/faults.csv; a driver that does not load is skipped")
-                              ->option_text("DIR")
+    valued(app, "--expect-renderer", o.expect_renderer, "RE",
+           "exit at once with status 6 when GL_RENDERER does not match the\n"
+           "extended regular expression RE, as grep -E reads it (a driver\n"
+           "Mesa silently replaced), or when no OpenGL context can be made")
+        ->check(ours(renderer_pattern_error));
+    CLI::Option* matrix = valued(app, "--drivers", o.drivers_dir, "DIR",
+                                 "the driver matrix instead of a run: on each driver (--list names\n"
+                                 "them) the references of --reference and a timing, then every\n"
+                                 "planted fault in a copy of shaders/, each of which must fail its\n"
+                                 "scenes; other options pass on to those runs. Prints one table,\n"
+                                 "keeps every run's output and writes DIR/drivers.csv and\n"
+                                 "DIR/faults.csv; a driver that does not load is skipped")
                               ->check(file_name);
     matrix->needs(app.get_option("--reference"));
     for (const char* other :
@@ -336,14 +329,12 @@ void declare_driver_options(CLI::App& app, bench_options& o) {
         return text == "none" || find_fault(text) ? std::string()
                                                   : "unknown fault '" + text + "' (--list shows the faults)";
     });
-    app.add_option("--driver", o.driver_names, "with --drivers, only this driver; repeatable")
-        ->option_text("NAME")
+    valued(app, "--driver", o.driver_names, "NAME", "with --drivers, only this driver; repeatable")
         ->check(known_driver)
         ->needs(matrix)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--fault", o.fault_names,
-                   "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
-        ->option_text("NAME")
+    valued(app, "--fault", o.fault_names, "NAME",
+           "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
         ->check(known_fault)
         ->needs(matrix)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);

@@ -129,7 +129,6 @@ class ab_session {
     void print_intro() const;
     void print_results(const report_model& record) const;
     bool write_csv(const report_model& record) const;
-    int gate(const report_model& record) const;
 
     const ab_settings& settings;
     std::ostream& out;
@@ -201,7 +200,10 @@ int ab_session::run() {
     const bool written = write_csv(made);
     if (!(settings.report_dir.empty() || write_report(settings.report_dir, made, out)) || !written)
         return int(exit_status::failure);
-    return gate(made);
+    // Under --fail-slower the record's slower-than checks decide, as they do for --compare.
+    print_gate(made, out);
+    out.flush();
+    return int(decide_exit_status(made));
 }
 
 // Four processes with the scenes still open; each open scene gets the round's four medians.
@@ -355,12 +357,6 @@ bool ab_session::write_csv(const report_model& made) const {
     return write_text(settings.csv, text);
 }
 
-// Under --fail-slower the record's slower-than checks decide, as they do for --compare.
-int ab_session::gate(const report_model& made) const {
-    print_gate(made, out);
-    out.flush();
-    return int(decide_exit_status(made));
-}
 } // namespace
 
 report_comparison ab_comparison(const ab_sequence& sequence, double threshold_percent) {

@@ -42,18 +42,15 @@ std::vector<char*> pointers_to(std::vector<std::string>& texts) {
 
 // Standard input from /dev/null, and the output files when given; false with errno set when one fails.
 bool redirect(posix_spawn_file_actions_t& actions, const child_request& request) {
-    const int write_flags = O_WRONLY | O_CREAT | O_TRUNC;
     const mode_t mode = 0644;
     if (posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0)
         return false;
-    if (!request.output_file.empty() &&
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, request.output_file.c_str(), write_flags,
-                                         mode) != 0)
-        return false;
-    if (!request.error_file.empty() &&
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, request.error_file.c_str(), write_flags,
-                                         mode) != 0)
-        return false;
+    for (const auto& [fd, file] : {std::make_pair(STDOUT_FILENO, &request.output_file),
+                                   std::make_pair(STDERR_FILENO, &request.error_file)}) {
+        if (!file->empty() && posix_spawn_file_actions_addopen(&actions, fd, file->c_str(),
+                                                               O_WRONLY | O_CREAT | O_TRUNC, mode) != 0)
+            return false;
+    }
     return request.directory.empty() ||
            posix_spawn_file_actions_addchdir_np(&actions, request.directory.c_str()) == 0;
 }
