@@ -244,10 +244,7 @@ int main(int argc, char** argv) {
     if (!o.compare.empty())
         return run_compare({o.compare, o.fail_slower, o.report_dir, o.command_line}, std::cout);
     if (o.ab)
-        return run_ab({o.scenes, o.frames, o.warmup, o.width, o.height, o.seed, o.fixed_dt, o.headless,
-                       o.a_side, o.b_side, o.threshold, o.min_rounds, o.max_rounds, o.fail_slower, o.csv,
-                       o.report_dir, o.command_line},
-                      std::cout);
+        return run_ab(o, std::cout);
     if (!o.drivers_dir.empty())
         return run_driver_matrix({o.drivers_dir, o.reference_dir, o.report_dir, o.command_line,
                                   o.driver_names, o.fault_names,
