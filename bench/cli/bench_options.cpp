@@ -239,9 +239,8 @@ CLI::Validator words_into(std::vector<std::string>& words) {
 // One side of --ab: --a-bench, --a-env, --a-args (or b).
 void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::string& name) {
     const std::string upper(1, char(name[0] - 'a' + 'A'));
-    app.add_option("--" + name + "-bench", side.bench,
-                   "the bench program of " + upper + " (default: this one)")
-        ->option_text("PATH")
+    valued(app, "--" + name + "-bench", side.bench, "PATH",
+           "the bench program of " + upper + " (default: this one)")
         ->check(file_name)
         ->needs(ab);
     const std::string env_help = "environment of " + upper +

@@ -60,10 +60,7 @@ bool window_possible() {
 // Starts the game in a window, or on a framebuffer of EGL's with --headless. False, with the reason on
 // standard error, when no headless context (or, with a renderer expected, no window) can be made.
 bool start_display(const bench_options& options) {
-    display_config config;
-    config.width = options.width;
-    config.height = options.height;
-    config.fullscreen = false;
+    display_config config{options.width, options.height, false};
     if (!options.headless) {
         // With a renderer expected, no context at all is not that renderer either (status 6, which the driver
         // matrix skips).
