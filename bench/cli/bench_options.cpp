@@ -27,33 +27,18 @@ constexpr int help_column = 26;
 constexpr int help_width = 92;
 constexpr int most_rounds = 1000;
 
-// WxH with both sides from 1 to max_side; false for anything else.
-bool parse_size(const std::string& text, int& width, int& height) {
-    const size_t x = text.find('x');
-    return x != std::string::npos && whole_number(text.substr(0, x), 1, max_side, width) &&
-           whole_number(text.substr(x + 1), 1, max_side, height);
-}
-
-// FRAME:FILE.png with a frame from 1; false for anything else.
-bool parse_screenshot(const std::string& text, screenshot_request& request) {
-    const size_t colon = text.find(':');
-    const std::string suffix = ".png";
-    request.file = colon == std::string::npos ? std::string() : text.substr(colon + 1);
-    return whole_number(text.substr(0, colon), 1, max_frames, request.frame) &&
-           request.file.size() > suffix.size() &&
-           request.file.compare(request.file.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // A grammar of ours as a CLI11 check: read stores the value and returns nothing, or returns what is wrong.
 CLI::Validator ours(std::function<std::string(const std::string&)> read) {
     return CLI::Validator([read](std::string& text) { return read(text); }, "");
 }
 
+// WxH with both sides from 1 to max_side.
 CLI::Validator size_into(bench_options& o) {
     return ours([&o](const std::string& text) {
-        return parse_size(text, o.width, o.height)
-                   ? ""
-                   : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
+        const size_t x = text.find('x');
+        const bool good = x != std::string::npos && whole_number(text.substr(0, x), 1, max_side, o.width) &&
+                          whole_number(text.substr(x + 1), 1, max_side, o.height);
+        return good ? "" : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
     });
 }
 
@@ -67,12 +52,16 @@ CLI::Validator scene_into(bench_options& o) {
     });
 }
 
+// FRAME:FILE.png with a frame from 1.
 CLI::Validator screenshot_into(bench_options& o) {
     return ours([&o](const std::string& text) {
-        screenshot_request request;
-        if (!parse_screenshot(text, request))
+        const size_t colon = text.find(':');
+        const std::string suffix = ".png";
+        screenshot_request r{0, colon == std::string::npos ? std::string() : text.substr(colon + 1)};
+        if (!whole_number(text.substr(0, colon), 1, max_frames, r.frame) || r.file.size() <= suffix.size() ||
+            r.file.compare(r.file.size() - suffix.size(), suffix.size(), suffix) != 0)
             return "needs FRAME:FILE.png with a frame from 1, not '" + text + "'";
-        o.screenshots.push_back(request);
+        o.screenshots.push_back(r);
         return std::string();
     });
 }
@@ -220,22 +209,6 @@ CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
     return compare;
 }
 
-CLI::Validator assignments_into(std::vector<std::string>& env) {
-    return ours([&env](const std::string& text) {
-        std::string error;
-        return parse_assignments(text, env, error) ? std::string() : error;
-    });
-}
-
-CLI::Validator words_into(std::vector<std::string>& words) {
-    return ours([&words](const std::string& text) {
-        std::istringstream in(text);
-        for (std::string word; in >> word;)
-            words.push_back(word);
-        return std::string();
-    });
-}
-
 // One side of --ab: --a-bench, --a-env, --a-args (or b).
 void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::string& name) {
     const std::string upper(1, char(name[0] - 'a' + 'A'));
@@ -248,13 +221,21 @@ void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::stri
                                  "\"LP_NUM_THREADS=1 GALLIUM_DRIVER=softpipe\"; K= removes K";
     app.add_option("--" + name + "-env", env_help)
         ->type_name("\"K=V ...\"")
-        ->check(assignments_into(side.env))
+        ->check(ours([&side](const std::string& text) {
+            std::string error;
+            return parse_assignments(text, side.env, error) ? std::string() : error;
+        }))
         ->needs(ab);
     const std::string args_help =
         "more options for " + upper + "'s bench, split at blanks, e.g.\n\"--size 848x636\"";
     app.add_option("--" + name + "-args", args_help)
         ->type_name("\"OPTIONS\"")
-        ->check(words_into(side.args))
+        ->check(ours([&side](const std::string& text) {
+            std::istringstream in(text);
+            for (std::string word; in >> word;)
+                side.args.push_back(word);
+            return std::string();
+        }))
         ->needs(ab);
 }
 
