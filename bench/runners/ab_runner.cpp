@@ -30,15 +30,9 @@ constexpr size_t error_lines = 5;
 // A drift of the machine that is linear in time falls alike on both sides of a round.
 constexpr char round_order[] = {'A', 'B', 'B', 'A'};
 
-// A scene as the processes are asked for it, and the labels of the runs it makes.
-struct scene_ask {
-    std::string text;
-    std::vector<std::string> labels;
-};
-
-// A measured label and its rounds under the stopping rule.
+// A measured label, the scene as the processes are asked for it, and its rounds under the stopping rule.
 struct scene_track {
-    std::string label;
+    std::string label, asked;
     ab_sequence sequence;
 };
 
@@ -116,7 +110,6 @@ class ab_session {
     int run();
 
   private:
-    bool open(const scene_ask& ask) const;
     // Says what went wrong and keeps the status the session ends with; false.
     bool fail(const std::string& message, exit_status status = exit_status::failure);
     bool run_round(int round);
@@ -132,7 +125,6 @@ class ab_session {
 
     const ab_settings& settings;
     std::ostream& out;
-    std::vector<scene_ask> asks;
     std::vector<scene_track> tracks;
     provenance a_origin, b_origin;
     scratch_folder scratch;
@@ -147,25 +139,13 @@ ab_session::ab_session(const ab_settings& settings, std::ostream& out) : setting
             requests.push_back(scene_request{s->name, {}});
     }
     for (const scene_request& request : requests) {
-        scene_ask ask{request_text(request), {}};
         for (const scene_run& run : plan_runs({request})) {
             const bool known = std::any_of(tracks.begin(), tracks.end(),
                                            [&run](const scene_track& t) { return t.label == run.label; });
-            if (known)
-                continue;
-            ask.labels.push_back(run.label);
-            tracks.push_back(scene_track{run.label, ab_sequence(rule)});
+            if (!known)
+                tracks.push_back(scene_track{run.label, request_text(request), ab_sequence(rule)});
         }
-        if (!ask.labels.empty())
-            asks.push_back(ask);
     }
-}
-
-bool ab_session::open(const scene_ask& ask) const {
-    return std::any_of(tracks.begin(), tracks.end(), [&ask](const scene_track& t) {
-        return t.sequence.open() &&
-               std::find(ask.labels.begin(), ask.labels.end(), t.label) != ask.labels.end();
-    });
 }
 
 bool ab_session::fail(const std::string& message, exit_status status) {
@@ -209,9 +189,9 @@ int ab_session::run() {
 // Four processes with the scenes still open; each open scene gets the round's four medians.
 bool ab_session::run_round(int round) {
     std::vector<std::string> scenes;
-    for (const scene_ask& ask : asks) {
-        if (open(ask))
-            scenes.push_back(ask.text);
+    for (const scene_track& t : tracks) {
+        if (t.sequence.open() && std::find(scenes.begin(), scenes.end(), t.asked) == scenes.end())
+            scenes.push_back(t.asked);
     }
     process_result results[4];
     for (int position = 0; position < 4; ++position) {
