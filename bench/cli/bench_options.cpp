@@ -27,33 +27,18 @@ constexpr int help_column = 26;
 constexpr int help_width = 92;
 constexpr int most_rounds = 1000;
 
-// WxH with both sides from 1 to max_side; false for anything else.
-bool parse_size(const std::string& text, int& width, int& height) {
-    const size_t x = text.find('x');
-    return x != std::string::npos && whole_number(text.substr(0, x), 1, max_side, width) &&
-           whole_number(text.substr(x + 1), 1, max_side, height);
-}
-
-// FRAME:FILE.png with a frame from 1; false for anything else.
-bool parse_screenshot(const std::string& text, screenshot_request& request) {
-    const size_t colon = text.find(':');
-    const std::string suffix = ".png";
-    request.file = colon == std::string::npos ? std::string() : text.substr(colon + 1);
-    return whole_number(text.substr(0, colon), 1, max_frames, request.frame) &&
-           request.file.size() > suffix.size() &&
-           request.file.compare(request.file.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // A grammar of ours as a CLI11 check: read stores the value and returns nothing, or returns what is wrong.
 CLI::Validator ours(std::function<std::string(const std::string&)> read) {
     return CLI::Validator([read](std::string& text) { return read(text); }, "");
 }
 
+// WxH with both sides from 1 to max_side.
 CLI::Validator size_into(bench_options& o) {
     return ours([&o](const std::string& text) {
-        return parse_size(text, o.width, o.height)
-                   ? ""
-                   : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
+        const size_t x = text.find('x');
+        const bool good = x != std::string::npos && whole_number(text.substr(0, x), 1, max_side, o.width) &&
+                          whole_number(text.substr(x + 1), 1, max_side, o.height);
+        return good ? "" : "needs a size WxH from 1x1 to 16384x16384, not '" + text + "'";
     });
 }
 
@@ -67,28 +52,35 @@ CLI::Validator scene_into(bench_options& o) {
     });
 }
 
+// FRAME:FILE.png with a frame from 1.
 CLI::Validator screenshot_into(bench_options& o) {
     return ours([&o](const std::string& text) {
-        screenshot_request request;
-        if (!parse_screenshot(text, request))
+        const size_t colon = text.find(':');
+        const std::string suffix = ".png";
+        screenshot_request r{0, colon == std::string::npos ? std::string() : text.substr(colon + 1)};
+        if (!whole_number(text.substr(0, colon), 1, max_frames, r.frame) || r.file.size() <= suffix.size() ||
+            r.file.compare(r.file.size() - suffix.size(), suffix.size(), suffix) != 0)
             return "needs FRAME:FILE.png with a frame from 1, not '" + text + "'";
-        o.screenshots.push_back(request);
+        o.screenshots.push_back(r);
         return std::string();
     });
 }
 
-const CLI::Validator seconds = ours([](const std::string& text) {
+// Whether text is a finite number above low (from low when not open) and at most high.
+bool number_in(const std::string& text, double low, bool open, double high) {
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    const bool good = !text.empty() && *end == '\0' && std::isfinite(v) && v > 0.0 && v <= max_fixed_dt;
-    return good ? "" : "needs seconds above 0 and at most 1, not '" + text + "'";
+    return !text.empty() && *end == '\0' && std::isfinite(v) && (open ? v > low : v >= low) && v <= high;
+}
+
+const CLI::Validator seconds = ours([](const std::string& text) {
+    return number_in(text, 0.0, true, max_fixed_dt)
+               ? ""
+               : "needs seconds above 0 and at most 1, not '" + text + "'";
 });
 // A percentage from 0 to 100, said as typed (CLI11's own range says "0.000000 to 100.000000").
 const CLI::Validator percentage = ours([](const std::string& text) {
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    const bool good = !text.empty() && *end == '\0' && v >= 0.0 && v <= 100.0;
-    return good ? "" : "Value " + text + " not in range 0 to 100";
+    return number_in(text, 0.0, false, 100.0) ? "" : "Value " + text + " not in range 0 to 100";
 });
 const CLI::Validator file_name = ours(
     [](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
@@ -114,6 +106,19 @@ class usage_formatter : public CLI::Formatter {
     }
 };
 
+// An option bound to value, its value shown as text in the usage.
+template <typename T>
+CLI::Option* valued(CLI::App& app, const std::string& name, T& value, const char* text,
+                    const std::string& help) {
+    return app.add_option(name, value, help)->option_text(text);
+}
+
+// An option of a whole number N from low to high.
+CLI::Option* count_option(CLI::App& app, const std::string& name, int& value, const std::string& help,
+                          int low, int high) {
+    return valued(app, name, value, "N", help)->check(CLI::Range(low, high));
+}
+
 // What to run: the display, the run lengths, the simulation, the scenes.
 void declare_run_options(CLI::App& app, bench_options& o) {
     app.add_option("--size", "display size (default 800x600)")->type_name("WxH")->check(size_into(o));
@@ -123,94 +128,78 @@ void declare_run_options(CLI::App& app, bench_options& o) {
                  "wait (glFenceSync, glClientWaitSync) instead of a flip, so its\n"
                  "time is its GL work without the X server's copy. With --ab,\n"
                  "both sides' benches run so");
-    app.add_option("--frames", o.frames, "measured frames per scene (default 300)")
-        ->option_text("N")
-        ->check(CLI::Range(1, max_frames));
-    app.add_option("--warmup", o.warmup, "unmeasured frames before each scene (default 30)")
-        ->option_text("N")
-        ->check(CLI::Range(0, max_frames));
-    app.add_option("--seed", o.seed, "random seed of the simulation (default 1)")->option_text("N");
-    app.add_option("--fixed-dt", o.fixed_dt,
-                   "advance the simulation S seconds per frame instead of the\n"
-                   "measured frame time; with --seed the run is reproducible")
-        ->option_text("S")
+    count_option(app, "--frames", o.frames, "measured frames per scene (default 300)", 1, max_frames);
+    count_option(app, "--warmup", o.warmup, "unmeasured frames before each scene (default 30)", 0,
+                 max_frames);
+    valued(app, "--seed", o.seed, "N", "random seed of the simulation (default 1)");
+    valued(app, "--fixed-dt", o.fixed_dt, "S",
+           "advance the simulation S seconds per frame instead of the\n"
+           "measured frame time; with --seed the run is reproducible")
         ->check(seconds);
     app.add_option("--scene", "a scene to run, repeatable (default: every scene)")
         ->type_name("NAME[:k=v...]")
         ->check(scene_into(o))
         ->allow_extra_args(false);
-    app.add_option("--repeat", o.repeat,
-                   "run each scene N times, each with its own warm-up and the same\n"
-                   "seed (default 1); the CSV files keep every run")
-        ->option_text("N")
-        ->check(CLI::Range(1, max_repeat));
+    count_option(app, "--repeat", o.repeat,
+                 "run each scene N times, each with its own warm-up and the same\n"
+                 "seed (default 1); the CSV files keep every run",
+                 1, max_repeat);
 }
 
 // What to write and check besides the table.
 void declare_output_options(CLI::App& app, bench_options& o) {
-    app.add_option("--csv", o.csv, "also write the results as CSV, one row per run")
-        ->option_text("FILE")
-        ->check(file_name);
-    app.add_option("--frames-csv", o.frames_csv,
-                   "write every measured frame as CSV: scene, run, frame, frame ms,\n"
-                   "CPU ms (scripts/plot-bench draws it)")
-        ->option_text("FILE")
+    valued(app, "--csv", o.csv, "FILE", "also write the results as CSV, one row per run")->check(file_name);
+    valued(app, "--frames-csv", o.frames_csv, "FILE",
+           "write every measured frame as CSV: scene, run, frame, frame ms,\n"
+           "CPU ms (scripts/plot-bench draws it)")
         ->check(file_name);
     app.add_option("--screenshot", "save frame F (counted from 1 over the run, warm-up included)\n"
                                    "as it is before presentation; repeatable")
         ->type_name("F:FILE.png")
         ->check(screenshot_into(o))
         ->allow_extra_args(false);
-    CLI::Option* check = app.add_option("--reference", o.reference_dir,
-                                        "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
-                                        "the table's label with '_' for ':'); a failing scene leaves\n"
-                                        "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
-                                        "red). Without --fixed-dt the simulation steps 1/60 s a frame")
-                             ->option_text("DIR");
-    app.add_option("--update-reference", o.update_reference_dir,
-                   "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
-                   "it resizes the window)")
-        ->option_text("DIR")
+    CLI::Option* check = valued(app, "--reference", o.reference_dir, "DIR",
+                                "compare each scene's reference frame with DIR/SCENE.png (SCENE:\n"
+                                "the table's label with '_' for ':'); a failing scene leaves\n"
+                                "DIR/SCENE-actual.png and DIR/SCENE-diff.png (differing pixels\n"
+                                "red). Without --fixed-dt the simulation steps 1/60 s a frame");
+    valued(app, "--update-reference", o.update_reference_dir, "DIR",
+           "write each scene's reference frame to DIR/SCENE.png (not barrage:\n"
+           "it resizes the window)")
         ->excludes(check);
-    app.add_option("--tolerance", o.tolerance,
-                   "a pixel differs when a channel differs by more than N (default 8)")
-        ->option_text("N")
-        ->check(CLI::Range(0, max_channel))
+    count_option(app, "--tolerance", o.tolerance,
+                 "a pixel differs when a channel differs by more than N (default 8)", 0, max_channel)
         ->needs(check);
-    app.add_option("--max-differing", o.max_differing,
-                   "a scene fails when more than P percent of its pixels differ\n"
-                   "(default 0.1)")
-        ->option_text("P")
+    valued(app, "--max-differing", o.max_differing, "P",
+           "a scene fails when more than P percent of its pixels differ\n"
+           "(default 0.1)")
         ->check(percentage)
         ->needs(check);
-    app.add_option("--report", o.report_dir,
-                   "write DIR/index.html (the results for people, with the reference\n"
-                   "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
-                   "with a run (--repeat, --reference too), --compare, --ab (each\n"
-                   "scene's interval, rounds and verdict) or --drivers (each driver's\n"
-                   "references, FPS and planted faults)")
-        ->option_text("DIR")
+    valued(app, "--report", o.report_dir, "DIR",
+           "write DIR/index.html (the results for people, with the reference\n"
+           "pictures and frame-time plots), DIR/report.json and DIR/junit.xml;\n"
+           "with a run (--repeat, --reference too), --compare, --ab (each\n"
+           "scene's interval, rounds and verdict) or --drivers (each driver's\n"
+           "references, FPS and planted faults)")
         ->check(file_name);
 }
 
 // Comparing two results files, and the rest. Returns --compare, which --ab excludes.
 CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
-    CLI::Option* compare = app.add_option("--compare", o.compare,
-                                          "compare two --csv files scene by scene instead of running:\n"
-                                          "mean FPS and spread over the runs, their ratio and a verdict\n"
-                                          "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
-                                          "95%, or unknown with fewer than 2 runs on a side; needs no\n"
-                                          "display. Warns when the files differ in where they were measured")
-                               ->option_text("BASE NEW")
+    CLI::Option* compare = valued(app, "--compare", o.compare, "BASE NEW",
+                                  "compare two --csv files scene by scene instead of running:\n"
+                                  "mean FPS and spread over the runs, their ratio and a verdict\n"
+                                  "(faster, slower, no change) by Welch's t-test, two-sided, at\n"
+                                  "95%, or unknown with fewer than 2 runs on a side; needs no\n"
+                                  "display. Warns when the files differ in where they were measured")
                                ->expected(2)
                                ->allow_extra_args(false)
                                ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    app.add_option("--fail-slower", o.fail_slower,
-                   "with --compare or --ab, exit with status 4 when a scene is slower\n"
-                   "by more than PCT percent (--compare: of its base FPS, beyond\n"
-                   "noise; --ab: of A's frame time, verdict slower), else with\n"
-                   "status 5 when a scene cannot be judged (unknown, inconclusive)")
-        ->option_text("PCT")
+    valued(app, "--fail-slower", o.fail_slower, "PCT",
+           "with --compare or --ab, exit with status 4 when a scene is slower\n"
+           "by more than PCT percent (--compare: of its base FPS, beyond\n"
+           "noise; --ab: of A's frame time, verdict slower), else with\n"
+           "status 5 when a scene cannot be judged (unknown, inconclusive)")
         ->check(percentage);
     app.add_flag("--startup", o.startup_only,
                  "print the time from process start to the first presented frame\n"
@@ -220,28 +209,11 @@ CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
     return compare;
 }
 
-CLI::Validator assignments_into(std::vector<std::string>& env) {
-    return ours([&env](const std::string& text) {
-        std::string error;
-        return parse_assignments(text, env, error) ? std::string() : error;
-    });
-}
-
-CLI::Validator words_into(std::vector<std::string>& words) {
-    return ours([&words](const std::string& text) {
-        std::istringstream in(text);
-        for (std::string word; in >> word;)
-            words.push_back(word);
-        return std::string();
-    });
-}
-
 // One side of --ab: --a-bench, --a-env, --a-args (or b).
 void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::string& name) {
     const std::string upper(1, char(name[0] - 'a' + 'A'));
-    app.add_option("--" + name + "-bench", side.bench,
-                   "the bench program of " + upper + " (default: this one)")
-        ->option_text("PATH")
+    valued(app, "--" + name + "-bench", side.bench, "PATH",
+           "the bench program of " + upper + " (default: this one)")
         ->check(file_name)
         ->needs(ab);
     const std::string env_help = "environment of " + upper +
@@ -249,13 +221,21 @@ void declare_side(CLI::App& app, CLI::Option* ab, ab_side& side, const std::stri
                                  "\"LP_NUM_THREADS=1 GALLIUM_DRIVER=softpipe\"; K= removes K";
     app.add_option("--" + name + "-env", env_help)
         ->type_name("\"K=V ...\"")
-        ->check(assignments_into(side.env))
+        ->check(ours([&side](const std::string& text) {
+            std::string error;
+            return parse_assignments(text, side.env, error) ? std::string() : error;
+        }))
         ->needs(ab);
     const std::string args_help =
         "more options for " + upper + "'s bench, split at blanks, e.g.\n\"--size 848x636\"";
     app.add_option("--" + name + "-args", args_help)
         ->type_name("\"OPTIONS\"")
-        ->check(words_into(side.args))
+        ->check(ours([&side](const std::string& text) {
+            std::istringstream in(text);
+            for (std::string word; in >> word;)
+                side.args.push_back(word);
+            return std::string();
+        }))
         ->needs(ab);
 }
 
@@ -277,22 +257,16 @@ void declare_ab_options(CLI::App& app, bench_options& o, CLI::Option* compare) {
     ab->excludes(compare);
     declare_side(app, ab, o.a_side, "a");
     declare_side(app, ab, o.b_side, "b");
-    app.add_option("--threshold", o.threshold,
-                   "--ab: the change in percent of A's frame time below which B counts\n"
-                   "as no change (default 3)")
-        ->option_text("PCT")
+    valued(app, "--threshold", o.threshold, "PCT",
+           "--ab: the change in percent of A's frame time below which B counts\n"
+           "as no change (default 3)")
         ->check(percentage)
         ->needs(ab);
-    app.add_option("--min-rounds", o.min_rounds,
-                   "--ab: rounds before a scene may stop with a verdict (default 5)")
-        ->option_text("N")
-        ->check(CLI::Range(2, most_rounds))
+    count_option(app, "--min-rounds", o.min_rounds,
+                 "--ab: rounds before a scene may stop with a verdict (default 5)", 2, most_rounds)
         ->needs(ab);
-    app.add_option("--max-rounds", o.max_rounds,
-                   "--ab: rounds after which a scene stops, inconclusive or not\n"
-                   "(default 20)")
-        ->option_text("N")
-        ->check(CLI::Range(2, most_rounds))
+    count_option(app, "--max-rounds", o.max_rounds,
+                 "--ab: rounds after which a scene stops, inconclusive or not\n(default 20)", 2, most_rounds)
         ->needs(ab);
 }
 
@@ -311,21 +285,18 @@ std::string cross_check(const bench_options& o) {
 
 // Which driver a run must be on, and the driver matrix.
 void declare_driver_options(CLI::App& app, bench_options& o) {
-    const CLI::Validator pattern = ours(renderer_pattern_error);
-    app.add_option("--expect-renderer", o.expect_renderer,
-                   "exit at once with status 6 when GL_RENDERER does not match the\n"
-                   "extended regular expression RE, as grep -E reads it (a driver\n"
-                   "Mesa silently replaced), or when no OpenGL context can be made")
-        ->option_text("RE")
-        ->check(pattern);
-    CLI::Option* matrix = app.add_option("--drivers", o.drivers_dir,
-                                         "the driver matrix instead of a run: on each driver (--list names\n"
-                                         "them) the references of --reference and a timing, then every\n"
-                                         "planted fault in a copy of shaders/, each of which must fail its\n"
-                                         "scenes; other options pass on to those runs. Prints one table,\n"
-                                         "keeps every run's output and writes DIR/drivers.csv and\n"
-                                         "DIR/faults.csv; a driver that does not load is skipped")
-                              ->option_text("DIR")
+    valued(app, "--expect-renderer", o.expect_renderer, "RE",
+           "exit at once with status 6 when GL_RENDERER does not match the\n"
+           "extended regular expression RE, as grep -E reads it (a driver\n"
+           "Mesa silently replaced), or when no OpenGL context can be made")
+        ->check(ours(renderer_pattern_error));
+    CLI::Option* matrix = valued(app, "--drivers", o.drivers_dir, "DIR",
+                                 "the driver matrix instead of a run: on each driver (--list names\n"
+                                 "them) the references of --reference and a timing, then every\n"
+                                 "planted fault in a copy of shaders/, each of which must fail its\n"
+                                 "scenes; other options pass on to those runs. Prints one table,\n"
+                                 "keeps every run's output and writes DIR/drivers.csv and\n"
+                                 "DIR/faults.csv; a driver that does not load is skipped")
                               ->check(file_name);
     matrix->needs(app.get_option("--reference"));
     for (const char* other :
@@ -338,14 +309,12 @@ void declare_driver_options(CLI::App& app, bench_options& o) {
         return text == "none" || find_fault(text) ? std::string()
                                                   : "unknown fault '" + text + "' (--list shows the faults)";
     });
-    app.add_option("--driver", o.driver_names, "with --drivers, only this driver; repeatable")
-        ->option_text("NAME")
+    valued(app, "--driver", o.driver_names, "NAME", "with --drivers, only this driver; repeatable")
         ->check(known_driver)
         ->needs(matrix)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    app.add_option("--fault", o.fault_names,
-                   "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
-        ->option_text("NAME")
+    valued(app, "--fault", o.fault_names, "NAME",
+           "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
         ->check(known_fault)
         ->needs(matrix)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);

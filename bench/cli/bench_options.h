@@ -10,17 +10,8 @@
 
 namespace tarnwick::bench {
 
-struct bench_options {
-    int width = 800;
-    int height = 600;
-    int frames = 300;
-    int warmup = 30;
-    unsigned seed = 1;
-    // Seconds of simulation per frame; 0 means the measured frame time, as the game does.
-    double fixed_dt = 0.0;
-    // Empty: every scene of the registry with its default settings.
-    std::vector<scene_request> scenes;
-    std::string csv;
+// The run options, the outputs and --ab's settings as the A/B runner takes them, and the rest.
+struct bench_options : ab_settings {
     std::vector<screenshot_request> screenshots;
     // Runs of each scene, each with its own warm-up.
     int repeat = 1;
@@ -34,21 +25,11 @@ struct bench_options {
     // max_differing percent of its pixels differ.
     int tolerance = 8;
     double max_differing = 0.1;
-    // Two results files to compare instead of running scenes, and the slowdown in percent beyond noise
-    // that fails the comparison (negative: none does).
+    // Two results files to compare instead of running scenes (fail_slower: the slowdown in percent beyond
+    // noise that fails the comparison).
     std::vector<std::string> compare;
-    double fail_slower = -1.0;
-    // Two configurations measured against each other as separate bench processes instead of running here:
-    // rounds of A B B A, a scene stops taking rounds after min_rounds once it has a verdict, at the latest
-    // after max_rounds. threshold: the percent of A's frame time within which B counts as no change.
+    // Two configurations measured against each other as separate bench processes instead of running here.
     bool ab = false;
-    ab_side a_side, b_side;
-    double threshold = 3.0;
-    int min_rounds = 5;
-    int max_rounds = 20;
-    // Draw into a framebuffer object of an EGL context without a window or X server; each frame ends with a
-    // fence wait instead of a flip.
-    bool headless = false;
     // GL_RENDERER must match this extended regular expression (POSIX, as grep -E), found anywhere in it, else
     // status 6.
     std::string expect_renderer;
@@ -58,10 +39,6 @@ struct bench_options {
     std::string drivers_dir;
     std::vector<std::string> driver_names;
     std::vector<std::string> fault_names;
-    // A folder that receives index.html, report.json and junit.xml (and the reference checks' pictures).
-    std::string report_dir;
-    // The arguments as typed, for the report.
-    std::string command_line;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

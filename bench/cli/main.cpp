@@ -60,10 +60,7 @@ bool window_possible() {
 // Starts the game in a window, or on a framebuffer of EGL's with --headless. False, with the reason on
 // standard error, when no headless context (or, with a renderer expected, no window) can be made.
 bool start_display(const bench_options& options) {
-    display_config config;
-    config.width = options.width;
-    config.height = options.height;
-    config.fullscreen = false;
+    display_config config{options.width, options.height, false};
     if (!options.headless) {
         // With a renderer expected, no context at all is not that renderer either (status 6, which the driver
         // matrix skips).
@@ -220,18 +217,6 @@ exit_status run_bench(const bench_options& options, std::ostream& report) {
     const bool outside = !written || !loop.outputs_ok() || references.unwritable;
     return decide_exit_status(outputs.record(), outside ? exit_status::failure : exit_status::ok);
 }
-
-// The A/B runner's and the driver matrix's settings, from the options.
-ab_settings ab_settings_of(const bench_options& o) {
-    return {o.scenes,     o.frames,      o.warmup, o.width,      o.height,      o.seed,
-            o.fixed_dt,   o.headless,    o.a_side, o.b_side,     o.threshold,   o.min_rounds,
-            o.max_rounds, o.fail_slower, o.csv,    o.report_dir, o.command_line};
-}
-
-matrix_settings matrix_settings_of(const bench_options& o, const std::vector<std::string>& args) {
-    return {o.drivers_dir,  o.reference_dir, o.report_dir, o.command_line,
-            o.driver_names, o.fault_names,   args};
-}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -240,8 +225,8 @@ int main(int argc, char** argv) {
         std::cerr << "tarnwick-bench: " << parsed.error << std::endl;
         return int(exit_status::bad_options);
     }
-    const bench_options& options = parsed.options;
-    if (options.help) {
+    const bench_options& o = parsed.options;
+    if (o.help) {
         std::cout << bench_usage();
         const std::string data = data_folder_for(own_executable());
         const std::string references = reference_folder_for(own_executable());
@@ -251,17 +236,18 @@ int main(int argc, char** argv) {
             std::cout << "Its references (--reference, --drivers) are in " << references << "\n";
         return int(exit_status::ok);
     }
-    if (!options.list && !outputs_writable(options))
+    if (!o.list && !outputs_writable(o))
         return int(exit_status::failure);
-    if (!options.compare.empty())
-        return run_compare({options.compare, options.fail_slower, options.report_dir, options.command_line},
-                           std::cout);
-    if (options.ab)
-        return run_ab(ab_settings_of(options), std::cout);
-    if (!options.drivers_dir.empty())
-        return run_driver_matrix(matrix_settings_of(options, std::vector<std::string>(argv + 1, argv + argc)),
+    if (!o.compare.empty())
+        return run_compare({o.compare, o.fail_slower, o.report_dir, o.command_line}, std::cout);
+    if (o.ab)
+        return run_ab(o, std::cout);
+    if (!o.drivers_dir.empty())
+        return run_driver_matrix({o.drivers_dir, o.reference_dir, o.report_dir, o.command_line,
+                                  o.driver_names, o.fault_names,
+                                  std::vector<std::string>(argv + 1, argv + argc)},
                                  std::cout);
-    if (options.list) {
+    if (o.list) {
         print_scene_list(std::cout);
         print_matrix_catalogue(std::cout);
         return int(exit_status::ok);
@@ -280,7 +266,7 @@ int main(int argc, char** argv) {
     std::ostream report(std::cout.rdbuf());
     null_buffer quiet;
     std::cout.rdbuf(&quiet);
-    const int status = int(run_bench(options, report));
+    const int status = int(run_bench(o, report));
     std::cout.rdbuf(report.rdbuf());
     return status;
 }

@@ -30,15 +30,9 @@ constexpr size_t error_lines = 5;
 // A drift of the machine that is linear in time falls alike on both sides of a round.
 constexpr char round_order[] = {'A', 'B', 'B', 'A'};
 
-// A scene as the processes are asked for it, and the labels of the runs it makes.
-struct scene_ask {
-    std::string text;
-    std::vector<std::string> labels;
-};
-
-// A measured label and its rounds under the stopping rule.
+// A measured label, the scene as the processes are asked for it, and its rounds under the stopping rule.
 struct scene_track {
-    std::string label;
+    std::string label, asked;
     ab_sequence sequence;
 };
 
@@ -104,8 +98,9 @@ std::string medians_from(const report_model& report, process_result& result) {
     return std::string();
 }
 
-std::string interval_end(const frame_time_comparison& c, bool high, int decimals) {
-    return !c.ratio_interval ? ""
+// An end of the ratio's interval, or none when there is no interval.
+std::string interval_end(const frame_time_comparison& c, bool high, int decimals, const char* none) {
+    return !c.ratio_interval ? none
                              : fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals);
 }
 
@@ -115,7 +110,8 @@ class ab_session {
     int run();
 
   private:
-    bool open(const scene_ask& ask) const;
+    // Says what went wrong and keeps the status the session ends with; false.
+    bool fail(const std::string& message, exit_status status = exit_status::failure);
     bool run_round(int round);
     bool take_round(int round, const process_result (&results)[4]);
     bool run_process(char side, int round, int position, const std::vector<std::string>& scenes,
@@ -126,11 +122,9 @@ class ab_session {
     void print_intro() const;
     void print_results(const report_model& record) const;
     bool write_csv(const report_model& record) const;
-    int gate(const report_model& record) const;
 
     const ab_settings& settings;
     std::ostream& out;
-    std::vector<scene_ask> asks;
     std::vector<scene_track> tracks;
     provenance a_origin, b_origin;
     scratch_folder scratch;
@@ -145,25 +139,19 @@ ab_session::ab_session(const ab_settings& settings, std::ostream& out) : setting
             requests.push_back(scene_request{s->name, {}});
     }
     for (const scene_request& request : requests) {
-        scene_ask ask{request_text(request), {}};
         for (const scene_run& run : plan_runs({request})) {
             const bool known = std::any_of(tracks.begin(), tracks.end(),
                                            [&run](const scene_track& t) { return t.label == run.label; });
-            if (known)
-                continue;
-            ask.labels.push_back(run.label);
-            tracks.push_back(scene_track{run.label, ab_sequence(rule)});
+            if (!known)
+                tracks.push_back(scene_track{run.label, request_text(request), ab_sequence(rule)});
         }
-        if (!ask.labels.empty())
-            asks.push_back(ask);
     }
 }
 
-bool ab_session::open(const scene_ask& ask) const {
-    return std::any_of(tracks.begin(), tracks.end(), [&ask](const scene_track& t) {
-        return t.sequence.open() &&
-               std::find(ask.labels.begin(), ask.labels.end(), t.label) != ask.labels.end();
-    });
+bool ab_session::fail(const std::string& message, exit_status status) {
+    std::cerr << "tarnwick-bench: " << message << std::endl;
+    failure = int(status);
+    return false;
 }
 
 int ab_session::run() {
@@ -192,15 +180,18 @@ int ab_session::run() {
     const bool written = write_csv(made);
     if (!(settings.report_dir.empty() || write_report(settings.report_dir, made, out)) || !written)
         return int(exit_status::failure);
-    return gate(made);
+    // Under --fail-slower the record's slower-than checks decide, as they do for --compare.
+    print_gate(made, out);
+    out.flush();
+    return int(decide_exit_status(made));
 }
 
 // Four processes with the scenes still open; each open scene gets the round's four medians.
 bool ab_session::run_round(int round) {
     std::vector<std::string> scenes;
-    for (const scene_ask& ask : asks) {
-        if (open(ask))
-            scenes.push_back(ask.text);
+    for (const scene_track& t : tracks) {
+        if (t.sequence.open() && std::find(scenes.begin(), scenes.end(), t.asked) == scenes.end())
+            scenes.push_back(t.asked);
     }
     process_result results[4];
     for (int position = 0; position < 4; ++position) {
@@ -223,12 +214,9 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
                                  &measured.a_second};
         for (int position = 0; position < 4; ++position) {
             const auto found = results[position].medians.find(t.label);
-            if (found == results[position].medians.end()) {
-                std::cerr << "tarnwick-bench: " << round_order[position] << " in round " << round
-                          << " measured no " << t.label << std::endl;
-                failure = int(exit_status::failure);
-                return false;
-            }
+            if (found == results[position].medians.end())
+                return fail(std::string(1, round_order[position]) + " in round " + std::to_string(round) +
+                            " measured no " + t.label);
             *slots[position] = found->second;
         }
         t.sequence.add(measured);
@@ -239,18 +227,12 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
 std::vector<std::string> ab_session::process_arguments(const ab_side& side,
                                                        const std::vector<std::string>& scenes) const {
     std::vector<std::string> args;
-    for (const std::string& scene : scenes) {
-        args.push_back("--scene");
-        args.push_back(scene);
-    }
-    char seed[32];
-    std::snprintf(seed, sizeof seed, "%u", settings.seed);
-    const std::vector<std::string> common = {
-        "--frames", std::to_string(settings.frames),
-        "--warmup", std::to_string(settings.warmup),
-        "--size",   std::to_string(settings.width) + "x" + std::to_string(settings.height),
-        "--seed",   seed};
-    args.insert(args.end(), common.begin(), common.end());
+    for (const std::string& scene : scenes)
+        args.insert(args.end(), {"--scene", scene});
+    args.insert(args.end(),
+                {"--frames", std::to_string(settings.frames), "--warmup", std::to_string(settings.warmup),
+                 "--size", std::to_string(settings.width) + "x" + std::to_string(settings.height), "--seed",
+                 std::to_string(settings.seed)});
     if (settings.fixed_dt > 0.0) {
         char dt[32];
         std::snprintf(dt, sizeof dt, "%.17g", settings.fixed_dt);
@@ -275,26 +257,16 @@ bool ab_session::run_process(char side, int round, int position, const std::vect
     request.error_file = scratch.file(name + ".err");
     const bench_child ran = run_bench_child(request, scratch.file(name + "-report"));
     const std::string who = std::string(1, side) + " in round " + std::to_string(round);
-    std::string error;
-    if (!ran.child.started) {
-        std::cerr << "tarnwick-bench: " << who << ": " << ran.child.error << std::endl;
-        failure = int(exit_status::failure);
-        return false;
-    }
-    if (ran.child.status != int(exit_status::ok)) {
-        std::cerr << "tarnwick-bench: " << who << " (" << request.program << ") ended with status "
-                  << ran.child.status << tail_of(request.error_file) << std::endl;
-        failure = ran.child.status == int(exit_status::bad_options) ? int(exit_status::bad_options)
-                                                                    : int(exit_status::failure);
-        return false;
-    }
-    error = ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
-    if (!error.empty()) {
-        std::cerr << "tarnwick-bench: " << who << " " << error << std::endl;
-        failure = int(exit_status::failure);
-        return false;
-    }
-    return true;
+    if (!ran.child.started)
+        return fail(who + ": " + ran.child.error);
+    if (ran.child.status != int(exit_status::ok))
+        return fail(who + " (" + request.program + ") ended with status " + std::to_string(ran.child.status) +
+                        tail_of(request.error_file),
+                    ran.child.status == int(exit_status::bad_options) ? exit_status::bad_options
+                                                                      : exit_status::failure);
+    const std::string error =
+        ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
+    return error.empty() || fail(who + " " + error);
 }
 
 report_model ab_session::record() const {
@@ -306,12 +278,10 @@ report_model ab_session::record() const {
 
 void ab_session::print_intro() const {
     const auto side = [](const ab_side& s) {
-        std::string text = s.bench.empty() ? std::string("this bench") : s.bench;
-        for (const std::vector<std::string>* words : {&s.env, &s.args}) {
-            for (const std::string& w : *words)
-                text += " " + w;
-        }
-        return text;
+        std::vector<std::string> words = {s.bench.empty() ? std::string("this bench") : s.bench};
+        words.insert(words.end(), s.env.begin(), s.env.end());
+        words.insert(words.end(), s.args.begin(), s.args.end());
+        return joined_words(words);
     };
     out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
         << settings.frames << " frames after " << settings.warmup << " warm-up, " << settings.width << "x"
@@ -328,10 +298,9 @@ void ab_session::print_results(const report_model& made) const {
     out << line << "\n";
     for (const report_scene& s : made.scenes) {
         const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
-        const std::string low = c.ratio_interval ? interval_end(c, false, 3) : "-";
-        const std::string high = c.ratio_interval ? interval_end(c, true, 3) : "-";
         std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, s.label.c_str(), c.ratio,
-                      low.c_str(), high.c_str(), c.rounds, verdict_word(s.comparison->verdict));
+                      interval_end(c, false, 3, "-").c_str(), interval_end(c, true, 3, "-").c_str(), c.rounds,
+                      verdict_word(s.comparison->verdict));
         out << line << "\n";
     }
     out.flush();
@@ -352,8 +321,8 @@ bool ab_session::write_csv(const report_model& made) const {
         const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
         std::vector<std::string> row = {s.label,
                                         fixed(c.ratio, 4),
-                                        interval_end(c, false, 4),
-                                        interval_end(c, true, 4),
+                                        interval_end(c, false, 4, ""),
+                                        interval_end(c, true, 4, ""),
                                         std::to_string(c.rounds),
                                         verdict_word(s.comparison->verdict),
                                         fixed(c.threshold_percent, 2),
@@ -368,12 +337,6 @@ bool ab_session::write_csv(const report_model& made) const {
     return write_text(settings.csv, text);
 }
 
-// Under --fail-slower the record's slower-than checks decide, as they do for --compare.
-int ab_session::gate(const report_model& made) const {
-    print_gate(made, out);
-    out.flush();
-    return int(decide_exit_status(made));
-}
 } // namespace
 
 report_comparison ab_comparison(const ab_sequence& sequence, double threshold_percent) {

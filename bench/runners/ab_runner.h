@@ -20,14 +20,19 @@ struct ab_side {
     std::vector<std::string> args;
 };
 
-// What an A/B run is asked for: the scenes (empty: every scene) and the run options every process gets,
-// the two sides, the stopping rule and verdict threshold in percent of A's frame time, the --fail-slower
-// limit (negative: none) and the files to write (empty: none).
+// What an A/B run is asked for, with the bench's defaults (the bench's options hold it): the scenes (empty:
+// every scene with its default settings) and the run options every process gets, the two sides, the
+// stopping rule (a scene stops after min_rounds once it has a verdict, at the latest after max_rounds) and
+// verdict threshold in percent of A's frame time, the --fail-slower limit (negative: none), the files to
+// write (empty: none; report_dir receives index.html, report.json and junit.xml) and the arguments as typed.
 struct ab_settings {
     std::vector<scene_request> scenes;
-    int frames = 0, warmup = 0, width = 0, height = 0;
+    int frames = 300, warmup = 30, width = 800, height = 600;
     unsigned seed = 1;
+    // Seconds of simulation per frame; 0 means the measured frame time, as the game does.
     double fixed_dt = 0.0;
+    // Draw into a framebuffer object of an EGL context without a window or X server; each frame ends with a
+    // fence wait instead of a flip.
     bool headless = false;
     ab_side a_side, b_side;
     double threshold = 3.0;

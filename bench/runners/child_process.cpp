@@ -3,6 +3,7 @@
 
 #include "record/report_json.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <csignal>
@@ -27,13 +28,8 @@ constexpr std::chrono::milliseconds poll_interval(50);
 std::string name_of(const std::string& assignment) { return assignment.substr(0, assignment.find('=')); }
 
 bool valid_name(const std::string& name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
-        return false;
-    for (char c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
-            return false;
-    }
-    return true;
+    return !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) &&
+           std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) || c == '_'; });
 }
 
 std::vector<char*> pointers_to(std::vector<std::string>& texts) {
@@ -46,18 +42,15 @@ std::vector<char*> pointers_to(std::vector<std::string>& texts) {
 
 // Standard input from /dev/null, and the output files when given; false with errno set when one fails.
 bool redirect(posix_spawn_file_actions_t& actions, const child_request& request) {
-    const int write_flags = O_WRONLY | O_CREAT | O_TRUNC;
     const mode_t mode = 0644;
     if (posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0)
         return false;
-    if (!request.output_file.empty() &&
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, request.output_file.c_str(), write_flags,
-                                         mode) != 0)
-        return false;
-    if (!request.error_file.empty() &&
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, request.error_file.c_str(), write_flags,
-                                         mode) != 0)
-        return false;
+    for (const auto& [fd, file] : {std::make_pair(STDOUT_FILENO, &request.output_file),
+                                   std::make_pair(STDERR_FILENO, &request.error_file)}) {
+        if (!file->empty() && posix_spawn_file_actions_addopen(&actions, fd, file->c_str(),
+                                                               O_WRONLY | O_CREAT | O_TRUNC, mode) != 0)
+            return false;
+    }
     return request.directory.empty() ||
            posix_spawn_file_actions_addchdir_np(&actions, request.directory.c_str()) == 0;
 }
@@ -88,22 +81,18 @@ std::vector<std::string> merged_environment(const std::vector<std::string>& envi
     std::vector<std::string> merged = environment;
     for (const std::string& a : assignments) {
         const std::string name = name_of(a);
-        std::vector<std::string> kept;
-        for (const std::string& e : merged) {
-            if (name_of(e) != name)
-                kept.push_back(e);
-        }
+        merged.erase(std::remove_if(merged.begin(), merged.end(),
+                                    [&name](const std::string& e) { return name_of(e) == name; }),
+                     merged.end());
         if (a.size() > name.size() + 1)
-            kept.push_back(a);
-        merged.swap(kept);
+            merged.push_back(a);
     }
     return merged;
 }
 
 bool parse_assignments(const std::string& text, std::vector<std::string>& assignments, std::string& error) {
     std::istringstream words(text);
-    std::string word;
-    while (words >> word) {
+    for (std::string word; words >> word;) {
         if (word.find('=') == std::string::npos || !valid_name(name_of(word))) {
             error = "needs K=V assignments separated by blanks, not '" + word + "'";
             return false;
@@ -111,6 +100,13 @@ bool parse_assignments(const std::string& text, std::vector<std::string>& assign
         assignments.push_back(word);
     }
     return true;
+}
+
+std::string joined_words(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& w : words)
+        text += (text.empty() ? "" : " ") + w;
+    return text;
 }
 
 child_result run_child(const child_request& request) {

@@ -57,5 +57,7 @@ std::vector<std::string> merged_environment(const std::vector<std::string>& envi
 // Splits "K=V K2=V2" at blanks into assignments; false, with a message, for a word without '=' or a name
 // that is not one.
 bool parse_assignments(const std::string& text, std::vector<std::string>& assignments, std::string& error);
+// The words joined by blanks, as parse_assignments splits them.
+std::string joined_words(const std::vector<std::string>& words);
 
 } // namespace tarnwick::bench

@@ -83,11 +83,10 @@ const std::vector<driver_choice>& driver_choices() {
 }
 
 const driver_choice* find_driver(const std::string& name) {
-    for (const driver_choice& d : driver_choices()) {
-        if (name == d.name)
-            return &d;
-    }
-    return nullptr;
+    const auto& all = driver_choices();
+    const auto found =
+        std::find_if(all.begin(), all.end(), [&](const driver_choice& d) { return name == d.name; });
+    return found == all.end() ? nullptr : &*found;
 }
 
 int driver_outcome::scenes_ok() const {
@@ -152,23 +151,6 @@ std::vector<std::string> fault_labels(const std::string& fault_name) {
     for (const scene_run& run : plan_runs(requests))
         labels.push_back(run.label);
     return labels;
-}
-
-int matrix_status(const driver_matrix& matrix) {
-    bool failed = false, missed = false;
-    for (const driver_outcome& d : matrix.drivers) {
-        failed |= d.state == driver_state::failed;
-        missed |= d.state == driver_state::ran && d.scenes_failed() > 0;
-    }
-    for (const fault_outcome& f : matrix.faults) {
-        for (verdict v : f.verdicts) {
-            failed |= v == verdict::error;
-            missed |= v == verdict::missed;
-        }
-    }
-    return failed   ? int(exit_status::failure)
-           : missed ? int(exit_status::reference_differs)
-                    : int(exit_status::ok);
 }
 
 std::vector<std::string> without_options(const std::vector<std::string>& args,
@@ -240,10 +222,7 @@ void write_faults_csv(const driver_matrix& matrix, std::ostream& out) {
 void print_matrix_catalogue(std::ostream& out) {
     out << "drivers (--drivers DIR --driver NAME):\n";
     for (const driver_choice& d : driver_choices()) {
-        std::string env;
-        for (const std::string& e : d.environment)
-            env += (env.empty() ? "" : " ") + e;
-        out << "  " << padded(d.name, driver_width) << env
+        out << "  " << padded(d.name, driver_width) << joined_words(d.environment)
             << (d.needs_runtime_dir ? " XDG_RUNTIME_DIR=..." : "") << ", GL_RENDERER matching "
             << d.renderer_pattern << "\n";
     }

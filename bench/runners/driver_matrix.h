@@ -72,9 +72,6 @@ verdict judge_fault_run(const bench_child& run, const std::vector<std::string>& 
 // The run labels of the fault's scenes, as the bench's table names them.
 std::vector<std::string> fault_labels(const std::string& fault_name);
 
-// 1 when a run failed outright, else 3 when a driver that ran failed a reference or missed a fault, else 0.
-int matrix_status(const driver_matrix& matrix);
-
 // args without the named options and their values (given as "--x v" or "--x=v").
 std::vector<std::string> without_options(const std::vector<std::string>& args,
                                          const std::vector<std::string>& names);

@@ -14,22 +14,16 @@ provenance bare_origin(const driver_outcome& d) {
     provenance where;
     where.renderer = d.renderer;
     where.gl_version = d.gl_version;
-    if (const driver_choice* choice = find_driver(d.driver)) {
-        for (const std::string& assignment : choice->environment)
-            where.driver_env += (where.driver_env.empty() ? "" : " ") + assignment;
-    }
+    if (const driver_choice* choice = find_driver(d.driver))
+        where.driver_env = joined_words(choice->environment);
     return where;
 }
 
 report_check driver_check(const driver_outcome& d, int origin) {
-    switch (d.state) {
-    case driver_state::ran:
+    if (d.state == driver_state::ran)
         return {driver_check_name, origin, verdict::ok, false, "ran on " + d.renderer, {}, {}};
-    case driver_state::skipped:
+    if (d.state == driver_state::skipped)
         return {driver_check_name, origin, verdict::unknown, false, "skipped: " + d.reason, {}, {}};
-    case driver_state::failed:
-        break;
-    }
     return {driver_check_name, origin, verdict::fail, true, "failed: " + d.reason, {}, {}};
 }
 

@@ -201,10 +201,9 @@ report_pictures fault_pictures(const matrix_context& m, const std::string& fault
     return kept;
 }
 
-// One report of the whole matrix in options.report_dir: each driver's own report, its state and the planted
-// faults, with every picture it shows copied beside it so that the folder stands alone.
-bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
-    picture_sources sources;
+// The record of the whole matrix: each driver's own report, its state and the planted faults, with the
+// files of the pictures it shows in sources.
+report_model matrix_record(const matrix_context& m, const driver_matrix& matrix, picture_sources& sources) {
     std::vector<report_model> own;
     for (const driver_outcome& d : matrix.drivers)
         own.push_back(driver_report(d, m.out_dir / d.driver / "report", sources));
@@ -218,7 +217,12 @@ bool write_matrix_report(const matrix_context& m, const driver_matrix& matrix) {
                                          : report_pictures());
         }
     }
-    const report_model model = matrix_report(matrix, own, faults, m.settings.command_line);
+    return matrix_report(matrix, own, faults, m.settings.command_line);
+}
+
+// The record in options.report_dir, with every picture it shows copied beside it so that the folder stands
+// alone.
+bool write_matrix_report(const matrix_context& m, const report_model& model, picture_sources& sources) {
     bool kept = true;
     const auto keep = [&](const report_check& c) {
         for (const std::string* picture : {&c.pictures.reference, &c.pictures.actual, &c.pictures.diff}) {
@@ -294,8 +298,10 @@ int run_driver_matrix(const matrix_settings& settings, std::ostream& out) {
                          write_file(m.out_dir / "faults.csv", write_faults_csv, matrix);
     out << "\nwrote " << (m.out_dir / "drivers.csv").string() << " and "
         << (m.out_dir / "faults.csv").string() << std::endl;
-    const bool reported = settings.report_dir.empty() || write_matrix_report(m, matrix);
-    return written && reported ? matrix_status(matrix) : int(exit_status::failure);
+    picture_sources sources;
+    const report_model model = matrix_record(m, matrix, sources);
+    const bool reported = settings.report_dir.empty() || write_matrix_report(m, model, sources);
+    return int(decide_exit_status(model, written && reported ? exit_status::ok : exit_status::failure));
 }
 
 } // namespace tarnwick::bench

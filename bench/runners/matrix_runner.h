@@ -22,7 +22,7 @@ struct matrix_settings {
 // Runs every chosen driver and fault, each child handing its results back through its own report.json, keeps
 // each child's output (for people) and pictures under settings.drivers_dir, prints the tables to out and
 // writes them there as drivers.csv and faults.csv, and with settings.report_dir one report of every driver
-// and fault. Returns the exit status (matrix_status, or 1 when a file could not be made or written).
+// and fault. Returns the exit status decided from that record (1 when a file could not be made or written).
 int run_driver_matrix(const matrix_settings& settings, std::ostream& out);
 
 } // namespace tarnwick::bench

@@ -1,6 +1,9 @@
 // Faults planted in copies of the game's GLSL sources, and the data folders a bench draws them in. No GL.
 #include "runners/planted_faults.h"
 
+#include "runners/child_process.h"
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,19 +53,12 @@ const std::vector<planted_fault> fault_table = {
 
 const std::vector<planted_fault>& planted_faults() { return fault_table; }
 
-std::string scenes_text(const planted_fault& fault) {
-    std::string text;
-    for (const std::string& s : fault.scenes)
-        text += (text.empty() ? "" : " ") + s;
-    return text;
-}
+std::string scenes_text(const planted_fault& fault) { return joined_words(fault.scenes); }
 
 const planted_fault* find_fault(const std::string& name) {
-    for (const planted_fault& f : planted_faults()) {
-        if (name == f.name)
-            return &f;
-    }
-    return nullptr;
+    const auto found = std::find_if(fault_table.begin(), fault_table.end(),
+                                    [&name](const planted_fault& f) { return name == f.name; });
+    return found == fault_table.end() ? nullptr : &*found;
 }
 
 bool plant(const planted_fault& fault, const std::string& text, std::string& planted, std::string& error) {
