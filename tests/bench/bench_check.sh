@@ -1,5 +1,4 @@
-# The bench scripts' start: the end-to-end helpers (an X server of its own unless TARNWICK_NO_X is set, a
-# scratch folder, check and finish) and the real tarnwick-bench with the sanitizer preload, which draws
+# The bench scripts' start: the end-to-end helpers and the real tarnwick-bench with the sanitizer preload,
 # headless where there is no X server.
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
 bench() { env LD_PRELOAD="$TARNWICK_PRELOAD" "$TARNWICK_BENCH_BIN" ${TARNWICK_NO_X:+--headless} "$@" </dev/null; }

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# --report on the real tarnwick-bench: a run with one reference that matches and one that does not leaves a
-# report.json that meets docs/report.schema.json, a junit.xml that an XML parser reads with the failure and
-# its diff picture, and a page that headless Chromium shows with every picture and the JSON's verdicts, at
-# desktop and phone width. The page check fails once a picture is gone; --compare leaves a report too. (--ab's
-# and the driver matrix's reports are checked where those run: bench_smoke and bench_drivers.)
+# --report on the real tarnwick-bench, with one reference that matches and one that does not, and after
+# --compare: report.json against its schema, junit.xml, and the page in headless Chromium. (--ab's and the
+# driver matrix's reports are checked where those run.)
 . "$(dirname "$0")/bench_check.sh"
 : "${TARNWICK_REFERENCES:?}"
 failure_names_its_diff() { # junit.xml report-dir: the failed case is the filter scene's reference, with its diff

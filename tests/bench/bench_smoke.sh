@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# A few frames of every scene of the real tarnwick-bench, headless with no X server, twice: status 0, one
-# table row per run, the CSV files, and their comparison; the barrage resizes the framebuffer and leaves
-# nothing behind; a bad option ends with status 2 and a message, and a machine whose EGL has no surfaceless
-# platform fails at once with status 1; --ab compares and reports. No timing is checked.
+# The real tarnwick-bench headless with no X server: every scene's rows and CSV files, --compare, --ab and
+# their reports, and the statuses and messages of main's failures. No timing is checked.
 TARNWICK_NO_X=1
 . "$(dirname "$0")/bench_check.sh"
 absent() { ! grep -qE "$1" "$2"; }

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# What only a window shows, under the test's X server: the headless frames are the window's byte for byte in
-# every reference scene; the barrage resizes the real window and leaves nothing behind; a bench started
-# outside a data folder ends at once, and a model that fails to import is a line on standard output, never
-# a box nobody can dismiss.
+# What only a window shows, under the test's X server: headless frames equal the window's, the barrage
+# through real window changes, and failures that must end or go on without a box nobody can dismiss.
 . "$(dirname "$0")/bench_check.sh"
 small() { bench --size 320x240 --frames 1 --warmup 0 "$@"; }
 # The bench ended after at most $1 seconds (status 124 then): a box that nobody dismisses must not hang the test.

@@ -2,7 +2,7 @@
 // callgrind --collect-atstart=no, it leaves one dump labelled "probe frames".
 #include "stage/instruction_counter.h"
 
-#include "app/shell/egl_framebuffer.h"
+#include "fullscreen_triangle.h"
 
 #include <cstdio>
 #include <memory>
@@ -11,21 +11,9 @@
 namespace {
 constexpr int frame_size = 64;
 constexpr int counted_frames = 5;
-constexpr const char* vertex_source = R"(#version 330
-void main() {
-    vec2 corner = vec2(float((gl_VertexID & 1) << 2) - 1.0, float((gl_VertexID & 2) << 1) - 1.0);
-    gl_Position = vec4(corner, 0.0, 1.0);
-})";
 constexpr const char* fragment_source = R"(#version 330
 out vec4 colour;
 void main() { colour = vec4(fract(gl_FragCoord.xy / 16.0), 0.5, 1.0); })";
-
-GLuint compile(GLenum type, const char* source) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    return shader;
-}
 
 // A frame's work on our side: a little arithmetic, so that the program's own share is not empty.
 unsigned frame_checksum(int frame) {
@@ -43,14 +31,10 @@ int main() {
         std::fprintf(stderr, "callgrind_probe: %s\n", error.c_str());
         return 1;
     }
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, compile(GL_VERTEX_SHADER, vertex_source));
-    glAttachShader(program, compile(GL_FRAGMENT_SHADER, fragment_source));
-    glLinkProgram(program);
-    glUseProgram(program);
-    GLuint vertex_array = 0;
-    glGenVertexArrays(1, &vertex_array);
-    glBindVertexArray(vertex_array);
+    if (!use_fullscreen_triangle(fragment_source)) {
+        std::fprintf(stderr, "callgrind_probe: the program does not link\n");
+        return 1;
+    }
     // llvmpipe compiles the shaders at the first draw: that frame is not counted.
     glDrawArrays(GL_TRIANGLES, 0, 3);
     surface->present();

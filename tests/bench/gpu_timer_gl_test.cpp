@@ -2,7 +2,7 @@
 // their spike at their own index), the timer owns its queries, and timers that cannot measure say why.
 #include "stage/gpu_timer.h"
 
-#include "app/shell/egl_framebuffer.h"
+#include "fullscreen_triangle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,12 +15,7 @@ namespace {
 // One of llvmpipe's 64x64 tiles: its timer spans about one tile's rasterization, so on a larger frame it
 // would see a sixteenth of the work (measured: 256x256, one thread, 66 ms timed of 1062 ms with glFinish).
 constexpr int frame_size = 64;
-// A full-screen triangle whose fragments each run a long dependent loop: fragment work only.
-constexpr const char* vertex_source = R"(#version 330
-void main() {
-    vec2 corner = vec2(float((gl_VertexID & 1) << 2) - 1.0, float((gl_VertexID & 2) << 1) - 1.0);
-    gl_Position = vec4(corner, 0.0, 1.0);
-})";
+// Each fragment runs a long dependent loop.
 constexpr const char* fragment_source = R"(#version 330
 uniform int iterations;
 out vec4 colour;
@@ -32,17 +27,7 @@ void main() {
 })";
 constexpr int fragment_iterations = 100;
 
-GLuint compile(GLenum type, const char* source) {
-    const GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    EXPECT_EQ(ok, GL_TRUE) << source;
-    return shader;
-}
-
-// The context, the program and a vertex array, or a skip where EGL cannot make a context.
+// The context and the program, or a skip where EGL cannot make a context.
 class gpu_timer_gl : public testing::Test {
   protected:
     void SetUp() override {
@@ -50,24 +35,9 @@ class gpu_timer_gl : public testing::Test {
         surface = egl_framebuffer::open(frame_size, frame_size, error);
         if (!surface)
             GTEST_SKIP() << error;
-        program = glCreateProgram();
-        const GLuint shaders[] = {compile(GL_VERTEX_SHADER, vertex_source),
-                                  compile(GL_FRAGMENT_SHADER, fragment_source)};
-        for (GLuint s : shaders)
-            glAttachShader(program, s);
-        glLinkProgram(program);
-        for (GLuint s : shaders)
-            glDeleteShader(s);
-        glUseProgram(program);
+        const GLuint program = use_fullscreen_triangle(fragment_source);
+        ASSERT_NE(program, 0u);
         glUniform1i(glGetUniformLocation(program, "iterations"), fragment_iterations);
-        glGenVertexArrays(1, &vertex_array);
-        glBindVertexArray(vertex_array);
-    }
-    void TearDown() override {
-        if (!surface)
-            return;
-        glDeleteVertexArrays(1, &vertex_array);
-        glDeleteProgram(program);
     }
     void draw(int passes) {
         for (int i = 0; i < passes; ++i)
@@ -75,8 +45,6 @@ class gpu_timer_gl : public testing::Test {
     }
 
     std::unique_ptr<egl_framebuffer> surface;
-    GLuint program = 0;
-    GLuint vertex_array = 0;
 };
 
 constexpr int heavy_every = 10;

@@ -21,9 +21,8 @@ TEST(stutter, figures_of_hand_checked_series) {
         int slow;
     };
     // The slow frames come first in one row: the figures must not depend on where they fall.
-    std::vector<double> slow_first = {50, 30};
-    const std::vector<double> tens = series(98, 10);
-    slow_first.insert(slow_first.end(), tens.begin(), tens.end());
+    std::vector<double> slow_first = series(98, 10);
+    slow_first.insert(slow_first.begin(), {50, 30});
     const row table[] = {
         // 150 frames: 150 / 100 = 1 frame (not 2): 1000 / 50 = 20 FPS for both lows. Median 10 ms, so
         // 30, 40 and 50 ms are slow; 20 ms is exactly twice the median, not slower.

@@ -17,7 +17,6 @@ cases=(
     "display beyond the GL limits|printf 'width=100000\nheight=100000\n' >tarnwick.cfg|fatal Could not init display."
     "every image truncated|for f in textures/*.bmp; do head -c 100 \$f >p && mv p \$f; done|window 800x600"
     "model missing|rm meshes/boss.dae|box"
-    "shader not compiling|echo '}}' >>shaders/particle.geom|fatal Compile failure in geometry shader (shaders/particle.geom):"
 )
 
 window_size() { xdotool getwindowgeometry "$win" | sed -n 's/.*Geometry: //p'; }

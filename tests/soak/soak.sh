@@ -1,17 +1,9 @@
 #!/usr/bin/env bash
-# Soak run in two parts, both in a copied data folder under the test's X server.
-# 1. tarnwick-bench's barrage scene for SOAK_SECONDS, as one-minute scenes in one process: the gun fires
-#    without pause at its highest level while the camera turns sideways; every few seconds the window is
-#    resized (up to 2560x1600, down to 1x1, and a zero-area resize) and motion blur and culling are toggled;
-#    after each scene the shots fly out unfired. Checked: no shot and none of their GL objects left after a
-#    scene, resident memory after the first scene and at the end (growth at most 2 MiB), GL errors (none, from
-#    the bench's glGetError report and Mesa's MESA_DEBUG report). Frame time p99 of the first and the last
-#    scene is reported, and held within 10 % in the full soak (SOAK_STRICT=1, scripts/soak) only: timing on a
-#    shared machine is not a test.
-# 2. The real game under xdotool for SOAK_GAME_SECONDS: paused (enemies would end the game within
-#    seconds), it fires continuously while turning the camera, resizing the window to very large and to
-#    nothing and toggling motion blur and culling; then it stops firing, resumes the game briefly so the shots
-#    leave, and fires once more (the GL names are reported). No GL error and no crash may appear.
+# Soak run under the test's X server. 1: the bench's barrage scene for SOAK_SECONDS as one-minute scenes
+# (window resizes, blur and culling toggled): no shot or shot GL object left after a scene, resident memory
+# growth at most 2 MiB, no GL error; frame time p99 within 10 % only with SOAK_STRICT=1 (timing on a shared
+# machine is not a test). 2: the real game, paused, firing while turning, resizing and toggling for
+# SOAK_GAME_SECONDS, then a volley after the shots left: no GL error, no crash.
 # Usage: SOAK_SECONDS=600 SOAK_GAME_SECONDS=120 bash tests/soak/soak.sh   (defaults 60 and 30)
 source "$(dirname "$0")/../e2e/lib.sh"
 bench_seconds=${SOAK_SECONDS:-60}
@@ -48,9 +40,7 @@ rows=$(grep -E '^barrage' "$work/bench.out")
 notes=$(grep -E '^  barrage.*: [0-9]+ shots fired' "$work/bench.out")
 p99_first=$(echo "$rows" | head -n 1 | awk '{print $6}')
 p99_last=$(echo "$rows" | tail -n 1 | awk '{print $6}')
-# The bench reads its resident memory at the end of each scene, in the same state each time (the
-# window back at its start size, blur off, the motion ring's slots sized by the same sequence), so a
-# sample taken mid-scene at 2560x1600 does not count as growth.
+# Read at each scene's end, in the same state each time, so a mid-scene 2560x1600 sample is no growth.
 rss=$(echo "$notes" | sed -nE 's/.*resident memory ([0-9]+) KiB$/\1/p')
 rss_first=$(echo "$rss" | head -n 1)
 rss_last=$(echo "$rss" | tail -n 1)
