@@ -5,25 +5,27 @@
 
 namespace tarnwick::bench {
 
-// A new scene's file (its own, or its kin's) defines its maker, declared here and listed in the registry.
-std::unique_ptr<scene> make_empty_scene();
-std::unique_ptr<scene> make_default_scene();
-std::unique_ptr<scene> make_combat_scene();
-std::unique_ptr<scene> make_blur_scene();
-std::unique_ptr<scene> make_inspect_scene();
-std::unique_ptr<scene> make_filters_scene();
-std::unique_ptr<scene> make_effects_scene();
-std::unique_ptr<scene> make_culling_scene();
-std::unique_ptr<scene> make_barrage_scene();
+// The registry: one line per scene, in the order of --list and of a bench that names no scene. The scene
+// NAME is made by make_NAME_scene, which its file NAME_scene.cpp defines.
+#define TARNWICK_BENCH_SCENES(SCENE)                                                                         \
+    SCENE(empty)                                                                                             \
+    SCENE(default)                                                                                           \
+    SCENE(combat)                                                                                            \
+    SCENE(blur)                                                                                              \
+    SCENE(inspect)                                                                                           \
+    SCENE(filters)                                                                                           \
+    SCENE(effects)                                                                                           \
+    SCENE(culling)                                                                                           \
+    SCENE(barrage)
+
+#define TARNWICK_DECLARE_SCENE(name) std::unique_ptr<scene> make_##name##_scene();
+TARNWICK_BENCH_SCENES(TARNWICK_DECLARE_SCENE)
 
 const std::vector<std::unique_ptr<scene>>& scene_registry() {
     static const std::vector<std::unique_ptr<scene>> registry = [] {
         std::vector<std::unique_ptr<scene>> made;
-        // The order of --list and of a bench that names no scene.
-        for (auto make :
-             {make_empty_scene, make_default_scene, make_combat_scene, make_blur_scene, make_inspect_scene,
-              make_filters_scene, make_effects_scene, make_culling_scene, make_barrage_scene})
-            made.push_back(make());
+#define TARNWICK_MAKE_SCENE(name) made.push_back(make_##name##_scene());
+        TARNWICK_BENCH_SCENES(TARNWICK_MAKE_SCENE)
         return made;
     }();
     return registry;
