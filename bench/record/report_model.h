@@ -149,6 +149,9 @@ verdict scene_verdict(const report_scene& s, int origin);
 // Whether the scene has a run or a check on that origin.
 bool has_origin(const report_scene& s, int origin);
 
+// A pass/fail check of this run (origin 0): ok, or FAIL and failed.
+report_check run_check(const std::string& name, bool passed, const std::string& message,
+                       const std::vector<std::pair<std::string, double>>& figures = {});
 // The checks a plain run sets: what a barrage's shots left behind, and the GL errors of the whole run.
 report_check shots_check(const shots_tally& t);
 report_check gl_errors_check(int errors);
