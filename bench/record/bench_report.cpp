@@ -7,18 +7,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <iostream>
 
 namespace tarnwick::bench {
 
 namespace {
 constexpr const char* reference_check_name = "reference";
-
-bool cannot_write(const std::string& file) {
-    std::cerr << "tarnwick-bench: cannot write " << file << ": " << std::strerror(errno) << std::endl;
-    return false;
-}
 
 bool open_csv(std::ofstream& out, const std::string& file, const std::string& header) {
     if (file.empty())

@@ -59,6 +59,14 @@ th,td{padding:.25em .35em}thead th,thead th.num{white-space:normal}
 .wide{display:none}.plot .tick,.plot .mark{font-size:19px}}
 )";
 
+// The CSS class of a verdict's colour, e.g. "v-no-change".
+std::string verdict_class(verdict v) {
+    std::string name = verdict_word(v);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c == ' ' ? '-' : std::tolower(c); });
+    return "v-" + name;
+}
+
 std::string verdict_span(verdict v, const std::string& text = "") {
     return "<span class=\"verdict " + verdict_class(v) + "\">" +
            html_text(text.empty() ? verdict_word(v) : text) + "</span>";
@@ -609,13 +617,6 @@ std::string url_path(const std::string& path) {
             url += std::string("%") + hex[c >> 4] + hex[c & 15];
     }
     return url;
-}
-
-std::string verdict_class(verdict v) {
-    std::string name = verdict_word(v);
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return c == ' ' ? '-' : std::tolower(c); });
-    return "v-" + name;
 }
 
 std::string report_html(const report_model& model) {

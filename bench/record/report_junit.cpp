@@ -101,14 +101,13 @@ void add_comparison(pugi::xml_node suite, const report_model& model, const repor
 
 void add_properties(pugi::xml_node suite, const report_model& model, const report_origin& o) {
     pugi::xml_node properties = suite.append_child("properties");
-    for (const auto& [name, value] : provenance_fields(o.where)) {
+    auto fields = provenance_fields(o.where);
+    fields.emplace_back("command_line", model.command_line);
+    for (const auto& [name, value] : fields) {
         pugi::xml_node property = properties.append_child("property");
         property.append_attribute("name") = name.c_str();
         property.append_attribute("value") = value.c_str();
     }
-    pugi::xml_node line = properties.append_child("property");
-    line.append_attribute("name") = "command_line";
-    line.append_attribute("value") = model.command_line.c_str();
 }
 
 // The suite of one origin: its scenes' runs and checks, the comparisons that end on it, its own checks.

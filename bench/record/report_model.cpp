@@ -30,6 +30,18 @@ std::string shell_quoted(const std::string& word) {
 template <class... F> struct overloaded : F... { using F::operator()...; };
 template <class... F> overloaded(F...) -> overloaded<F...>;
 
+// new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
+double ratio_of(const report_comparison& c) {
+    return std::visit([](const auto& f) { return f.ratio; }, c.figures);
+}
+
+// How much slower the new side is in percent of the base; negative when faster.
+double slowdown_percent(const report_comparison& c) {
+    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
+                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; }},
+                      c.figures);
+}
+
 report_check compare_check(int origin, const std::string& message, bool gate) {
     return {"compare", origin, verdict::unknown, gate, message, {}, {}};
 }
@@ -51,16 +63,6 @@ double report_check::figure(const std::string& wanted, double fallback) const {
     const auto it =
         std::find_if(figures.begin(), figures.end(), [&wanted](const auto& f) { return f.first == wanted; });
     return it == figures.end() ? fallback : it->second;
-}
-
-double ratio_of(const report_comparison& c) {
-    return std::visit([](const auto& f) { return f.ratio; }, c.figures);
-}
-
-double slowdown_percent(const report_comparison& c) {
-    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
-                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; }},
-                      c.figures);
 }
 
 int report_model::add_origin(const std::string& name, const provenance& where) {
@@ -105,11 +107,6 @@ verdict scene_verdict(const report_scene& s) {
 
 bool scene_failed(const report_scene& s) {
     return std::any_of(s.checks.begin(), s.checks.end(), [](const report_check& c) { return c.failed; });
-}
-
-bool scene_failed(const report_scene& s, int origin) {
-    return std::any_of(s.checks.begin(), s.checks.end(),
-                       [origin](const report_check& c) { return c.failed && c.origin == origin; });
 }
 
 bool has_origin(const report_scene& s, int origin) {

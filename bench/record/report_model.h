@@ -107,11 +107,6 @@ struct report_comparison {
     std::variant<fps_comparison, frame_time_comparison> figures;
 };
 
-// new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
-double ratio_of(const report_comparison& c);
-// How much slower the new side is in percent of the base (of its FPS or frame time); negative when faster.
-double slowdown_percent(const report_comparison& c);
-
 struct report_scene {
     std::string label;
     std::vector<report_run> runs;
@@ -141,8 +136,6 @@ struct report_model {
 // ok, else ok.
 verdict scene_verdict(const report_scene& s);
 bool scene_failed(const report_scene& s);
-// Whether one of the scene's checks of that origin failed (a driver's row of a matrix).
-bool scene_failed(const report_scene& s, int origin);
 // The scene's verdict on one origin alone, from that origin's checks; unknown when it has no run or check
 // there.
 verdict scene_verdict(const report_scene& s, int origin);
