@@ -1,17 +1,10 @@
-// The result record: what a bench process found, whichever mode filled it: where the runs ran, each scene's
-// runs, comparison and checks, and their verdicts. The console's tables, the CSV export, index.html,
-// report.json and junit.xml are written from it, and the exit status follows from it. No GL here.
-//
-// How each mode fills it:
-// - A plain run: one origin, then per run scene(label).runs.push_back({0, number, summary, frame_ms}); a
-//   reference check or any other pass/fail test is set_check(label, check).
-// - --compare (comparison_report) and an A/B run (ab_report in report_modes.h): two origins; each scene's
-//   comparison holds both sides' figures, the ratio and, for A/B, its 95% interval over the rounds; a
-//   threshold such as --fail-slower is a check named "slower-than" (slower_than_check).
-// - A driver matrix (matrix_report in report_modes.h): one origin per driver, whose runs and checks carry its
-//   index; results that belong to no scene (the driver ran or was skipped, a planted fault caught or missed)
-//   are checks of no scene with the driver's origin.
-// Scene and report verdicts, the page's tables and the JUnit test cases follow from these alone.
+// The result record: where the runs ran, each scene's runs, comparison and checks, and their verdicts,
+// whichever mode filled it. Every report, table and the exit status are written from it. No GL here.
+// - A plain run: one origin; its runs per scene, and pass/fail tests through set_check.
+// - --compare and an A/B run: two origins; each scene's comparison holds both sides' figures, and
+//   --fail-slower is a "slower-than" check.
+// - A driver matrix: one origin per driver; results of no scene (the driver ran, a planted fault was
+//   caught) are checks of no scene with the driver's origin.
 #pragma once
 
 #include "record/provenance.h"
