@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -193,10 +194,9 @@ std::string subtitle(const report_model& model) {
 }
 
 std::string where_section(const report_model& model) {
-    const std::vector<std::pair<std::string, std::string>> names = {
-        {"renderer", "Renderer"}, {"gl_version", "GL version"},       {"cpu", "CPU"},
-        {"kernel", "Kernel"},     {"driver_env", "Driver variables"}, {"build", "Build (git describe)"},
-        {"date", "Date (UTC)"}};
+    // In provenance_fields' order.
+    static const char* const titles[] = {"Renderer",         "GL version",           "CPU",       "Kernel",
+                                         "Driver variables", "Build (git describe)", "Date (UTC)"};
     std::string text =
         "<section id=\"where\"><h2>What ran and where</h2><div class=\"scroll\"><table class=\"where\">";
     if (model.origins.size() > 1) {
@@ -205,13 +205,13 @@ std::string where_section(const report_model& model) {
             text += "<th>" + html_text(o.name) + "</th>";
         text += "</tr></thead>";
     }
-    for (size_t f = 0; f < names.size(); ++f) {
-        text += "<tr><th>" + names[f].second + "</th>";
+    for (size_t f = 0; f < std::size(titles); ++f) {
+        text += "<tr><th>" + std::string(titles[f]) + "</th>";
         for (const report_origin& o : model.origins) {
-            const std::string value = provenance_fields(o.where)[f].second;
+            const auto [name, value] = provenance_fields(o.where)[f];
             const std::vector<std::string> differ =
                 provenance_differences(model.origins.front().where, o.where);
-            const bool differs = std::find(differ.begin(), differ.end(), names[f].first) != differ.end();
+            const bool differs = std::find(differ.begin(), differ.end(), name) != differ.end();
             text += std::string(differs ? "<td class=\"differs\">" : "<td>") +
                     html_text(value.empty() ? "(none)" : value) + "</td>";
         }
