@@ -86,9 +86,8 @@ reference_outcome update_reference(const reference_settings& settings, const std
     o.file = file;
     std::error_code ignored;
     std::filesystem::create_directories(settings.dir, ignored);
-    if (!write_png(file, picture)) {
+    if (kept(o, file, picture).empty()) {
         o.state = reference_state::cannot_write;
-        o.unwritable = file;
         return o;
     }
     const rgb_image mask = unstable_pixels(picture, variants, settings.tolerance);
@@ -97,12 +96,9 @@ reference_outcome update_reference(const reference_settings& settings, const std
         std::remove(mask_file.c_str());
         return o;
     }
-    if (!write_png(mask_file, mask)) {
+    o.mask = kept(o, mask_file, mask);
+    if (o.mask.empty())
         o.state = reference_state::cannot_write;
-        o.unwritable = mask_file;
-        return o;
-    }
-    o.mask = mask_file;
     return o;
 }
 

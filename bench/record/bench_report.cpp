@@ -7,18 +7,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <iostream>
 
 namespace tarnwick::bench {
 
 namespace {
 constexpr const char* reference_check_name = "reference";
-
-bool cannot_write(const std::string& file) {
-    std::cerr << "tarnwick-bench: cannot write " << file << ": " << std::strerror(errno) << std::endl;
-    return false;
-}
 
 bool open_csv(std::ofstream& out, const std::string& file, const std::string& header) {
     if (file.empty())
@@ -92,13 +85,7 @@ void bench_report::add_reference(const std::string& label, const reference_outco
                                  const rgb_image& picture) {
     const image_difference& d = outcome.difference;
     const bool compared = d.pixel_count > 0;
-    report_check check{reference_check_name,
-                       0,
-                       outcome.ok() ? verdict::ok : verdict::fail,
-                       !outcome.ok(),
-                       reference_message(outcome),
-                       {},
-                       {}};
+    report_check check = run_check(reference_check_name, outcome.ok(), reference_message(outcome));
     // A passing frame's diff shows nothing but the darkened reference: the page leaves it out.
     if (!outputs.report_dir.empty())
         check.pictures = keep_pictures(outputs.report_dir, label, outcome.read ? outcome.file : "", &picture,

@@ -44,12 +44,4 @@ std::vector<std::string> csv_split(const std::string& line) {
     return fields;
 }
 
-std::vector<std::pair<std::string, std::string>> csv_named(const std::vector<std::string>& header,
-                                                           const std::vector<std::string>& fields) {
-    std::vector<std::pair<std::string, std::string>> pairs;
-    for (size_t i = 0; i < header.size() && i < fields.size(); ++i)
-        pairs.emplace_back(header[i], fields[i]);
-    return pairs;
-}
-
 } // namespace tarnwick::bench

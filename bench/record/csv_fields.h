@@ -11,8 +11,5 @@ namespace tarnwick::bench {
 std::string csv_join(const std::vector<std::string>& fields);
 // The fields of one line, quotes undone; an empty line gives one empty field.
 std::vector<std::string> csv_split(const std::string& line);
-// Each header name paired with the field under it; a short row leaves the rest out.
-std::vector<std::pair<std::string, std::string>> csv_named(const std::vector<std::string>& header,
-                                                           const std::vector<std::string>& fields);
 
 } // namespace tarnwick::bench

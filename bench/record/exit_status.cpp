@@ -14,19 +14,17 @@ constexpr exit_status gravity[] = {exit_status::failure, exit_status::reference_
 } // namespace
 
 std::string exit_status_text(int width) {
-    const std::string indent = "  ";
     std::string text = "Exit status:\n";
     for (const exit_status_row& row : exit_statuses) {
-        std::string line = indent + std::to_string(int(row.status)) + "  ";
+        std::string line = "  " + std::to_string(int(row.status)) + "  ";
         const size_t hang = line.size();
         std::istringstream words(row.meaning);
-        bool first = true;
-        for (std::string word; words >> word; first = false) {
-            if (!first && line.size() + 1 + word.size() > size_t(width)) {
+        for (std::string word; words >> word;) {
+            if (line.size() > hang && line.size() + 1 + word.size() > size_t(width)) {
                 text += line + "\n";
-                line = std::string(hang, ' ') + word;
-            } else
-                line += (first ? "" : " ") + word;
+                line = std::string(hang, ' ');
+            }
+            line += (line.size() > hang ? " " : "") + word;
         }
         text += line + "\n";
     }

@@ -32,6 +32,11 @@ bool chooses_driver(const std::string& assignment) {
            name.compare(0, 6, "LIBGL_") == 0;
 }
 
+// The date differs between any two runs; it says when, not under what.
+bool differs(const provenance& a, const provenance& b, const field& f) {
+    return a.*f.member != b.*f.member && std::string(f.name) != "date";
+}
+
 std::string cpu_model() {
     std::ifstream info("/proc/cpuinfo");
     std::string line;
@@ -100,8 +105,7 @@ provenance provenance_from(const std::vector<std::pair<std::string, std::string>
 std::vector<std::string> provenance_differences(const provenance& a, const provenance& b) {
     std::vector<std::string> names;
     for (const field& f : fields) {
-        // The date differs between any two runs; it says when, not under what.
-        if (a.*f.member != b.*f.member && std::string(f.name) != "date")
+        if (differs(a, b, f))
             names.emplace_back(f.name);
     }
     return names;
@@ -109,20 +113,17 @@ std::vector<std::string> provenance_differences(const provenance& a, const prove
 
 std::vector<std::string> describe_differences(const provenance& a, const provenance& b,
                                               const std::string& a_name, const std::string& b_name) {
-    const std::vector<std::string> names = provenance_differences(a, b);
-    if (names.empty())
-        return {};
-    auto shown = [](const std::string& value) {
+    const auto shown = [](const std::string& value) {
         return value.empty() ? std::string("(none)") : "'" + value + "'";
     };
-    std::vector<std::string> lines{a_name + " and " + b_name + " were measured under different conditions:"};
-    for (const std::string& name : names) {
-        for (const field& f : fields) {
-            if (name == f.name)
-                lines.push_back("  " + name + ": " + shown(a.*f.member) + " in " + a_name + ", " +
-                                shown(b.*f.member) + " in " + b_name);
-        }
+    std::vector<std::string> lines;
+    for (const field& f : fields) {
+        if (differs(a, b, f))
+            lines.push_back("  " + std::string(f.name) + ": " + shown(a.*f.member) + " in " + a_name + ", " +
+                            shown(b.*f.member) + " in " + b_name);
     }
+    if (!lines.empty())
+        lines.insert(lines.begin(), a_name + " and " + b_name + " were measured under different conditions:");
     return lines;
 }
 

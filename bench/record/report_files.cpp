@@ -20,16 +20,17 @@ namespace {
 const char* const images = "images";
 } // namespace
 
+bool cannot_write(const std::string& file) {
+    std::cerr << "tarnwick-bench: cannot write " << file << ": " << std::strerror(errno) << std::endl;
+    return false;
+}
+
 bool write_text(const fs::path& file, const std::string& text) {
     errno = 0;
     std::ofstream out(file, std::ios::binary);
     out << text;
     out.close();
-    if (out)
-        return true;
-    std::cerr << "tarnwick-bench: cannot write " << file.string() << ": " << std::strerror(errno)
-              << std::endl;
-    return false;
+    return out ? true : cannot_write(file.string());
 }
 
 std::string folder_problem(const std::string& dir) {

@@ -11,6 +11,8 @@
 
 namespace tarnwick::bench {
 
+// Says on standard error that file cannot be written and why (errno); false.
+bool cannot_write(const std::string& file);
 // Writes text as file; false, after saying so and why on standard error, when it cannot be written.
 bool write_text(const std::filesystem::path& file, const std::string& text);
 

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
+#include <set>
 
 namespace tarnwick::bench {
 
@@ -58,6 +60,14 @@ th,td{padding:.25em .35em}thead th,thead th.num{white-space:normal}
 .wide{display:none}.plot .tick,.plot .mark{font-size:19px}}
 )";
 
+// The CSS class of a verdict's colour, e.g. "v-no-change".
+std::string verdict_class(verdict v) {
+    std::string name = verdict_word(v);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c == ' ' ? '-' : std::tolower(c); });
+    return "v-" + name;
+}
+
 std::string verdict_span(verdict v, const std::string& text = "") {
     return "<span class=\"verdict " + verdict_class(v) + "\">" +
            html_text(text.empty() ? verdict_word(v) : text) + "</span>";
@@ -77,6 +87,12 @@ std::string label_text(const std::string& label) {
 
 std::string num_cell(double v, int decimals, const char* more = "") {
     return "<td class=\"num" + std::string(more) + "\">" + fixed(v, decimals) + "</td>";
+}
+
+// A table that scrolls sideways where the screen is narrower.
+std::string table(const char* look, const std::string& head, const std::string& rows) {
+    return "<div class=\"scroll\"><table class=\"" + std::string(look) + "\">" + head + "<tbody>" + rows +
+           "</tbody></table></div>";
 }
 
 // A table's head; the columns that are not figures align left, the figures right, and the frame count,
@@ -102,15 +118,12 @@ std::string anchor(size_t index) { return "scene-" + std::to_string(index + 1); 
 
 // The origins that have runs, in index order.
 std::vector<int> run_origins(const report_model& model) {
-    std::vector<int> found;
+    std::set<int> found;
     for (const report_scene& s : model.scenes) {
-        for (const report_run& r : s.runs) {
-            if (std::find(found.begin(), found.end(), r.origin) == found.end())
-                found.push_back(r.origin);
-        }
+        for (const report_run& r : s.runs)
+            found.insert(r.origin);
     }
-    std::sort(found.begin(), found.end());
-    return found;
+    return {found.begin(), found.end()};
 }
 
 // A scene's runs on one origin: the means of their FPS and CPU time, and the p50 and p99 of all their
@@ -181,10 +194,9 @@ std::string subtitle(const report_model& model) {
 }
 
 std::string where_section(const report_model& model) {
-    const std::vector<std::pair<std::string, std::string>> names = {
-        {"renderer", "Renderer"}, {"gl_version", "GL version"},       {"cpu", "CPU"},
-        {"kernel", "Kernel"},     {"driver_env", "Driver variables"}, {"build", "Build (git describe)"},
-        {"date", "Date (UTC)"}};
+    // In provenance_fields' order.
+    static const char* const titles[] = {"Renderer",         "GL version",           "CPU",       "Kernel",
+                                         "Driver variables", "Build (git describe)", "Date (UTC)"};
     std::string text =
         "<section id=\"where\"><h2>What ran and where</h2><div class=\"scroll\"><table class=\"where\">";
     if (model.origins.size() > 1) {
@@ -193,13 +205,13 @@ std::string where_section(const report_model& model) {
             text += "<th>" + html_text(o.name) + "</th>";
         text += "</tr></thead>";
     }
-    for (size_t f = 0; f < names.size(); ++f) {
-        text += "<tr><th>" + names[f].second + "</th>";
+    for (size_t f = 0; f < std::size(titles); ++f) {
+        text += "<tr><th>" + std::string(titles[f]) + "</th>";
         for (const report_origin& o : model.origins) {
-            const std::string value = provenance_fields(o.where)[f].second;
+            const auto [name, value] = provenance_fields(o.where)[f];
             const std::vector<std::string> differ =
                 provenance_differences(model.origins.front().where, o.where);
-            const bool differs = std::find(differ.begin(), differ.end(), names[f].first) != differ.end();
+            const bool differs = std::find(differ.begin(), differ.end(), name) != differ.end();
             text += std::string(differs ? "<td class=\"differs\">" : "<td>") +
                     html_text(value.empty() ? "(none)" : value) + "</td>";
         }
@@ -229,11 +241,7 @@ std::string percent_text(double v) {
 std::string drivers_section(const report_model& model) {
     if (model.mode != report_mode::drivers)
         return "";
-    std::string text =
-        "<section id=\"drivers\"><h2>Drivers</h2><div class=\"scroll\"><table class=\"drivers\">" +
-        head_row({"driver", "state", "renderer", "GL version", "references ok", "references failed",
-                  "faults caught", "faults missed"}) +
-        "<tbody>";
+    std::string rows;
     for (size_t i = 0; i < model.origins.size(); ++i) {
         const int origin = int(i);
         long ok = 0, failed = 0, caught = 0, missed = 0;
@@ -250,18 +258,21 @@ std::string drivers_section(const report_model& model) {
         const verdict v = state ? state->verdict : verdict::ok;
         const char* word = v == verdict::ok ? "ran" : v == verdict::unknown ? "skipped" : "failed";
         const report_origin& o = model.origins[i];
-        text += "<tr data-driver=\"" + html_text(o.name) + "\"><td>" + html_text(o.name) + "</td><td>" +
+        rows += "<tr data-driver=\"" + html_text(o.name) + "\"><td>" + html_text(o.name) + "</td><td>" +
                 verdict_span(v, word) + "</td><td>" + html_text(o.where.renderer) +
-                "</td><td class=\"wide\">" + html_text(o.where.gl_version) + "</td><td class=\"num\">" +
-                std::to_string(ok) + "</td><td class=\"num\">" + std::to_string(failed) +
-                "</td><td class=\"num\">" + std::to_string(caught) + "</td><td class=\"num\">" +
-                std::to_string(missed) + "</td></tr>";
+                "</td><td class=\"wide\">" + html_text(o.where.gl_version) + "</td>" + num_cell(ok, 0) +
+                num_cell(failed, 0) + num_cell(caught, 0) + num_cell(missed, 0) + "</tr>";
         // Why a driver did not run, on a row of its own: the reason is often a long line of the driver's.
         if (state && v != verdict::ok)
-            text +=
+            rows +=
                 "<tr><td></td><td class=\"reason\" colspan=\"7\">" + html_text(state->message) + "</td></tr>";
     }
-    return text + "</tbody></table></div></section>";
+    return "<section id=\"drivers\"><h2>Drivers</h2>" +
+           table("drivers",
+                 head_row({"driver", "state", "renderer", "GL version", "references ok", "references failed",
+                           "faults caught", "faults missed"}),
+                 rows) +
+           "</section>";
 }
 
 std::string interval_text(const frame_time_comparison& c) {
@@ -306,11 +317,9 @@ std::pair<double, double> interval_scale(const report_model& model) {
 }
 
 const report_comparison* first_comparison(const report_model& model) {
-    for (const report_scene& s : model.scenes) {
-        if (s.comparison)
-            return &*s.comparison;
-    }
-    return nullptr;
+    const auto it = std::find_if(model.scenes.begin(), model.scenes.end(),
+                                 [](const report_scene& s) { return s.comparison.has_value(); });
+    return it == model.scenes.end() ? nullptr : &*it->comparison;
 }
 
 // What an A/B comparison's figures mean, its threshold filled in.
@@ -327,8 +336,7 @@ std::string ab_note(const report_model& model, const report_comparison& c) {
            " (" + percent_text(threshold) + "%), faster when wholly below " + fixed(1.0 / upper, 3) +
            ", no change when wholly between, else inconclusive. Under each interval, a bar on a scale all "
            "scenes share (logarithmic): the interval and its ratio in the verdict's colour, the no-change "
-           "band shaded, 1 a "
-           "line.";
+           "band shaded, 1 a line.";
 }
 
 // A scene's cells of the overview after its label and verdict, as the mode's columns have them.
@@ -340,8 +348,8 @@ std::string overview_cells(const report_model& model, const report_scene& s, con
     if (time)
         cells += num_cell(time->base_ms, 2, " wide") + num_cell(time->new_ms, 2, " wide") +
                  num_cell(time->ratio, 3) + "<td class=\"num\">" + interval_text(*time) +
-                 interval_bar(*time, s.comparison->verdict, scale.first, scale.second) +
-                 "</td><td class=\"num\">" + std::to_string(time->rounds) + "</td>";
+                 interval_bar(*time, s.comparison->verdict, scale.first, scale.second) + "</td>" +
+                 num_cell(time->rounds, 0);
     else if (fps)
         cells += num_cell(fps->base_fps, 1) + num_cell(fps->new_fps, 1) + num_cell(fps->ratio, 3);
     else if (compared)
@@ -394,30 +402,29 @@ std::string overview_section(const report_model& model) {
         for (int o : origins)
             names.push_back("FPS " + model.origins[size_t(o)].name);
     }
-    std::string text =
-        "<section id=\"scenes\"><h2>Scenes</h2><div class=\"scroll\"><table class=\"overview\">" +
-        head_row(names, narrow) + "<tbody>";
+    std::string rows;
     const std::pair<double, double> scale = interval_scale(model);
     for (size_t i = 0; i < model.scenes.size(); ++i) {
         const report_scene& s = model.scenes[i];
-        text += "<tr data-scene=\"" + html_text(s.label) + "\"><td class=\"label\"><a href=\"#" + anchor(i) +
+        rows += "<tr data-scene=\"" + html_text(s.label) + "\"><td class=\"label\"><a href=\"#" + anchor(i) +
                 "\">" + label_text(s.label) + "</a></td>" +
-                verdict_cell(scene_verdict(s), model.mode == report_mode::drivers ? " wide" : "");
-        text += overview_cells(model, s, origins, compared != nullptr, scale) + "</tr>";
+                verdict_cell(scene_verdict(s), model.mode == report_mode::drivers ? " wide" : "") +
+                overview_cells(model, s, origins, compared != nullptr, scale) + "</tr>";
     }
-    return text + "</tbody></table></div>" + (explained.empty() ? "" : note(explained)) + "</section>";
+    return "<section id=\"scenes\"><h2>Scenes</h2>" + table("overview", head_row(names, narrow), rows) +
+           (explained.empty() ? "" : note(explained)) + "</section>";
 }
 
 std::string checks_table(const report_model& model, const std::vector<report_check>& checks) {
-    std::string text = "<div class=\"scroll\"><table class=\"checks\"><tbody>";
+    std::string rows;
     for (const report_check& c : checks) {
         const std::string who =
             model.origins.size() > 1 ? " (" + model.origins[size_t(c.origin)].name + ")" : "";
-        text += "<tr data-check=\"" + html_text(c.name) + "\" data-origin=\"" + std::to_string(c.origin) +
+        rows += "<tr data-check=\"" + html_text(c.name) + "\" data-origin=\"" + std::to_string(c.origin) +
                 "\"><th>" + html_text(c.name + who) + "</th>" + verdict_cell(c.verdict) + "<td>" +
                 html_text(c.message) + "</td></tr>";
     }
-    return text + "</tbody></table></div>";
+    return table("checks", "", rows);
 }
 
 // Checks of several origins as a grid, a row per name and a column per origin (a matrix's planted faults by
@@ -429,11 +436,9 @@ std::string checks_grid(const report_model& model, const std::vector<report_chec
         if (std::find(names.begin(), names.end(), c.name) == names.end())
             names.push_back(c.name);
     }
-    std::string text = "<div class=\"scroll\"><table class=\"grid\"><thead><tr><th>check</th>";
+    std::string head = "<thead><tr><th>check</th>", text, remarks;
     for (const report_origin& o : model.origins)
-        text += "<th>" + html_text(o.name) + "</th>";
-    text += "</tr></thead><tbody>";
-    std::string remarks;
+        head += "<th>" + html_text(o.name) + "</th>";
     for (const std::string& name : names) {
         text += "<tr><th>" + html_text(name) + "</th>";
         for (size_t o = 0; o < model.origins.size(); ++o) {
@@ -457,7 +462,7 @@ std::string checks_grid(const report_model& model, const std::vector<report_chec
         }
         text += "</tr>";
     }
-    text += "</tbody></table></div>";
+    text = table("grid", head + "</tr></thead>", text);
     return remarks.empty() ? text : text + "<ul class=\"note\">" + remarks + "</ul>";
 }
 
@@ -486,33 +491,32 @@ std::string runs_table(const report_model& model, const report_scene& s) {
                                       "p95 ms", "p99 ms", "max ms", "CPU ms"};
     if (several)
         names.insert(names.begin(), "origin");
-    std::string text = "<div class=\"scroll\"><table class=\"runs\">" + head_row(names) + "<tbody>";
+    std::string rows;
     for (const report_run& r : s.runs) {
         const frame_summary& m = r.summary;
-        text += "<tr>" + (several ? "<td>" + html_text(model.origins[size_t(r.origin)].name) + "</td>" : "") +
-                "<td class=\"num\">" + std::to_string(r.number) + "</td><td class=\"num wide\">" +
-                std::to_string(m.frames) + "</td>" + num_cell(m.mean_fps, 1) + num_cell(m.p50_ms, 2) +
-                num_cell(m.p95_ms, 2, " wide") + num_cell(m.p99_ms, 2) + num_cell(m.max_ms, 2, " wide") +
-                num_cell(m.cpu_ms, 3) + "</tr>";
+        rows += "<tr>" + (several ? "<td>" + html_text(model.origins[size_t(r.origin)].name) + "</td>" : "") +
+                num_cell(r.number, 0) + num_cell(m.frames, 0, " wide") + num_cell(m.mean_fps, 1) +
+                num_cell(m.p50_ms, 2) + num_cell(m.p95_ms, 2, " wide") + num_cell(m.p99_ms, 2) +
+                num_cell(m.max_ms, 2, " wide") + num_cell(m.cpu_ms, 3) + "</tr>";
     }
-    return text + "</tbody></table></div>";
+    return table("runs", head_row(names), rows);
 }
 
 // An A/B comparison's rounds, folded: each process's median frame time in running order and the round's
 // ratio, the unit its interval is built from.
 std::string rounds_table(const frame_time_comparison& c, const std::string& a, const std::string& b) {
-    std::string text = "<details><summary>The " + std::to_string(c.round_ms.size()) +
-                       " rounds: each process's median frame time</summary><div class=\"scroll\"><table "
-                       "class=\"rounds\">" +
-                       head_row({"round", a + " ms", b + " ms", b + " ms", a + " ms", b + "/" + a}) +
-                       "<tbody>";
+    std::string rows;
     for (size_t i = 0; i < c.round_ms.size(); ++i) {
         const std::array<double, 4>& r = c.round_ms[i];
-        text += "<tr><td class=\"num\">" + std::to_string(i + 1) + "</td>" + num_cell(r[0], 2) +
-                num_cell(r[1], 2) + num_cell(r[2], 2) + num_cell(r[3], 2) +
-                num_cell(std::sqrt(r[1] * r[2] / (r[0] * r[3])), 3) + "</tr>";
+        rows += "<tr>" + num_cell(double(i + 1), 0) + num_cell(r[0], 2) + num_cell(r[1], 2) +
+                num_cell(r[2], 2) + num_cell(r[3], 2) + num_cell(std::sqrt(r[1] * r[2] / (r[0] * r[3])), 3) +
+                "</tr>";
     }
-    return text + "</tbody></table></div></details>";
+    return "<details><summary>The " + std::to_string(c.round_ms.size()) +
+           " rounds: each process's median frame time</summary>" +
+           table("rounds", head_row({"round", a + " ms", b + " ms", b + " ms", a + " ms", b + "/" + a}),
+                 rows) +
+           "</details>";
 }
 
 std::string comparison_table(const report_model& model, const report_scene& s) {
@@ -521,19 +525,18 @@ std::string comparison_table(const report_model& model, const report_scene& s) {
     const report_comparison& c = *s.comparison;
     const std::string base = model.origins[size_t(c.base_origin)].name;
     const std::string fresh = model.origins[size_t(c.new_origin)].name;
-    const std::string head = "<div class=\"scroll\"><table class=\"comparison\">";
     if (const auto* f = std::get_if<fps_comparison>(&c.figures))
-        return head + head_row({base + " FPS", "sd", fresh + " FPS", "sd", "ratio", "verdict"}) +
-               "<tbody><tr>" + num_cell(f->base_fps, 1) + num_cell(f->base_sd, 1) + num_cell(f->new_fps, 1) +
-               num_cell(f->new_sd, 1) + num_cell(f->ratio, 3) + verdict_cell(c.verdict) +
-               "</tr></tbody></table></div>";
+        return table("comparison", head_row({base + " FPS", "sd", fresh + " FPS", "sd", "ratio", "verdict"}),
+                     "<tr>" + num_cell(f->base_fps, 1) + num_cell(f->base_sd, 1) + num_cell(f->new_fps, 1) +
+                         num_cell(f->new_sd, 1) + num_cell(f->ratio, 3) + verdict_cell(c.verdict) + "</tr>");
     const frame_time_comparison& f = std::get<frame_time_comparison>(c.figures);
-    return head +
-           head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval", "rounds",
-                     "verdict"}) +
-           "<tbody><tr>" + num_cell(f.base_ms, 2) + num_cell(f.new_ms, 2) + num_cell(f.ratio, 3) +
-           "<td class=\"num\">" + interval_text(f) + "</td><td class=\"num\">" + std::to_string(f.rounds) +
-           "</td>" + verdict_cell(c.verdict) + "</tr></tbody></table></div>" + rounds_table(f, base, fresh);
+    return table("comparison",
+                 head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval",
+                           "rounds", "verdict"}),
+                 "<tr>" + num_cell(f.base_ms, 2) + num_cell(f.new_ms, 2) + num_cell(f.ratio, 3) +
+                     "<td class=\"num\">" + interval_text(f) + "</td>" + num_cell(f.rounds, 0) +
+                     verdict_cell(c.verdict) + "</tr>") +
+           rounds_table(f, base, fresh);
 }
 
 std::string pictures(const report_model& model, const report_scene& s) {
@@ -614,13 +617,6 @@ std::string url_path(const std::string& path) {
             url += std::string("%") + hex[c >> 4] + hex[c & 15];
     }
     return url;
-}
-
-std::string verdict_class(verdict v) {
-    std::string name = verdict_word(v);
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return c == ' ' ? '-' : std::tolower(c); });
-    return "v-" + name;
 }
 
 std::string report_html(const report_model& model) {

@@ -12,8 +12,6 @@ namespace tarnwick::bench {
 std::string html_text(const std::string& text);
 // A relative file path as a URL path: every byte but letters, digits, "-._~/" percent-encoded.
 std::string url_path(const std::string& path);
-// The CSS class of a verdict's colour, e.g. "v-no-change".
-std::string verdict_class(verdict v);
 
 // The whole page.
 std::string report_html(const report_model& model);

@@ -181,12 +181,10 @@ void to_json(json& j, const report_check& c) {
 }
 void from_json(const json& j, report_check& c) {
     read_fields(j, c, check_fields);
-    json images = j.value("images", json::object());
-    for (const char* name : {"reference", "actual", "diff"}) {
-        if (!images.contains(name))
-            images[name] = "";
-    }
-    read_fields(images, c.pictures, picture_fields);
+    // A picture left out was not kept.
+    const json images = j.value("images", json::object());
+    std::apply([&](const auto&... f) { ((c.pictures.*(f.member) = images.value(f.name, "")), ...); },
+               picture_fields);
     const json figures = j.value("figures", json::object());
     for (const auto& [name, value] : figures.items())
         c.figures.emplace_back(name, value.get<double>());

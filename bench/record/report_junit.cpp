@@ -68,31 +68,23 @@ void add_check(pugi::xml_node suite, const std::string& scene, const report_chec
     }
 }
 
-// A comparison's sentence: FPS against FPS, or the frame-time ratio with its interval over the rounds.
-std::string comparison_text(const fps_comparison& f, const char*, const char*) {
-    char text[300];
-    std::snprintf(text, sizeof text, "%.1f FPS against %.1f, ratio %.3f", f.new_fps, f.base_fps, f.ratio);
-    return text;
-}
-
-std::string comparison_text(const frame_time_comparison& f, const char* base, const char* fresh) {
-    char text[300];
-    if (f.ratio_interval)
-        std::snprintf(text, sizeof text,
-                      "%s's frame time %.3f times %s's (95%% interval %.3f to %.3f), %d rounds", fresh,
-                      f.ratio, base, f.ratio_interval->first, f.ratio_interval->second, f.rounds);
-    else
-        std::snprintf(text, sizeof text, "%s's frame time %.3f times %s's, %d round(s)", fresh, f.ratio, base,
-                      f.rounds);
-    return text;
-}
-
+// A comparison as a test case: FPS against FPS, or the frame-time ratio with its interval over the rounds.
 void add_comparison(pugi::xml_node suite, const report_model& model, const report_scene& s, tally& count) {
     const report_comparison& c = *s.comparison;
     const char* base = model.origins[size_t(c.base_origin)].name.c_str();
     const char* fresh = model.origins[size_t(c.new_origin)].name.c_str();
-    const std::string text =
-        std::visit([&](const auto& f) { return comparison_text(f, base, fresh); }, c.figures);
+    char text[300];
+    const auto* t = std::get_if<frame_time_comparison>(&c.figures);
+    if (const auto* f = std::get_if<fps_comparison>(&c.figures))
+        std::snprintf(text, sizeof text, "%.1f FPS against %.1f, ratio %.3f", f->new_fps, f->base_fps,
+                      f->ratio);
+    else if (t->ratio_interval)
+        std::snprintf(text, sizeof text,
+                      "%s's frame time %.3f times %s's (95%% interval %.3f to %.3f), %d rounds", fresh,
+                      t->ratio, base, t->ratio_interval->first, t->ratio_interval->second, t->rounds);
+    else
+        std::snprintf(text, sizeof text, "%s's frame time %.3f times %s's, %d round(s)", fresh, t->ratio,
+                      base, t->rounds);
     const report_check as_check{
         "compare", c.new_origin, c.verdict, false, std::string(verdict_word(c.verdict)) + ": " + text, {},
         {}};
@@ -101,14 +93,13 @@ void add_comparison(pugi::xml_node suite, const report_model& model, const repor
 
 void add_properties(pugi::xml_node suite, const report_model& model, const report_origin& o) {
     pugi::xml_node properties = suite.append_child("properties");
-    for (const auto& [name, value] : provenance_fields(o.where)) {
+    auto fields = provenance_fields(o.where);
+    fields.emplace_back("command_line", model.command_line);
+    for (const auto& [name, value] : fields) {
         pugi::xml_node property = properties.append_child("property");
         property.append_attribute("name") = name.c_str();
         property.append_attribute("value") = value.c_str();
     }
-    pugi::xml_node line = properties.append_child("property");
-    line.append_attribute("name") = "command_line";
-    line.append_attribute("value") = model.command_line.c_str();
 }
 
 // The suite of one origin: its scenes' runs and checks, the comparisons that end on it, its own checks.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace tarnwick::bench {
 
@@ -29,43 +30,39 @@ std::string shell_quoted(const std::string& word) {
 template <class... F> struct overloaded : F... { using F::operator()...; };
 template <class... F> overloaded(F...) -> overloaded<F...>;
 
+// new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
+double ratio_of(const report_comparison& c) {
+    return std::visit([](const auto& f) { return f.ratio; }, c.figures);
+}
+
+// How much slower the new side is in percent of the base; negative when faster.
+double slowdown_percent(const report_comparison& c) {
+    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
+                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; }},
+                      c.figures);
+}
+
 report_check compare_check(int origin, const std::string& message, bool gate) {
     return {"compare", origin, verdict::unknown, gate, message, {}, {}};
 }
 } // namespace
 
 const char* mode_word(report_mode m) {
-    for (const auto& [mode, word] : mode_words) {
-        if (mode == m)
-            return word;
-    }
-    return "run";
+    const auto it = std::find_if(std::begin(mode_words), std::end(mode_words),
+                                 [m](const auto& w) { return w.first == m; });
+    return it == std::end(mode_words) ? "run" : it->second;
 }
 
 report_mode mode_of_word(const std::string& word) {
-    for (const auto& [mode, name] : mode_words) {
-        if (word == name)
-            return mode;
-    }
-    return report_mode::run;
+    const auto it = std::find_if(std::begin(mode_words), std::end(mode_words),
+                                 [&word](const auto& w) { return word == w.second; });
+    return it == std::end(mode_words) ? report_mode::run : it->first;
 }
 
 double report_check::figure(const std::string& wanted, double fallback) const {
-    for (const auto& [name, value] : figures) {
-        if (name == wanted)
-            return value;
-    }
-    return fallback;
-}
-
-double ratio_of(const report_comparison& c) {
-    return std::visit([](const auto& f) { return f.ratio; }, c.figures);
-}
-
-double slowdown_percent(const report_comparison& c) {
-    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
-                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; }},
-                      c.figures);
+    const auto it =
+        std::find_if(figures.begin(), figures.end(), [&wanted](const auto& f) { return f.first == wanted; });
+    return it == figures.end() ? fallback : it->second;
 }
 
 int report_model::add_origin(const std::string& name, const provenance& where) {
@@ -112,11 +109,6 @@ bool scene_failed(const report_scene& s) {
     return std::any_of(s.checks.begin(), s.checks.end(), [](const report_check& c) { return c.failed; });
 }
 
-bool scene_failed(const report_scene& s, int origin) {
-    return std::any_of(s.checks.begin(), s.checks.end(),
-                       [origin](const report_check& c) { return c.failed && c.origin == origin; });
-}
-
 bool has_origin(const report_scene& s, int origin) {
     return std::any_of(s.runs.begin(), s.runs.end(),
                        [origin](const report_run& r) { return r.origin == origin; }) ||
@@ -137,6 +129,11 @@ verdict scene_verdict(const report_scene& s, int origin) {
     return has_origin(s, origin) ? verdict::ok : verdict::unknown;
 }
 
+report_check run_check(const std::string& name, bool passed, const std::string& message,
+                       const std::vector<std::pair<std::string, double>>& figures) {
+    return {name, 0, passed ? verdict::ok : verdict::fail, !passed, message, {}, figures};
+}
+
 report_check shots_check(const shots_tally& t) {
     const bool clean = t.left_over() == 0;
     char text[300];
@@ -145,23 +142,12 @@ report_check shots_check(const shots_tally& t) {
                   "shots and %d of their %ld GL objects; resident memory %ld KiB",
                   t.fired, t.most_alive, t.window_changes, t.drain_steps, t.shots_left, t.objects_left,
                   t.objects_made, t.resident_kib);
-    return {"shots",
-            0,
-            clean ? verdict::ok : verdict::fail,
-            !clean,
-            text,
-            {},
-            {{"shots_or_gl_objects_left", double(t.left_over())}}};
+    return run_check("shots", clean, text, {{"shots_or_gl_objects_left", double(t.left_over())}});
 }
 
 report_check gl_errors_check(int errors) {
-    return {"GL errors",
-            0,
-            errors == 0 ? verdict::ok : verdict::fail,
-            errors > 0,
-            std::to_string(errors) + " GL error(s) over the whole run",
-            {},
-            {{"gl_errors", double(errors)}}};
+    return run_check("GL errors", errors == 0, std::to_string(errors) + " GL error(s) over the whole run",
+                     {{"gl_errors", double(errors)}});
 }
 
 report_check slower_than_check(const report_comparison& c, double allowed) {

@@ -1,17 +1,10 @@
-// The result record: what a bench process found, whichever mode filled it: where the runs ran, each scene's
-// runs, comparison and checks, and their verdicts. The console's tables, the CSV export, index.html,
-// report.json and junit.xml are written from it, and the exit status follows from it. No GL here.
-//
-// How each mode fills it:
-// - A plain run: one origin, then per run scene(label).runs.push_back({0, number, summary, frame_ms}); a
-//   reference check or any other pass/fail test is set_check(label, check).
-// - --compare (comparison_report) and an A/B run (ab_report in report_modes.h): two origins; each scene's
-//   comparison holds both sides' figures, the ratio and, for A/B, its 95% interval over the rounds; a
-//   threshold such as --fail-slower is a check named "slower-than" (slower_than_check).
-// - A driver matrix (matrix_report in report_modes.h): one origin per driver, whose runs and checks carry its
-//   index; results that belong to no scene (the driver ran or was skipped, a planted fault caught or missed)
-//   are checks of no scene with the driver's origin.
-// Scene and report verdicts, the page's tables and the JUnit test cases follow from these alone.
+// The result record: where the runs ran, each scene's runs, comparison and checks, and their verdicts,
+// whichever mode filled it. Every report, table and the exit status are written from it. No GL here.
+// - A plain run: one origin; its runs per scene, and pass/fail tests through set_check.
+// - --compare and an A/B run: two origins; each scene's comparison holds both sides' figures, and
+//   --fail-slower is a "slower-than" check.
+// - A driver matrix: one origin per driver; results of no scene (the driver ran, a planted fault was
+//   caught) are checks of no scene with the driver's origin.
 #pragma once
 
 #include "record/provenance.h"
@@ -107,11 +100,6 @@ struct report_comparison {
     std::variant<fps_comparison, frame_time_comparison> figures;
 };
 
-// new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
-double ratio_of(const report_comparison& c);
-// How much slower the new side is in percent of the base (of its FPS or frame time); negative when faster.
-double slowdown_percent(const report_comparison& c);
-
 struct report_scene {
     std::string label;
     std::vector<report_run> runs;
@@ -141,14 +129,15 @@ struct report_model {
 // ok, else ok.
 verdict scene_verdict(const report_scene& s);
 bool scene_failed(const report_scene& s);
-// Whether one of the scene's checks of that origin failed (a driver's row of a matrix).
-bool scene_failed(const report_scene& s, int origin);
 // The scene's verdict on one origin alone, from that origin's checks; unknown when it has no run or check
 // there.
 verdict scene_verdict(const report_scene& s, int origin);
 // Whether the scene has a run or a check on that origin.
 bool has_origin(const report_scene& s, int origin);
 
+// A pass/fail check of this run (origin 0): ok, or FAIL and failed.
+report_check run_check(const std::string& name, bool passed, const std::string& message,
+                       const std::vector<std::pair<std::string, double>>& figures = {});
 // The checks a plain run sets: what a barrage's shots left behind, and the GL errors of the whole run.
 report_check shots_check(const shots_tally& t);
 report_check gl_errors_check(int errors);

@@ -21,6 +21,15 @@ std::vector<double>& runs_for(run_table& table, const std::string& scene) {
     return table.fps.back();
 }
 
+// Each header name paired with the field under it.
+std::vector<std::pair<std::string, std::string>> csv_named(const std::vector<std::string>& header,
+                                                           const std::vector<std::string>& fields) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (size_t i = 0; i < header.size() && i < fields.size(); ++i)
+        pairs.emplace_back(header[i], fields[i]);
+    return pairs;
+}
+
 bool whole_number(const std::string& text, double& value) {
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);

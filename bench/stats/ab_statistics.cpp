@@ -5,7 +5,6 @@
 #include "stats/t_distribution.h"
 
 #include <cmath>
-#include <numeric>
 
 namespace tarnwick::bench {
 
@@ -21,18 +20,13 @@ ratio_estimate estimate_ratio(const std::vector<ab_round>& rounds, double confid
     std::vector<double> logs;
     for (const ab_round& r : rounds)
         logs.push_back(round_log_ratio(r));
-    const double n = double(logs.size());
-    const double mean = std::accumulate(logs.begin(), logs.end(), 0.0) / n;
-    e.ratio = e.low = e.high = std::exp(mean);
+    const double n = double(logs.size()), centre = mean(logs);
+    e.ratio = e.low = e.high = std::exp(centre);
     if (logs.size() < 2)
         return e;
-    double squares = 0.0;
-    for (double x : logs)
-        squares += (x - mean) * (x - mean);
-    const double half_width =
-        t_quantile(0.5 + confidence / 2.0, n - 1.0) * std::sqrt(squares / (n - 1.0) / n);
-    e.low = std::exp(mean - half_width);
-    e.high = std::exp(mean + half_width);
+    const double half_width = t_quantile(0.5 + confidence / 2.0, n - 1.0) * std::sqrt(variance(logs) / n);
+    e.low = std::exp(centre - half_width);
+    e.high = std::exp(centre + half_width);
     e.has_interval = true;
     return e;
 }

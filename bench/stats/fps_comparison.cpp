@@ -4,27 +4,11 @@
 #include "stats/t_distribution.h"
 
 #include <cmath>
-#include <numeric>
 
 namespace tarnwick::bench {
 
 namespace {
 constexpr double significance = 0.05;
-
-double mean(const std::vector<double>& v) {
-    return std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
-}
-
-// The sample variance (n - 1 in the denominator); 0 for fewer than two values.
-double variance(const std::vector<double>& v) {
-    if (v.size() < 2)
-        return 0.0;
-    const double m = mean(v);
-    double sum = 0.0;
-    for (double x : v)
-        sum += (x - m) * (x - m);
-    return sum / double(v.size() - 1);
-}
 } // namespace
 
 double welch_p_value(const std::vector<double>& a, const std::vector<double>& b) {

@@ -1,22 +1,21 @@
 // The verdicts' words. No GL here.
 #include "stats/verdict.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace tarnwick::bench {
 
 const char* verdict_word(verdict v) {
-    for (const verdict_name& n : verdict_names) {
-        if (n.verdict == v)
-            return n.word;
-    }
-    return "unknown";
+    const auto it = std::find_if(std::begin(verdict_names), std::end(verdict_names),
+                                 [v](const verdict_name& n) { return n.verdict == v; });
+    return it == std::end(verdict_names) ? "unknown" : it->word;
 }
 
 verdict verdict_of_word(const std::string& word) {
-    for (const verdict_name& n : verdict_names) {
-        if (word == n.word)
-            return n.verdict;
-    }
-    return verdict::unknown;
+    const auto it = std::find_if(std::begin(verdict_names), std::end(verdict_names),
+                                 [&word](const verdict_name& n) { return word == n.word; });
+    return it == std::end(verdict_names) ? verdict::unknown : it->verdict;
 }
 
 bool judged(verdict v) { return v != verdict::unknown && v != verdict::inconclusive; }
