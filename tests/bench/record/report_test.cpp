@@ -240,8 +240,9 @@ TEST(report_html, the_overview_shows_the_plots_percentiles) {
     }
 }
 
-// A passing frame's diff is all dark: the report keeps the pictures of a failure only.
-TEST(bench_report, a_passing_reference_keeps_no_diff_picture) {
+// A passing frame's diff is all dark: the report keeps the pictures of a failure only; a comparison's
+// numbers go with its check.
+TEST(bench_report, a_reference_check_keeps_its_numbers_and_a_failure_its_diff) {
     const std::string folder = temp_folder();
     std::ostringstream table;
     bench_report outputs({"", "", folder, ""}, {}, table);
@@ -252,8 +253,13 @@ TEST(bench_report, a_passing_reference_keeps_no_diff_picture) {
         o.difference = compare_images(frame, frame, 8);
         outputs.add_reference(state == reference_state::matched ? "pass" : "fail", o, frame);
     }
+    // A check whose frame was never compared (no reference file) carries no numbers.
+    outputs.add_reference("none", reference_outcome{}, frame);
     const report_model& m = outputs.record();
-    ASSERT_EQ(m.scenes.size(), 2u);
+    ASSERT_EQ(m.scenes.size(), 3u);
+    EXPECT_EQ(m.scenes[0].checks.at(0).figure("pixels", -1.0), 2.0)
+        << "a comparison's numbers travel with it";
+    EXPECT_TRUE(m.scenes[2].checks.at(0).figures.empty());
     EXPECT_EQ(m.scenes[0].checks.at(0).pictures.diff, "");
     EXPECT_NE(m.scenes[0].checks.at(0).pictures.actual, "");
     EXPECT_EQ(m.scenes[1].checks.at(0).pictures.diff, "images/fail-diff.png");
