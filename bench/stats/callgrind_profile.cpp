@@ -65,7 +65,7 @@ class reader {
 
   private:
     bool header(const std::string& key, const std::string& value, std::string& error);
-    bool specification(const std::string& key, const std::string& value, std::string& error);
+    bool name_assignment(const std::string& key, const std::string& value, std::string& error);
     bool cost(const std::string& text, std::string& error);
     bool name(name_kind kind, const std::string& value, std::string& name, std::string& error);
     void start_part();
@@ -133,7 +133,7 @@ bool reader::line(const std::string& raw, std::string& error) {
     if (is_key(colon) && (equals == std::string::npos || colon < equals))
         return header(text.substr(0, colon), trimmed(text.substr(colon + 1)), error);
     if (is_key(equals))
-        return specification(text.substr(0, equals), trimmed(text.substr(equals + 1)), error);
+        return name_assignment(text.substr(0, equals), trimmed(text.substr(equals + 1)), error);
     return cost(text, error);
 }
 
@@ -202,7 +202,7 @@ bool reader::name(name_kind kind, const std::string& value, std::string& result,
     return true;
 }
 
-bool reader::specification(const std::string& key, const std::string& value, std::string& error) {
+bool reader::name_assignment(const std::string& key, const std::string& value, std::string& error) {
     static const std::map<std::string, name_kind> kinds = {
         {"ob", object_names},   {"cob", object_names},   {"fl", file_names},     {"fi", file_names},
         {"fe", file_names},     {"cfi", file_names},     {"cfl", file_names},    {"jfi", file_names},
