@@ -6,6 +6,7 @@
 #include "runners/planted_faults.h"
 #include "stage/renderer_pattern.h"
 #include "record/exit_status.h"
+#include "record/metric.h"
 #include "record/report_model.h"
 
 #include <CLI/CLI.hpp>
@@ -184,6 +185,42 @@ void declare_output_options(CLI::App& app, bench_options& o) {
         ->check(file_name);
 }
 
+// A "WORD  what it measures" list of a table's rows for --help, each line after the first indented.
+template <class Row, size_t n> std::string ways_text(const Row (&rows)[n], const char* Row::*text) {
+    std::string list;
+    for (const Row& row : rows) {
+        std::string line = std::string(row.word) + ": " + row.*text;
+        for (size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at + 1))
+            line.insert(at + 1, "  ");
+        list += "\n" + line;
+    }
+    return list;
+}
+
+// How a frame ends, the swap interval, and what comparisons compare.
+void declare_frame_options(CLI::App& app, bench_options& o) {
+    const std::string ways = "how each frame ends, so what its time measures:" +
+                             ways_text(frame_end_ways, &frame_end_way::measures);
+    app.add_option("--frame-end", ways)->type_name("WAY")->check(ours([&o](const std::string& text) {
+        return frame_end_of_word(text, o.end) ? ""
+                                              : "needs swap, finish, readpixels or none, not '" + text + "'";
+    }));
+    valued(app, "--swap-interval", o.swap_interval, "N",
+           "a window's swap interval: 0 no vsync, 1 vsync (default: the\n"
+           "driver's); asked of Allegro, which the driver may not heed")
+        ->check(ours([](const std::string& text) {
+            return text == "0" || text == "1" ? "" : "needs 0 or 1, not '" + text + "'";
+        }))
+        ->excludes(app.get_option("--headless"));
+    valued(app, "--metric", o.metric, "NAME",
+           "what --compare and --ab compare (gpu, cpu: --compare takes each\n"
+           "run's 1000 / mean ms as its FPS):" +
+               ways_text(metrics, &metric::help))
+        ->check(ours([](const std::string& text) {
+            return find_metric(text) ? std::string() : "unknown metric '" + text + "'";
+        }));
+}
+
 // Comparing two results files, and the rest. Returns --compare, which --ab excludes.
 CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
     CLI::Option* compare = valued(app, "--compare", o.compare, "BASE NEW",
@@ -277,6 +314,8 @@ std::string cross_check(const bench_options& o) {
         return "--report: --startup ends before the report is written";
     if (o.fail_slower >= 0.0 && o.compare.empty() && !o.ab)
         return "--fail-slower requires --compare or --ab";
+    if (o.metric != metrics[0].word && o.compare.empty() && !o.ab)
+        return "--metric requires --compare or --ab";
     if (o.ab && o.min_rounds > o.max_rounds)
         return "--min-rounds " + std::to_string(o.min_rounds) + " is more than --max-rounds " +
                std::to_string(o.max_rounds);
@@ -334,6 +373,7 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     app->set_help_flag();
     declare_run_options(*app, o);
     declare_output_options(*app, o);
+    declare_frame_options(*app, o);
     CLI::Option* compare = declare_other_options(*app, o);
     declare_ab_options(*app, o, compare);
     declare_driver_options(*app, o);
@@ -366,13 +406,22 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         o.fixed_dt = reference_dt;
     if (o.ab && app->count("--frames") == 0)
         o.frames = ab_default_frames;
+    // --ab's processes end their frames as asked here, before a side's own options.
+    for (const char* name : {"--frame-end", "--swap-interval"}) {
+        if (!o.ab || app->count(name) == 0)
+            continue;
+        const std::string value = app->get_option(name)->as<std::string>();
+        for (ab_side* side : {&o.a_side, &o.b_side})
+            side->args.insert(side->args.begin(), {name, value});
+    }
     result.ok = true;
     return result;
 }
 
 loop_settings loop_settings_of(const bench_options& o) {
     const bool variants = !o.update_reference_dir.empty();
-    return {o.width, o.height, o.warmup, o.frames, o.fixed_dt, o.screenshots, variants, o.startup_only};
+    return {o.width,       o.height, o.warmup,       o.frames, o.fixed_dt,
+            o.screenshots, variants, o.startup_only, o.end};
 }
 
 std::string bench_usage() {

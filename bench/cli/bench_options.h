@@ -39,6 +39,9 @@ struct bench_options : ab_settings {
     std::string drivers_dir;
     std::vector<std::string> driver_names;
     std::vector<std::string> fault_names;
+    // How each frame ends, and the swap interval a window is asked for ("0", "1"; empty: the driver's own).
+    frame_end end = frame_end::swap;
+    std::string swap_interval;
     // Exit as soon as the first frame is presented, after printing how long start-up took.
     bool startup_only = false;
     bool list = false;

@@ -68,6 +68,9 @@ bool start_display(const bench_options& options) {
             std::cerr << "tarnwick-bench: no OpenGL window on this driver" << std::endl;
             return false;
         }
+        // Allegro's ALLEGRO_VSYNC: 1 asks for vsync, 2 for none; the game's start-up leaves it alone.
+        if (!options.swap_interval.empty() && al_init())
+            al_set_new_display_option(ALLEGRO_VSYNC, options.swap_interval == "1" ? 1 : 2, ALLEGRO_SUGGEST);
         init(&config);
         return true;
     }
@@ -176,8 +179,10 @@ exit_status run_bench(const bench_options& options, std::ostream& report) {
     // --startup is timed from outside: its one line is all it prints.
     if (!options.startup_only)
         print_banner(options, report);
-    const provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
-                                                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    provenance origin = gather_provenance(reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                                          reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    origin.frame_end = frame_end_word(options.end);
+    origin.swap_interval = options.swap_interval;
     bench_report outputs({options.csv, options.frames_csv, options.report_dir, options.command_line}, origin,
                          report);
     if (!outputs.open()) {
@@ -239,7 +244,7 @@ int main(int argc, char** argv) {
     if (!o.list && !outputs_writable(o))
         return int(exit_status::failure);
     if (!o.compare.empty())
-        return run_compare({o.compare, o.fail_slower, o.report_dir, o.command_line}, std::cout);
+        return run_compare({o.compare, o.fail_slower, o.report_dir, o.command_line, o.metric}, std::cout);
     if (o.ab)
         return run_ab(o, std::cout);
     if (!o.drivers_dir.empty())

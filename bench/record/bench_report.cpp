@@ -6,6 +6,7 @@
 #include "record/report_files.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 namespace tarnwick::bench {
@@ -37,37 +38,46 @@ bench_report::bench_report(const run_outputs& outputs, const provenance& origin,
     : outputs(outputs), table(table) {
     for (const auto& field : provenance_fields(origin))
         origin_values.push_back(field.second);
+    for (const auto& field : run_setting_fields(origin))
+        setting_values.push_back(field.second);
     model.command_line = outputs.command_line;
     model.add_origin("this run", origin);
 }
 
 bool bench_report::open() {
-    std::vector<std::string> names;
+    std::vector<std::string> names, settings;
     for (const auto& field : provenance_fields(provenance()))
         names.push_back(field.first);
-    return open_csv(csv, outputs.csv, csv_header() + "," + csv_join(names)) &&
-           open_csv(frames_csv, outputs.frames_csv, "scene,run,frame,frame_ms,cpu_ms");
+    for (const auto& field : run_setting_fields(provenance()))
+        settings.push_back(field.first);
+    return open_csv(csv, outputs.csv,
+                    csv_header() + "," + csv_join(names) + "," + csv_late_header() + "," +
+                        csv_join(settings)) &&
+           open_csv(frames_csv, outputs.frames_csv, "scene,run,frame,frame_ms,cpu_ms,gpu_ms");
 }
 
 void bench_report::add_run(const std::string& label, int run, const run_samples& samples) {
-    const frame_summary summary = summarize(samples.frame_seconds, samples.cpu_seconds);
+    const frame_summary summary = summarize(samples.frame_seconds, samples.cpu_seconds, samples.gpu_ms);
     table << summary_row(label, summary) << std::endl;
     if (csv.is_open())
-        csv << csv_row(label, run, summary) << "," << csv_join(origin_values) << "\n";
+        csv << csv_row(label, run, summary) << "," << csv_join(origin_values) << "," << csv_late_row(summary)
+            << "," << csv_join(setting_values) << "\n";
     report_scene& scene = model.scene(label);
-    scene.runs.push_back({0, run, summary, {}});
+    scene.runs.push_back({0, run, summary, {}, {}});
     // Only the page plots every frame.
     if (!outputs.report_dir.empty()) {
         for (double seconds : samples.frame_seconds)
             scene.runs.back().frame_ms.push_back(seconds * ms_per_second);
+        scene.runs.back().gpu_frame_ms = samples.gpu_ms;
     }
     if (!frames_csv.is_open())
         return;
     char row[64];
     for (size_t i = 0; i < samples.frame_seconds.size(); ++i) {
-        std::snprintf(row, sizeof row, ",%d,%zu,%.4f,%.4f\n", run, i + 1,
+        std::snprintf(row, sizeof row, ",%d,%zu,%.4f,%.4f,", run, i + 1,
                       samples.frame_seconds[i] * ms_per_second, samples.cpu_seconds[i] * ms_per_second);
-        frames_csv << label << row;
+        const double gpu = i < samples.gpu_ms.size() ? samples.gpu_ms[i] : std::nan("");
+        frames_csv << label << row << (std::isfinite(gpu) ? fixed(gpu, 4) : "") << "\n";
     }
 }
 

@@ -25,7 +25,8 @@ struct run_outputs {
 
 class bench_report {
   public:
-    // Every CSV row ends with origin's fields.
+    // Every CSV row carries origin's fields: its provenance after the first measurements, its run settings
+    // last.
     bench_report(const run_outputs& outputs, const provenance& origin, std::ostream& table);
     // Opens the CSV files that were asked for; false, after saying so and why on standard error, when one
     // cannot be.
@@ -46,6 +47,7 @@ class bench_report {
   private:
     run_outputs outputs;
     std::vector<std::string> origin_values;
+    std::vector<std::string> setting_values;
     std::ostream& table;
     std::ofstream csv;
     std::ofstream frames_csv;

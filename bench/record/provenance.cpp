@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -24,7 +25,11 @@ const field fields[] = {
     {"driver_env", &provenance::driver_env},
     {"build", &provenance::build},
     {"date", &provenance::date},
+    {"frame_end", &provenance::frame_end},
+    {"swap_interval", &provenance::swap_interval},
 };
+// The run's settings came later than the other fields: they are the results files' last columns.
+constexpr size_t leading_fields = 7;
 
 bool chooses_driver(const std::string& assignment) {
     const std::string name = assignment.substr(0, assignment.find('='));
@@ -80,14 +85,21 @@ std::string driver_environment(const char* const* environ_list) {
 
 provenance gather_provenance(const std::string& renderer, const std::string& gl_version) {
     return provenance{
-        renderer,          gl_version, cpu_model(), kernel_release(), driver_environment(environ),
-        tarnwick_build_id, utc_now()};
+        renderer,  gl_version, cpu_model(), kernel_release(), driver_environment(environ), tarnwick_build_id,
+        utc_now(), {},         {}};
 }
 
 std::vector<std::pair<std::string, std::string>> provenance_fields(const provenance& p) {
     std::vector<std::pair<std::string, std::string>> named;
-    for (const field& f : fields)
-        named.emplace_back(f.name, p.*f.member);
+    for (size_t i = 0; i < leading_fields; ++i)
+        named.emplace_back(fields[i].name, p.*fields[i].member);
+    return named;
+}
+
+std::vector<std::pair<std::string, std::string>> run_setting_fields(const provenance& p) {
+    std::vector<std::pair<std::string, std::string>> named;
+    for (size_t i = leading_fields; i < std::size(fields); ++i)
+        named.emplace_back(fields[i].name, p.*fields[i].member);
     return named;
 }
 

@@ -24,6 +24,10 @@ struct provenance {
     std::string build;
     // When the run started, ISO 8601 in UTC.
     std::string date;
+    // How each frame ended (--frame-end's word), and the swap interval a window was asked for ("0" or "1";
+    // empty: the driver's own, as always headless). Empty in a results file from before they were kept.
+    std::string frame_end{};
+    std::string swap_interval{};
 };
 
 // The variables of environ (as "K=V" texts) that choose or tune the GL driver, sorted, joined by blanks.
@@ -32,6 +36,8 @@ std::string driver_environment(const char* const* environ_list);
 provenance gather_provenance(const std::string& renderer, const std::string& gl_version);
 // The CSV column names and values, in the order the results files carry them (after the measurements).
 std::vector<std::pair<std::string, std::string>> provenance_fields(const provenance& p);
+// The run's settings that results files carry last (frame_end, swap_interval), after the late measurements.
+std::vector<std::pair<std::string, std::string>> run_setting_fields(const provenance& p);
 // The same fields read back from a row; absent names stay empty.
 provenance provenance_from(const std::vector<std::pair<std::string, std::string>>& named_fields);
 // The names of the fields in which a and b differ, e.g. {"renderer", "driver_env"}.

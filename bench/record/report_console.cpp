@@ -2,6 +2,7 @@
 #include "record/report_console.h"
 
 #include "record/exit_status.h"
+#include "record/metric.h"
 
 #include <cstdio>
 
@@ -89,6 +90,9 @@ void print_comparison(const report_model& model, std::ostream& out) {
     out << "comparing " << base_name << " (base) with " << new_name
         << ": mean FPS over the runs with their standard deviation (sd);\n"
            "the verdict is Welch's t-test, two-sided, at 95%\n";
+    const metric* measure = find_metric(model.metric);
+    if (measure && measure != &metrics[0])
+        out << "FPS here: " << measure->compared << " (--metric " << measure->word << ")\n";
     for (const std::string& line :
          describe_differences(model.origins[0].where, model.origins[1].where, base_name, new_name))
         out << line << "\n";

@@ -89,6 +89,11 @@ std::string num_cell(double v, int decimals, const char* more = "") {
     return "<td class=\"num" + std::string(more) + "\">" + fixed(v, decimals) + "</td>";
 }
 
+// A GPU time's cell, empty where none was measured.
+std::string gpu_cell(const std::optional<double>& ms) {
+    return "<td class=\"num\">" + fixed_or_empty(ms, 3) + "</td>";
+}
+
 // A table that scrolls sideways where the screen is narrower.
 std::string table(const char* look, const std::string& head, const std::string& rows) {
     return "<div class=\"scroll\"><table class=\"" + std::string(look) + "\">" + head + "<tbody>" + rows +
@@ -195,8 +200,9 @@ std::string subtitle(const report_model& model) {
 
 std::string where_section(const report_model& model) {
     // In provenance_fields' order.
-    static const char* const titles[] = {"Renderer",         "GL version",           "CPU",       "Kernel",
-                                         "Driver variables", "Build (git describe)", "Date (UTC)"};
+    static const char* const titles[] = {"Renderer",   "GL version",       "CPU",
+                                         "Kernel",     "Driver variables", "Build (git describe)",
+                                         "Date (UTC)", "Frame end",        "Swap interval"};
     std::string text =
         "<section id=\"where\"><h2>What ran and where</h2><div class=\"scroll\"><table class=\"where\">";
     if (model.origins.size() > 1) {
@@ -208,7 +214,10 @@ std::string where_section(const report_model& model) {
     for (size_t f = 0; f < std::size(titles); ++f) {
         text += "<tr><th>" + std::string(titles[f]) + "</th>";
         for (const report_origin& o : model.origins) {
-            const auto [name, value] = provenance_fields(o.where)[f];
+            auto named = provenance_fields(o.where);
+            for (const auto& setting : run_setting_fields(o.where))
+                named.push_back(setting);
+            const auto [name, value] = named[f];
             const std::vector<std::string> differ =
                 provenance_differences(model.origins.front().where, o.where);
             const bool differs = std::find(differ.begin(), differ.end(), name) != differ.end();
@@ -487,8 +496,8 @@ std::string runs_table(const report_model& model, const report_scene& s) {
     if (s.runs.empty())
         return "";
     const bool several = model.origins.size() > 1;
-    std::vector<std::string> names = {"run",    "frames", "FPS",    "p50 ms",
-                                      "p95 ms", "p99 ms", "max ms", "CPU ms"};
+    std::vector<std::string> names = {"run",    "frames", "FPS",      "p50 ms", "p95 ms",  "p99 ms", "max ms",
+                                      "CPU ms", "1% low", "0.1% low", "slow",   "GPU p50", "GPU p99"};
     if (several)
         names.insert(names.begin(), "origin");
     std::string rows;
@@ -497,9 +506,11 @@ std::string runs_table(const report_model& model, const report_scene& s) {
         rows += "<tr>" + (several ? "<td>" + html_text(model.origins[size_t(r.origin)].name) + "</td>" : "") +
                 num_cell(r.number, 0) + num_cell(m.frames, 0, " wide") + num_cell(m.mean_fps, 1) +
                 num_cell(m.p50_ms, 2) + num_cell(m.p95_ms, 2, " wide") + num_cell(m.p99_ms, 2) +
-                num_cell(m.max_ms, 2, " wide") + num_cell(m.cpu_ms, 3) + "</tr>";
+                num_cell(m.max_ms, 2, " wide") + num_cell(m.cpu_ms, 3) + num_cell(m.low_1_percent_fps, 1) +
+                num_cell(m.low_0_1_percent_fps, 1, " wide") + num_cell(m.slow_frames, 0, " wide") +
+                gpu_cell(m.gpu_p50_ms) + gpu_cell(m.gpu_p99_ms) + "</tr>";
     }
-    return table("runs", head_row(names), rows);
+    return table("runs", head_row(names, {"0.1% low", "slow"}), rows);
 }
 
 // An A/B comparison's rounds, folded: each process's median frame time in running order and the round's
@@ -562,11 +573,13 @@ std::string pictures(const report_model& model, const report_scene& s) {
 
 std::string plot(const report_model& model, const report_scene& s) {
     std::vector<plot_series> series;
+    bool gpu = false;
     for (const report_run& r : s.runs) {
         if (r.frame_ms.empty())
             continue;
         const std::string who = model.origins.size() > 1 ? model.origins[size_t(r.origin)].name + " " : "";
-        series.push_back({who + "run " + std::to_string(r.number), r.frame_ms});
+        series.push_back({who + "run " + std::to_string(r.number), r.frame_ms, r.gpu_frame_ms});
+        gpu = gpu || !r.gpu_frame_ms.empty();
     }
     if (series.empty())
         return "";
@@ -574,6 +587,8 @@ std::string plot(const report_model& model, const report_scene& s) {
     for (size_t i = 0; i < series.size(); ++i)
         legend += "<li><span class=\"swatch\" style=\"background:" + std::string(series_colour(i)) +
                   "\"></span>" + html_text(series[i].name) + "</li>";
+    if (gpu)
+        legend += "<li>dashed: the GPU time of its GL work</li>";
     return "<figure class=\"plot\">" +
            frame_time_svg(series, "Frame times of " + s.label + " in milliseconds") + legend +
            "</ul></figure>";

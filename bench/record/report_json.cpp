@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -56,6 +57,12 @@ template <class T> void take(const json& j, const char* name, std::optional<T>& 
         value = j.at(name).get<T>();
 }
 
+// Fields added after the format's first files: such a file reads without them.
+template <class T> void take_late(const json& j, const char* name, T& value) {
+    if (j.contains(name))
+        take(j, name, value);
+}
+
 template <class S, class... T>
 void write_fields(json& j, const S& s, const std::tuple<field<S, T>...>& fields) {
     std::apply([&](const auto&... f) { (put(j, f.name, s.*(f.member), f.rounded), ...); }, fields);
@@ -64,18 +71,29 @@ template <class S, class... T>
 void read_fields(const json& j, S& s, const std::tuple<field<S, T>...>& fields) {
     std::apply([&](const auto&... f) { (take(j, f.name, s.*(f.member)), ...); }, fields);
 }
+template <class S, class... T>
+void read_late_fields(const json& j, S& s, const std::tuple<field<S, T>...>& fields) {
+    std::apply([&](const auto&... f) { (take_late(j, f.name, s.*(f.member)), ...); }, fields);
+}
 
 const auto summary_fields =
     std::make_tuple(of("frames", &frame_summary::frames), of("mean_fps", &frame_summary::mean_fps, true),
                     of("p50_ms", &frame_summary::p50_ms, true), of("p95_ms", &frame_summary::p95_ms, true),
                     of("p99_ms", &frame_summary::p99_ms, true), of("max_ms", &frame_summary::max_ms, true),
                     of("cpu_ms", &frame_summary::cpu_ms, true));
+const auto late_summary_fields = std::make_tuple(
+    of("low_1_percent_fps", &frame_summary::low_1_percent_fps, true),
+    of("low_0_1_percent_fps", &frame_summary::low_0_1_percent_fps, true),
+    of("slow_frames", &frame_summary::slow_frames), of("gpu_p50_ms", &frame_summary::gpu_p50_ms, true),
+    of("gpu_p99_ms", &frame_summary::gpu_p99_ms, true), of("gpu_mean_ms", &frame_summary::gpu_mean_ms, true));
 const auto run_fields = std::make_tuple(of("origin", &report_run::origin), of("run", &report_run::number),
                                         of("frame_ms", &report_run::frame_ms, true));
 const auto origin_fields =
     std::make_tuple(of("renderer", &provenance::renderer), of("gl_version", &provenance::gl_version),
                     of("cpu", &provenance::cpu), of("kernel", &provenance::kernel),
                     of("build", &provenance::build), of("date", &provenance::date));
+const auto late_origin_fields =
+    std::make_tuple(of("frame_end", &provenance::frame_end), of("swap_interval", &provenance::swap_interval));
 const auto check_fields =
     std::make_tuple(of("name", &report_check::name), of("origin", &report_check::origin),
                     of("verdict", &report_check::verdict), of("failed", &report_check::failed),
@@ -150,10 +168,12 @@ bool origins_known(const report_model& model) {
 void to_json(json& j, const report_origin& o) {
     j = {{"name", o.name}, {"driver_environment", assignments(o.where.driver_env)}};
     write_fields(j, o.where, origin_fields);
+    write_fields(j, o.where, late_origin_fields);
 }
 void from_json(const json& j, report_origin& o) {
     j.at("name").get_to(o.name);
     read_fields(j, o.where, origin_fields);
+    read_late_fields(j, o.where, late_origin_fields);
     o.where.driver_env = assignment_words(j.at("driver_environment"));
 }
 
@@ -161,10 +181,20 @@ void to_json(json& j, const report_run& r) {
     j = json::object();
     write_fields(j, r, run_fields);
     write_fields(j, r.summary, summary_fields);
+    write_fields(j, r.summary, late_summary_fields);
+    // JSON has no NaN: a frame without a GPU time is null.
+    if (r.gpu_frame_ms.empty())
+        return;
+    json& gpu = j["gpu_frame_ms"] = json::array();
+    for (double ms : r.gpu_frame_ms)
+        gpu.push_back(std::isfinite(ms) ? json(std::round(ms * figure_scale) / figure_scale) : json());
 }
 void from_json(const json& j, report_run& r) {
     read_fields(j, r, run_fields);
     read_fields(j, r.summary, summary_fields);
+    read_late_fields(j, r.summary, late_summary_fields);
+    for (const json& ms : j.value("gpu_frame_ms", json::array()))
+        r.gpu_frame_ms.push_back(ms.is_null() ? std::numeric_limits<double>::quiet_NaN() : ms.get<double>());
 }
 
 void to_json(json& j, const report_check& c) {
@@ -229,13 +259,15 @@ void from_json(const json& j, report_scene& s) {
 }
 
 std::string report_json(const report_model& model) {
-    const json report = {{"format_version", report_format_version},
-                         {"mode", mode_word(model.mode)},
-                         {"command_line", model.command_line},
-                         {"origins", model.origins},
-                         {"summary", summary_json(model)},
-                         {"scenes", model.scenes},
-                         {"checks", model.checks}};
+    json report = {{"format_version", report_format_version},
+                   {"mode", mode_word(model.mode)},
+                   {"command_line", model.command_line},
+                   {"origins", model.origins},
+                   {"summary", summary_json(model)},
+                   {"scenes", model.scenes},
+                   {"checks", model.checks}};
+    if (!model.metric.empty())
+        report["metric"] = model.metric;
     return report.dump() + "\n";
 }
 
@@ -250,6 +282,7 @@ std::string read_report_json(const std::string& text, report_model& model) {
         j.at("origins").get_to(model.origins);
         j.at("scenes").get_to(model.scenes);
         j.at("checks").get_to(model.checks);
+        model.metric = j.value("metric", std::string());
     } catch (const json::exception& e) {
         return e.what();
     }

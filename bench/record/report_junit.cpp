@@ -95,6 +95,8 @@ void add_properties(pugi::xml_node suite, const report_model& model, const repor
     pugi::xml_node properties = suite.append_child("properties");
     auto fields = provenance_fields(o.where);
     fields.emplace_back("command_line", model.command_line);
+    for (const auto& setting : run_setting_fields(o.where))
+        fields.push_back(setting);
     for (const auto& [name, value] : fields) {
         pugi::xml_node property = properties.append_child("property");
         property.append_attribute("name") = name.c_str();

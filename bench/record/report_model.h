@@ -51,6 +51,8 @@ struct report_run {
     frame_summary summary;
     // Every measured frame, in order.
     std::vector<double> frame_ms;
+    // Each measured frame's GPU time, NaN where it has none; empty when no frame has one.
+    std::vector<double> gpu_frame_ms{};
 };
 
 // The pictures of a reference check, as paths relative to the report's folder; empty: none.
@@ -115,6 +117,8 @@ struct report_model {
     std::vector<report_scene> scenes;
     // Checks of no scene.
     std::vector<report_check> checks;
+    // What --compare or --ab compared (a metric's word); empty for a run or a matrix.
+    std::string metric;
 
     // Returns the new origin's index.
     int add_origin(const std::string& name, const provenance& where);

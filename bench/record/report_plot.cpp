@@ -32,7 +32,12 @@ std::string points(const std::vector<double>& ms, size_t frames, double scale) {
         const size_t from = b * frames / buckets, to = std::min((b + 1) * frames / buckets, ms.size());
         if (from >= to)
             break;
-        const double longest = *std::max_element(ms.begin() + long(from), ms.begin() + long(to));
+        // Frames without a figure (NaN) are left out; a bucket of none draws no point.
+        double longest = -1.0;
+        for (size_t i = from; i < to; ++i)
+            longest = std::isfinite(ms[i]) ? std::max(longest, ms[i]) : longest;
+        if (longest < 0.0)
+            continue;
         const double x = frames > 1 ? left + (right - left) * double(from) / double(frames - 1) : left;
         text += fixed(x, 1) + "," + fixed(y_of(longest, scale), 1) + " ";
     }
@@ -96,9 +101,14 @@ std::string frame_time_svg(const std::vector<plot_series>& series, const std::st
     std::string svg = "<svg viewBox=\"0 0 " + fixed(width, 0) + " " + fixed(height, 0) +
                       "\" role=\"img\" aria-label=\"" + html_text(title) + "\"><title>" + html_text(title) +
                       "</title>" + scale_and_axes(scale, step, frames);
-    for (size_t i = 0; i < series.size(); ++i)
+    for (size_t i = 0; i < series.size(); ++i) {
         svg += "<polyline fill=\"none\" stroke=\"" + std::string(series_colour(i)) + "\" points=\"" +
                points(series[i].frame_ms, frames, scale) + "\"/>";
+        if (!series[i].gpu_ms.empty())
+            svg += "<polyline class=\"gpu\" fill=\"none\" stroke-dasharray=\"4 3\" stroke=\"" +
+                   std::string(series_colour(i)) + "\" points=\"" + points(series[i].gpu_ms, frames, scale) +
+                   "\"/>";
+    }
     svg += percentile_line("p50", p50, scale, true) + percentile_line("p99", p99, scale, false);
     const long above = std::count_if(all.begin(), all.end(), [scale](double ms) { return ms > scale; });
     if (above > 0)

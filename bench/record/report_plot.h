@@ -6,10 +6,12 @@
 
 namespace tarnwick::bench {
 
-// One line of the plot: a run's frame times in order.
+// One line of the plot: a run's frame times in order; and, dashed in the same colour, its GPU times (NaN
+// for a frame without one; empty: no such line).
 struct plot_series {
     std::string name;
     std::vector<double> frame_ms;
+    std::vector<double> gpu_ms{};
 };
 
 // The colour of the index-th series, as the plot draws it (a legend beside it uses the same).

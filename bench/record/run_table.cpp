@@ -36,9 +36,10 @@ bool whole_number(const std::string& text, double& value) {
     return !text.empty() && *end == '\0' && std::isfinite(value) && value >= 0.0;
 }
 
-// What is wrong with a row of the header's file, or an empty text; fps gets its mean FPS.
+// What is wrong with a row of the header's file, or an empty text; fps gets its mean FPS or the metric's
+// rate.
 std::string row_error(const std::vector<std::string>& header, const std::vector<std::string>& fields,
-                      double& fps) {
+                      const metric& measure, double& fps) {
     if (fields.size() != header.size())
         return std::to_string(fields.size()) + " fields where the header has " +
                std::to_string(header.size());
@@ -49,8 +50,12 @@ std::string row_error(const std::vector<std::string>& header, const std::vector<
             header[i] != "scene" && std::find(numeric.begin(), numeric.end(), header[i]) != numeric.end();
         if (measured && !whole_number(fields[i], value))
             return header[i] + " '" + fields[i] + "' is not a number";
-        if (header[i] == "mean_fps")
-            fps = value;
+        if (header[i] != measure.csv_column)
+            continue;
+        if (!whole_number(fields[i], value) || (measure.column_is_ms && value <= 0.0))
+            return header[i] + " '" + fields[i] + "' is no figure above 0 to compare (" + measure.word +
+                   " not measured?)";
+        fps = measure.column_is_ms ? ms_per_second / value : value;
     }
     return std::string();
 }
@@ -61,20 +66,20 @@ const std::vector<double>* run_table::runs_of(const std::string& scene) const {
     return it == scenes.end() ? nullptr : &fps[size_t(it - scenes.begin())];
 }
 
-std::string read_run_table(std::istream& in, run_table& table) {
+std::string read_run_table(std::istream& in, run_table& table, const metric& measure) {
     std::string line;
     if (!std::getline(in, line))
         return "no header line";
     const std::vector<std::string> header = csv_split(line);
     const size_t scene = size_t(std::find(header.begin(), header.end(), "scene") - header.begin());
-    if (scene == header.size() || std::find(header.begin(), header.end(), "mean_fps") == header.end())
-        return "line 1: no 'scene' and 'mean_fps' columns";
+    if (scene == header.size() || std::find(header.begin(), header.end(), measure.csv_column) == header.end())
+        return "line 1: no 'scene' and '" + std::string(measure.csv_column) + "' columns";
     for (int number = 2; std::getline(in, line); ++number) {
         if (line.empty())
             continue;
         const std::vector<std::string> fields = csv_split(line);
         double fps = 0.0;
-        const std::string error = row_error(header, fields, fps);
+        const std::string error = row_error(header, fields, measure, fps);
         if (!error.empty())
             return "line " + std::to_string(number) + ": " + error;
         if (table.scenes.empty())

@@ -4,6 +4,7 @@
 
 #include "record/csv_fields.h"
 #include "record/exit_status.h"
+#include "record/metric.h"
 #include "record/report_console.h"
 #include "record/report_files.h"
 #include "record/report_modes.h"
@@ -82,17 +83,18 @@ std::string tail_of(const std::string& file) {
     return text;
 }
 
-// A process's medians from its report: each scene's first run; returns what is wrong, or an empty text.
-std::string medians_from(const report_model& report, process_result& result) {
+// A process's medians (or the metric's figures) from its report: each scene's first run; returns what is
+// wrong, or an empty text.
+std::string medians_from(const report_model& report, const metric& measure, process_result& result) {
     if (report.origins.empty())
         return "wrote a report without its origin";
     result.origin = report.origins.front().where;
     for (const report_scene& s : report.scenes) {
         if (s.runs.empty())
             continue;
-        const double ms = s.runs.front().summary.p50_ms;
+        const double ms = measure.of_run(s.runs.front().summary);
         if (!std::isfinite(ms) || ms <= 0.0)
-            return "wrote a p50_ms that is no time above 0 for " + s.label;
+            return "wrote no " + std::string(measure.word) + " time above 0 for " + s.label;
         result.medians.emplace(s.label, ms);
     }
     return std::string();
@@ -264,8 +266,8 @@ bool ab_session::run_process(char side, int round, int position, const std::vect
                         tail_of(request.error_file),
                     ran.child.status == int(exit_status::bad_options) ? exit_status::bad_options
                                                                       : exit_status::failure);
-    const std::string error =
-        ran.report ? medians_from(*ran.report, result) : "wrote no report (" + ran.report_error + ")";
+    const std::string error = ran.report ? medians_from(*ran.report, *find_metric(settings.metric), result)
+                                         : "wrote no report (" + ran.report_error + ")";
     return error.empty() || fail(who + " " + error);
 }
 
@@ -273,7 +275,9 @@ report_model ab_session::record() const {
     std::vector<ab_scene_comparison> scenes;
     for (const scene_track& t : tracks)
         scenes.push_back({t.label, ab_comparison(t.sequence, settings.threshold)});
-    return ab_report(a_origin, b_origin, scenes, settings.fail_slower, settings.command_line);
+    report_model made = ab_report(a_origin, b_origin, scenes, settings.fail_slower, settings.command_line);
+    made.metric = settings.metric;
+    return made;
 }
 
 void ab_session::print_intro() const {
@@ -286,9 +290,9 @@ void ab_session::print_intro() const {
     out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
         << settings.frames << " frames after " << settings.warmup << " warm-up, " << settings.width << "x"
         << settings.height << ")\nA: " << side(settings.a_side) << "\nB: " << side(settings.b_side)
-        << "\nper scene: B's median frame time over A's, its 95% interval over the rounds (from "
-        << settings.min_rounds << " to " << settings.max_rounds << "), the verdict against "
-        << settings.threshold << "%" << std::endl;
+        << "\nper scene: B's median " << (settings.metric == "frame" ? "frame" : settings.metric)
+        << " time over A's, its 95% interval over the rounds (from " << settings.min_rounds << " to "
+        << settings.max_rounds << "), the verdict against " << settings.threshold << "%" << std::endl;
 }
 
 void ab_session::print_results(const report_model& made) const {

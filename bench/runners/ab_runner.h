@@ -39,6 +39,8 @@ struct ab_settings {
     int min_rounds = 5, max_rounds = 20;
     double fail_slower = -1.0;
     std::string csv, report_dir, command_line;
+    // What the sides are compared on (a metric's word): each process's figure of a scene is that metric's.
+    std::string metric = "frame";
 };
 
 // Runs the rounds until every scene has a verdict or the rounds run out, printing a line per round, then

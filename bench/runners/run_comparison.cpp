@@ -13,16 +13,18 @@ namespace tarnwick::bench {
 
 int run_compare(const compare_settings& options, std::ostream& out) {
     run_table tables[2];
+    const metric& measure = *find_metric(options.metric);
     for (int i = 0; i < 2; ++i) {
         std::ifstream in(options.files[size_t(i)]);
-        const std::string error = in ? read_run_table(in, tables[i]) : "cannot be read";
+        const std::string error = in ? read_run_table(in, tables[i], measure) : "cannot be read";
         if (!error.empty()) {
             std::cerr << "tarnwick-bench: " << options.files[size_t(i)] << ": " << error << std::endl;
             return int(exit_status::failure);
         }
     }
-    const report_model model = comparison_report(tables[0], tables[1], options.files[0], options.files[1],
-                                                 options.fail_slower, options.command_line);
+    report_model model = comparison_report(tables[0], tables[1], options.files[0], options.files[1],
+                                           options.fail_slower, options.command_line);
+    model.metric = measure.word;
     print_comparison(model, out);
     out.flush();
     const bool written = options.report_dir.empty() || write_report(options.report_dir, model, out);

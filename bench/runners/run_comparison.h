@@ -14,6 +14,8 @@ struct compare_settings {
     double fail_slower = -1.0;
     std::string report_dir;
     std::string command_line;
+    // The metric's word: each run's figure is read from its column.
+    std::string metric = "frame";
 };
 
 // Reads both files, prints the comparison on out and writes the report; returns the exit status (1 when a

@@ -5,6 +5,7 @@
 #include "app/shell/shell.h"
 #include "app/startup.h"
 #include "scenes/bench_stage.h"
+#include "stage/gpu_timer.h"
 #include "support/gl_context.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <limits>
 #include <sstream>
 #include <unistd.h>
 #include <utility>
@@ -84,6 +86,8 @@ measured_run frame_loop::measure(const scene_run& run, int keep) {
     result.samples.cpu_seconds.reserve(size_t(options.frames));
     bench_clock::time_point last_progress = bench_clock::now();
     bool showed_progress = false;
+    gpu_timer run_timer;
+    timer = &run_timer;
     for (int i = 0; i < total; ++i) {
         step(run, i, i >= options.warmup && i < measured_end, i + 1 == keep, result);
         const bench_clock::time_point now = bench_clock::now();
@@ -95,7 +99,21 @@ measured_run frame_loop::measure(const scene_run& run, int keep) {
     }
     if (showed_progress)
         print_progress(run.label, total, total, true);
+    take_gpu_times(run_timer, result);
+    timer = nullptr;
     return result;
+}
+
+void frame_loop::take_gpu_times(gpu_timer& run_timer, measured_run& result) {
+    run_timer.finish();
+    if (!run_timer.available()) {
+        if (!said_no_gpu_time)
+            report << "GPU time: not available (" << run_timer.reason() << ")" << std::endl;
+        said_no_gpu_time = true;
+        return;
+    }
+    result.samples.gpu_ms = run_timer.frame_ms();
+    result.samples.gpu_ms.resize(size_t(options.frames), std::numeric_limits<double>::quiet_NaN());
 }
 
 void frame_loop::step(const scene_run& run, int index, bool measured, bool keep, measured_run& result) {
@@ -109,10 +127,14 @@ void frame_loop::step(const scene_run& run, int index, bool measured, bool keep,
     previous_clock = now;
 
     const bench_clock::time_point t0 = bench_clock::now();
+    if (measured)
+        timer->begin_frame(index - options.warmup);
     stage.step(options.fixed_dt > 0.0 ? float(options.fixed_dt) : measured_dt);
+    if (measured)
+        timer->end_frame();
     const double reading = read_back(keep, result);
     const bench_clock::time_point t1 = bench_clock::now();
-    display->present();
+    end_frame(options.end);
     const bench_clock::time_point t2 = bench_clock::now();
     after_first_frame();
     stage.end_frame();

@@ -3,6 +3,7 @@
 
 #include "images/image_compare.h"
 #include "scenes/scene.h"
+#include "stage/frame_end.h"
 #include "stats/frame_summary.h"
 
 #include <ostream>
@@ -12,6 +13,7 @@
 namespace tarnwick::bench {
 
 class bench_stage;
+class gpu_timer;
 
 // Saves the back buffer of the given frame (counted from 1 over the whole run, warm-up included).
 struct screenshot_request {
@@ -20,12 +22,14 @@ struct screenshot_request {
 };
 
 // What the frame loop takes from the command line; fixed_dt 0: the measured frame time, as the game does;
-// variants: references are being made; startup_only: exit once the first frame is presented.
+// variants: references are being made; startup_only: exit once the first frame is presented; end: how
+// each frame ends.
 struct loop_settings {
     int width, height, warmup, frames;
     double fixed_dt;
     std::vector<screenshot_request> screenshots;
     bool variants, startup_only;
+    frame_end end = frame_end::swap;
 };
 
 // A run's measured frames, and the frame it was asked to keep.
@@ -53,8 +57,11 @@ class frame_loop {
     bool outputs_ok() const { return screenshots_ok; }
 
   private:
-    // One frame: events drained, simulated and drawn, read back, presented, GL errors read.
+    // One frame: events drained, simulated and drawn (GPU-timed when measured), read back, ended as asked,
+    // GL errors read.
     void step(const scene_run& run, int index, bool measured, bool keep, measured_run& result);
+    // The run's GPU times from its timer, said once to be unavailable when they are.
+    void take_gpu_times(gpu_timer& timer, measured_run& result);
     // The screenshots of this frame and, when kept, its picture; returns the seconds the reading took,
     // which the frame's time leaves out.
     double read_back(bool keep, measured_run& result);
@@ -71,6 +78,9 @@ class frame_loop {
     double previous_clock = 0.0;
     int gl_error_count = 0;
     bool screenshots_ok = true;
+    bool said_no_gpu_time = false;
+    // The timer of the run under way, which brackets each measured frame's GL work.
+    gpu_timer* timer = nullptr;
 };
 
 } // namespace tarnwick::bench

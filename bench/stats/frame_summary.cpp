@@ -1,9 +1,12 @@
 // Frame-time statistics of one run: mean rate, percentiles and our own CPU time. No GL here.
 #include "stats/frame_summary.h"
 
+#include "stats/stutter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <numeric>
 
 namespace tarnwick::bench {
@@ -21,9 +24,31 @@ double percentile(std::vector<double> samples, double p) {
     return samples[rank - 1];
 }
 
-frame_summary summarize(const std::vector<double>& frame_seconds, const std::vector<double>& cpu_seconds) {
+namespace {
+void summarize_gpu(const std::vector<double>& gpu_ms, frame_summary& s) {
+    std::vector<double> measured;
+    std::copy_if(gpu_ms.begin(), gpu_ms.end(), std::back_inserter(measured),
+                 [](double ms) { return std::isfinite(ms); });
+    if (measured.empty())
+        return;
+    s.gpu_p50_ms = percentile(measured, 50.0);
+    s.gpu_p99_ms = percentile(measured, 99.0);
+    s.gpu_mean_ms = std::accumulate(measured.begin(), measured.end(), 0.0) / double(measured.size());
+}
+
+// A table cell of width characters: the figure, or "-" where there is none.
+std::string cell(const std::optional<double>& value, int width, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%*s", width, value ? fixed(*value, decimals).c_str() : "-");
+    return text;
+}
+} // namespace
+
+frame_summary summarize(const std::vector<double>& frame_seconds, const std::vector<double>& cpu_seconds,
+                        const std::vector<double>& gpu_ms) {
     frame_summary s;
     s.frames = int(frame_seconds.size());
+    summarize_gpu(gpu_ms, s);
     if (frame_seconds.empty())
         return s;
     const double total = std::accumulate(frame_seconds.begin(), frame_seconds.end(), 0.0);
@@ -35,6 +60,13 @@ frame_summary summarize(const std::vector<double>& frame_seconds, const std::vec
     if (!cpu_seconds.empty())
         s.cpu_ms = std::accumulate(cpu_seconds.begin(), cpu_seconds.end(), 0.0) / double(cpu_seconds.size()) *
                    ms_per_second;
+    std::vector<double> frame_ms(frame_seconds.size());
+    std::transform(frame_seconds.begin(), frame_seconds.end(), frame_ms.begin(),
+                   [](double seconds) { return seconds * ms_per_second; });
+    const stutter_figures lows = stutter(frame_ms);
+    s.low_1_percent_fps = lows.low_1_percent_fps;
+    s.low_0_1_percent_fps = lows.low_0_1_percent_fps;
+    s.slow_frames = lows.slow_frames;
     return s;
 }
 
@@ -46,16 +78,18 @@ std::string fixed(double value, int decimals) {
 
 std::string summary_header() {
     char line[256];
-    std::snprintf(line, sizeof line, "%-*s %7s %9s %8s %8s %8s %8s %8s", label_width, "scene", "frames",
-                  "mean FPS", "p50 ms", "p95 ms", "p99 ms", "max ms", "CPU ms");
+    std::snprintf(line, sizeof line, "%-*s %7s %9s %8s %8s %8s %8s %8s %8s %8s %5s %8s %8s %8s", label_width,
+                  "scene", "frames", "mean FPS", "p50 ms", "p95 ms", "p99 ms", "max ms", "CPU ms", "1% low",
+                  "0.1% low", "slow", "GPU p50", "GPU p99", "GPU mean");
     return line;
 }
 
 std::string summary_row(const std::string& label, const frame_summary& s) {
     char line[256];
-    std::snprintf(line, sizeof line, "%-*s %7d %9.1f %8.2f %8.2f %8.2f %8.2f %8.3f", label_width,
-                  label.c_str(), s.frames, s.mean_fps, s.p50_ms, s.p95_ms, s.p99_ms, s.max_ms, s.cpu_ms);
-    return line;
+    std::snprintf(line, sizeof line, "%-*s %7d %9.1f %8.2f %8.2f %8.2f %8.2f %8.3f %8.1f %8.1f %5d",
+                  label_width, label.c_str(), s.frames, s.mean_fps, s.p50_ms, s.p95_ms, s.p99_ms, s.max_ms,
+                  s.cpu_ms, s.low_1_percent_fps, s.low_0_1_percent_fps, s.slow_frames);
+    return line + cell(s.gpu_p50_ms, 9, 3) + cell(s.gpu_p99_ms, 9, 3) + cell(s.gpu_mean_ms, 9, 3);
 }
 
 std::string csv_header() { return "scene,run,frames,mean_fps,p50_ms,p95_ms,p99_ms,max_ms,cpu_ms"; }
@@ -65,6 +99,20 @@ std::string csv_row(const std::string& label, int run, const frame_summary& s) {
     std::snprintf(line, sizeof line, "%s,%d,%d,%.3f,%.4f,%.4f,%.4f,%.4f,%.4f", label.c_str(), run, s.frames,
                   s.mean_fps, s.p50_ms, s.p95_ms, s.p99_ms, s.max_ms, s.cpu_ms);
     return line;
+}
+
+std::string csv_late_header() {
+    return "low_1_percent_fps,low_0_1_percent_fps,slow_frames,gpu_p50_ms,gpu_p99_ms,gpu_mean_ms";
+}
+
+std::string csv_late_row(const frame_summary& s) {
+    return fixed(s.low_1_percent_fps, 3) + "," + fixed(s.low_0_1_percent_fps, 3) + "," +
+           std::to_string(s.slow_frames) + "," + fixed_or_empty(s.gpu_p50_ms, 4) + "," +
+           fixed_or_empty(s.gpu_p99_ms, 4) + "," + fixed_or_empty(s.gpu_mean_ms, 4);
+}
+
+std::string fixed_or_empty(const std::optional<double>& value, int decimals) {
+    return value ? fixed(*value, decimals) : std::string();
 }
 
 } // namespace tarnwick::bench
