@@ -77,7 +77,7 @@ void bench_report::add_run(const std::string& label, int run, const run_samples&
         std::snprintf(row, sizeof row, ",%d,%zu,%.4f,%.4f,", run, i + 1,
                       samples.frame_seconds[i] * ms_per_second, samples.cpu_seconds[i] * ms_per_second);
         const double gpu = i < samples.gpu_ms.size() ? samples.gpu_ms[i] : std::nan("");
-        frames_csv << label << row << (std::isfinite(gpu) ? fixed(gpu, 4) : "") << "\n";
+        frames_csv << label << row << (std::isfinite(gpu) ? fixed(gpu, gpu_decimals) : "") << "\n";
     }
 }
 

@@ -107,8 +107,8 @@ std::string csv_late_header() {
 
 std::string csv_late_row(const frame_summary& s) {
     return fixed(s.low_1_percent_fps, 3) + "," + fixed(s.low_0_1_percent_fps, 3) + "," +
-           std::to_string(s.slow_frames) + "," + fixed_or_empty(s.gpu_p50_ms, 4) + "," +
-           fixed_or_empty(s.gpu_p99_ms, 4) + "," + fixed_or_empty(s.gpu_mean_ms, 4);
+           std::to_string(s.slow_frames) + "," + fixed_or_empty(s.gpu_p50_ms, gpu_decimals) + "," +
+           fixed_or_empty(s.gpu_p99_ms, gpu_decimals) + "," + fixed_or_empty(s.gpu_mean_ms, gpu_decimals);
 }
 
 std::string fixed_or_empty(const std::optional<double>& value, int decimals) {

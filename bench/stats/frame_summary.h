@@ -55,6 +55,9 @@ std::string summary_row(const std::string& label, const frame_summary& s);
 // The CSV header and the row of the run-th run of a scene (counted from 1).
 std::string csv_header();
 std::string csv_row(const std::string& label, int run, const frame_summary& s);
+// GPU times in the CSV files keep the timer's nanoseconds: a light frame's GL work on a software rasterizer
+// can take less than 0.1 microsecond, which fewer decimals would write as a measured zero.
+constexpr int gpu_decimals = 6;
 // The columns that follow the provenance's in a results file: stutter and GPU time (empty where none).
 std::string csv_late_header();
 std::string csv_late_row(const frame_summary& s);

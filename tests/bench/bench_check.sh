@@ -11,6 +11,26 @@ jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])), 
         "$TARNWICK_SOURCE/docs/report.schema.json" "$1"
 }
 
+# The values under a --csv file's column of that name, one a line.
+csv_column() {
+    /usr/bin/python3 -c 'import csv, sys
+for row in csv.DictReader(open(sys.argv[1])): print(row[sys.argv[2]])' "$1" "$2"
+}
+
+# Each way to end a frame (with a swap interval in a window) runs, and the results file records it.
+check_frame_ends() {
+    local run way interval status
+    for run in "swap ${1:-}" "finish ${2:-}" "readpixels ${1:-}" "none ${2:-}"; do
+        read -r way interval <<<"$run"
+        bench --scene default --frames 3 --warmup 1 --frame-end "$way" ${interval:+--swap-interval "$interval"} \
+            --csv "$work/end.csv" >"$work/out" 2>"$work/err"
+        status=$?
+        check "--frame-end $way ${interval:+--swap-interval $interval }runs, status 0 (was $status)" [ "$status" -eq 0 ]
+        check "--frame-end $way: the CSV records it and the swap interval (${interval:-none})" [ \
+            "$(csv_column "$work/end.csv" frame_end),$(csv_column "$work/end.csv" swap_interval)" = "$way,$interval" ]
+    done
+}
+
 # A barrage at the highest level through every window change: its shots and their GL objects go with them
 # once it stops firing. 12 frames a cycle let a volley (one in 0.1 s) out at the bench's frame rate.
 check_barrage() {

@@ -51,6 +51,11 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
         {"--b-env X=1", "--b-env requires --ab"},
         {"--ab --repeat 2", "--repeat excludes --ab"},
         {"--startup --report out", "--report: --startup ends before"},
+        {"--frame-end flip", "--frame-end: needs swap, finish, readpixels or none, not 'flip'"},
+        {"--swap-interval 2", "--swap-interval: needs 0 or 1, not '2'"},
+        {"--headless --swap-interval 0", "--headless excludes --swap-interval"},
+        {"--metric gpu", "--metric requires --compare or --ab"},
+        {"--compare a b --metric fps", "--metric: unknown metric 'fps'"},
     };
     for (const auto& [args, message] : bad) {
         const parse_result p = parse_bench_options(split(args));
@@ -58,6 +63,31 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
         EXPECT_NE(p.error.find(message), std::string::npos) << args << " gave '" << p.error << "'";
         EXPECT_EQ(p.error.find('\n'), std::string::npos) << args;
     }
+}
+
+// Each way a frame can end reaches the frame loop; --ab's processes all end theirs as asked, before a
+// side's own options (which win).
+TEST(bench_options, frame_end_swap_interval_and_metric_reach_what_runs) {
+    for (const frame_end_way& way : frame_end_ways) {
+        const parse_result p = parse_bench_options({"--frame-end", way.word});
+        ASSERT_TRUE(p.ok) << p.error;
+        EXPECT_EQ(loop_settings_of(p.options).end, way.end) << way.word;
+    }
+    EXPECT_EQ(loop_settings_of(parse_bench_options({}).options).end, frame_end::swap);
+    const parse_result window = parse_bench_options({"--swap-interval", "0"});
+    ASSERT_TRUE(window.ok) << window.error;
+    EXPECT_EQ(window.options.swap_interval, "0");
+
+    const parse_result ab = parse_bench_options(
+        {"--ab", "--metric", "gpu", "--frame-end", "finish", "--swap-interval", "1", "--a-args", "--seed 5"});
+    ASSERT_TRUE(ab.ok) << ab.error;
+    EXPECT_EQ(ab.options.metric, "gpu");
+    const std::vector<std::string> common = {"--swap-interval", "1", "--frame-end", "finish"};
+    std::vector<std::string> a = common;
+    a.insert(a.end(), {"--seed", "5"});
+    EXPECT_EQ(ab.options.a_side.args, a);
+    EXPECT_EQ(ab.options.b_side.args, common);
+    EXPECT_TRUE(parse_bench_options({"--ab"}).options.a_side.args.empty()) << "nothing asked, nothing passed";
 }
 
 } // namespace

@@ -20,6 +20,8 @@ for run in $runs; do
     check "frames CSV: 3 frames of each run of $run, the GPU time last where there is one" \
         [ "$(grep -cE "^$run,[12],[123],[0-9.]+,[0-9.]+,[0-9.]*$" "$work/frames.csv")" -eq 6 ]
 done
+check "every measured frame has its GPU time, or a line says why none has" \
+    eval '! grep -q ",$" "$work/frames.csv" || grep -q "^GPU time: not available (.\+)$" "$work/out"'
 check "the game's own chatter stays out of the table" absent "^(vao:|sizeof|screen->vao)" "$work/out"
 check "nothing on standard error but progress lines" only_progress "$work/err"
 
@@ -42,6 +44,17 @@ near() { [ -n "$1" ] && [ -n "$2" ] && [ $(($2 - $1)) -le 5 ]; }
 check "plot-bench keeps underscores in names (${underscores:-?} px against ${plain:-?})" near "$underscores" "$plain"
 
 check_barrage
+check_frame_ends
+
+# --ab on GPU time alone: each process's median GPU time, in the report as the metric compared.
+bench --ab --metric gpu --scene default --frames 3 --warmup 1 --min-rounds 2 --max-rounds 2 \
+    --report "$work/ab-gpu" >"$work/out" 2>"$work/err"
+status=$?
+check "--ab --metric gpu exits 0 and says nothing on standard error (was $status)" [ "$status" -eq 0 -a ! -s "$work/err" ]
+check "--ab --metric gpu: B's median gpu time over A's" grep -q "B's median gpu time over A's" "$work/out"
+check "--ab --metric gpu: its report names the metric and meets the schema" eval \
+    '[ "$(/usr/bin/python3 -c "import json; print(json.load(open(\"$work/ab-gpu/report.json\"))[\"metric\"])")" = gpu ] &&
+    schema_check "$work/ab-gpu/report.json"'
 
 # --ab with this bench on both sides, B under one rasterizer thread: the output's form only (two rounds of
 # three frames judge nothing), and its report.

@@ -17,6 +17,7 @@ for picture in "$work"/window/*.png; do
 done
 
 check_barrage
+check_frame_ends 0 1
 
 mkdir "$work/empty"
 (cd "$work/empty" && bench_within 60 --scene default >"$work/out" 2>"$work/err")

@@ -34,11 +34,14 @@ report_model every_part() {
     m.command_line = "tarnwick-bench --report 'my dir'";
     m.add_origin("A",
                  provenance{"llvmpipe", "4.5", "cpu", "Linux 6", "GALLIUM_DRIVER=llvmpipe LP_NUM_THREADS=2",
-                            "v1-3-gabc", "2026-01-02T03:04:05Z"});
+                            "v1-3-gabc", "2026-01-02T03:04:05Z", "finish", "1"});
     m.add_origin("B <soft>",
                  provenance{"softpipe", "3.3", "cpu", "Linux 6", "", "v1", "2026-01-02T03:04:06Z"});
     report_scene& a = m.scene("combat:enemies=5");
-    a.runs = {{0, 1, frame_summary{3, 250.0, 4, 4, 4, 4, 1}, {4.0, 4.0, 4.0}},
+    // A's run has GPU times, its second frame none; B's run none at all.
+    frame_summary timed{3, 250.0, 4, 4, 4, 4, 1, 250.0, 250.0, 0};
+    timed.gpu_p50_ms = timed.gpu_p99_ms = timed.gpu_mean_ms = 1.25;
+    a.runs = {{0, 1, timed, {4.0, 4.0, 4.0}, {1.25, std::nan(""), 0.00005}},
               {1, 1, frame_summary{2, 100.0, 10, 10, 10, 10, 2}, {10.0, 10.0}}};
     a.comparison = report_comparison{0, 1, verdict::slower,
                                      frame_time_comparison{4, 10, 2.5, std::make_pair(2.4, 2.6), 3, 3.0, {}}};
@@ -181,6 +184,23 @@ TEST(report_plot, steps_are_round_and_a_stall_does_not_flatten_the_rest) {
     EXPECT_EQ(frame_time_svg({{"a", {1.0, 2.0, 3.0}}}, "t").find("above the scale"), std::string::npos);
 }
 
+// A run's GPU times are a dashed line in its colour, through the frames that have one; the dashed p50 and
+// p99 stay those of the frame times.
+TEST(report_plot, gpu_time_is_a_dashed_line_beside_its_run) {
+    const double none = std::nan("");
+    const std::string svg =
+        frame_time_svg({{"run 1", {4, 4, 4, 4}, {1, none, 2, 1}}, {"run 2", {5, 5}}}, "t");
+    const size_t gpu = svg.find("class=\"gpu\"");
+    ASSERT_NE(gpu, std::string::npos);
+    EXPECT_EQ(svg.find("class=\"gpu\"", gpu + 1), std::string::npos) << "run 2 has no GPU time";
+    const std::string line = svg.substr(gpu, svg.find("/>", gpu) - gpu);
+    EXPECT_NE(line.find(std::string("stroke=\"") + series_colour(0) + "\""), std::string::npos) << line;
+    const size_t points = line.find("points=\"") + 8;
+    EXPECT_EQ(std::count(line.begin() + long(points), line.end(), ','), 3) << "the unmeasured frame left out";
+    EXPECT_NE(svg.find(">p50 4.00<"), std::string::npos);
+    EXPECT_NE(svg.find(">p99 5.00<"), std::string::npos);
+}
+
 // The y of each SVG element of the given kind (class="mark", "grid" ...) whose text holds words.
 std::vector<double> ys_of(const std::string& svg, const std::string& look, const std::string& words = "") {
     std::vector<double> ys;
@@ -298,6 +318,11 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
     EXPECT_EQ(j["origins"][0]["driver_environment"]["LP_NUM_THREADS"], "2");
     EXPECT_EQ(j["summary"]["failures"], 2);
     EXPECT_EQ(j["scenes"][1]["verdict"], "inconclusive");
+    // 50 ns of GL work is kept, not rounded to a measured zero.
+    EXPECT_EQ(j["scenes"][0]["runs"][0]["gpu_frame_ms"], nlohmann::json::parse("[1.25, null, 5e-05]"));
+    for (const char* none : {"gpu_p50_ms", "gpu_p99_ms", "gpu_mean_ms", "gpu_frame_ms"})
+        EXPECT_FALSE(j["scenes"][0]["runs"][1].contains(none)) << "never a zero for " << none;
+    EXPECT_EQ(j["origins"][0]["frame_end"], "finish");
     const std::string validate = "import json, sys, jsonschema\n"
                                  "schema = json.load(open(sys.argv[1]))\n"
                                  "jsonschema.validate(json.load(open(sys.argv[2])), schema,\n"
@@ -311,7 +336,11 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
         every_part(),
         ab_report({}, {}, {ab_scene("s", rounds_of({1.1, 1.2}, 0.05)), ab_scene("t", rounds_of({1.0}))}, 5.0,
                   ""),
-        comparison_report(base, fresh, "a.csv", "b.csv", 5.0, "")};
+        [&] {
+            report_model compared = comparison_report(base, fresh, "a.csv", "b.csv", 5.0, "");
+            compared.metric = "gpu";
+            return compared;
+        }()};
     for (const report_model& model : models) {
         const std::string text = report_json(model);
         std::ofstream(folder + "/report.json") << text;
@@ -343,6 +372,16 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
                                 "p50_ms": 0, "p95_ms": 0, "p99_ms": 0, "max_ms": 0, "cpu_ms": 0,
                                 "frame_ms": []}]}]})"})
         EXPECT_NE(read_report_json(bad, read), "") << bad;
+    // A report from before the stutter, GPU and settings fields reads, with none of them.
+    ASSERT_EQ(
+        read_report_json(R"({"command_line": "", "origins": [{"name": "o", "renderer": "", "gl_version": "",
+        "cpu": "", "kernel": "", "driver_environment": {}, "build": "", "date": ""}], "checks": [], "scenes": [
+        {"label": "s", "checks": [], "runs": [{"origin": 0, "run": 1, "frames": 0, "mean_fps": 0, "p50_ms": 0,
+        "p95_ms": 0, "p99_ms": 0, "max_ms": 0, "cpu_ms": 0, "frame_ms": []}]}]})",
+                         read),
+        "");
+    EXPECT_FALSE(read.scenes[0].runs[0].summary.gpu_p50_ms);
+    EXPECT_EQ(read.metric, "");
     EXPECT_FALSE(write_report(folder + "/report.json/below", every_part(), told)) << "a file in the way";
     for (const char* file : {"/index.html", "/report.json", "/junit.xml"})
         std::remove((folder + file).c_str());

@@ -47,4 +47,41 @@ TEST(run_table, whole_files_read_every_run) {
     EXPECT_EQ(read_run_table(old, runs = run_table()), "");
     EXPECT_EQ(*runs.runs_of("x"), std::vector<double>{12});
 }
+// --metric gpu and cpu read their column as a rate, 1000 / ms, so that lower is slower as with FPS; a run
+// without the figure is an error, not a rate of 0 or infinity.
+TEST(run_table, a_metric_reads_its_column_as_a_rate) {
+    const std::string header = "scene,mean_fps,cpu_ms,gpu_mean_ms\n";
+    struct row {
+        const char* metric;
+        std::string text;
+        std::vector<double> runs;
+        const char* error;
+    };
+    const row table[] = {
+        {"frame", header + "x,50,2,4\nx,60,2,\n", {50, 60}, ""},
+        {"gpu", header + "x,50,2,4\nx,60,2,0.5\n", {250, 2000}, ""},
+        {"cpu", header + "x,50,2,4\n", {500}, ""},
+        {"gpu",
+         header + "x,50,2,4\nx,60,2,\n",
+         {},
+         "line 3: gpu_mean_ms '' is no figure above 0 to compare (gpu not measured?)"},
+        {"gpu", header + "x,50,2,0\n", {}, "line 2: gpu_mean_ms '0' is no figure above 0"},
+        {"gpu",
+         csv_header() + "\nx,1,3,10.5,1,1,1,1,1\n",
+         {},
+         "line 1: no 'scene' and 'gpu_mean_ms' columns"},
+    };
+    for (const row& r : table) {
+        std::istringstream in(r.text);
+        run_table runs;
+        const std::string error = read_run_table(in, runs, *find_metric(r.metric));
+        // The errors' start: what is wrong and where.
+        EXPECT_EQ(*r.error ? error.substr(0, std::string(r.error).size()) : error, r.error)
+            << r.metric << r.text;
+        if (r.runs.empty())
+            continue;
+        ASSERT_NE(runs.runs_of("x"), nullptr) << r.metric;
+        EXPECT_EQ(*runs.runs_of("x"), r.runs) << r.metric;
+    }
+}
 } // namespace

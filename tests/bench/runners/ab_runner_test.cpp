@@ -117,6 +117,33 @@ TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
     }
 }
 
+// --metric sets each process's figure of that measure against the other side's: B's GPU time 20% longer is
+// slower under gpu and no change under frame or cpu; a side that measured no GPU time cannot be compared.
+TEST(ab_runner, a_metric_compares_its_own_figure) {
+    struct row {
+        const char* metric;
+        const char* b_env;
+        int status;
+        std::string line;
+        const char* error;
+    };
+    const std::string same = "1.000 1.000 1.000 2 no change";
+    const row table[] = {
+        {"frame", "STUB_GPU_SCALE=1.2", 0, same, ""},
+        {"gpu", "STUB_GPU_SCALE=1.2", 0, "1.200 1.200 1.200 2 slower", ""},
+        {"cpu", "STUB_GPU_SCALE=1.2", 0, same, ""},
+        {"gpu", "STUB_GPU_SCALE=none", 1, "", "B in round 1 wrote no gpu time above 0 for default\n"},
+    };
+    for (const row& r : table) {
+        ab_settings settings = stub_settings("", r.b_env);
+        settings.metric = r.metric;
+        const outcome o = run_stub(settings);
+        EXPECT_EQ(o.status, r.status) << r.metric << " " << r.b_env << "\n" << o.out << o.err;
+        EXPECT_EQ(result_line(o.out, "default"), r.line) << r.metric << " " << r.b_env << "\n" << o.out;
+        EXPECT_NE(o.err.find(r.error), std::string::npos) << o.err;
+    }
+}
+
 // A side's options come after the common ones and win, and the report comes last; a side that fails or
 // hands back no report ends the comparison, with its status passed on when it refused its options.
 TEST(ab_runner, each_side_gets_its_own_options_and_its_failures_end_the_run) {

@@ -2,7 +2,7 @@
 # A stand-in for tarnwick-bench in the A/B runner's tests. It logs "SIDE scenes | other options" to
 # $STUB_DIR/log and writes the --report folder's report.json with a run per --scene whose p50_ms = 10 *
 # STUB_SCALE_<scene> * the n-th of the comma-separated STUB_NOISE_<scene> on the side's n-th call *
-# STUB_DRIFT ^ (calls before, both sides).
+# STUB_DRIFT ^ (calls before, both sides), and gpu_p50_ms = p50_ms * STUB_GPU_SCALE (none: no GPU time).
 set -eu
 scenes="" report="" rest=""
 while [ $# -gt 0 ]; do
@@ -30,11 +30,13 @@ mkdir -p "$report"
     for s in $scenes; do
         eval "scale=\${STUB_SCALE_$s:-1} noise=\${STUB_NOISE_$s:-1}"
         awk -v s="$s" -v scale="$scale" -v noise="$noise" -v n="$mine" -v drift="${STUB_DRIFT:-1.05}" \
-            -v before="$before" -v comma="$comma" 'BEGIN {
+            -v before="$before" -v comma="$comma" -v gpu="${STUB_GPU_SCALE:-1}" 'BEGIN {
             k = split(noise, f, ",")
             p50 = 10 * scale * f[(n - 1) % k + 1] * exp(before * log(drift))
             printf "%s{\"label\": \"%s\", \"checks\": [], \"runs\": [{\"origin\": 0, \"run\": 1, \"frames\": 3,", comma, s
             printf " \"mean_fps\": 100.0, \"p50_ms\": %.6f, \"p95_ms\": 1, \"p99_ms\": 1, \"max_ms\": 1,", p50
+            if (gpu != "none")
+                printf " \"gpu_p50_ms\": %.6f,", p50 * gpu
             printf " \"cpu_ms\": 0.1, \"frame_ms\": [1, 1, 1]}]}"
         }'
         comma=", "

@@ -2,6 +2,7 @@
 #include "stats/frame_summary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <sstream>
@@ -52,6 +53,47 @@ TEST(frame_summary, summary_of_frame_and_cpu_times) {
     EXPECT_EQ(empty.mean_fps, 0.0);
 }
 
+// GPU figures come from the frames that have one; a run without any has none, never a zero.
+TEST(frame_summary, gpu_figures_of_the_measured_frames_only) {
+    const double none = std::nan("");
+    struct row {
+        const char* what;
+        std::vector<double> gpu_ms;
+        std::optional<double> p50, p99, mean;
+    };
+    const row table[] = {
+        {"no timer", {}, {}, {}, {}},
+        {"no frame measured", {none, none}, {}, {}, {}},
+        {"frames without a figure left out", {1.0, none, 3.0, 2.0}, 2.0, 3.0, 2.0},
+        {"one frame of 100 over 1 ms",
+         [] {
+             std::vector<double> ms(99, 0.5);
+             ms.push_back(7.0);
+             return ms;
+         }(),
+         0.5, 0.5, (99 * 0.5 + 7.0) / 100},
+    };
+    for (const row& r : table) {
+        const frame_summary s = summarize(std::vector<double>(4, 0.01), {}, r.gpu_ms);
+        EXPECT_EQ(s.gpu_p50_ms, r.p50) << r.what;
+        EXPECT_EQ(s.gpu_p99_ms, r.p99) << r.what;
+        ASSERT_EQ(s.gpu_mean_ms.has_value(), r.mean.has_value()) << r.what;
+        EXPECT_NEAR(s.gpu_mean_ms.value_or(0.0), r.mean.value_or(0.0), 1e-12) << r.what;
+    }
+}
+
+// A resize stall as barrage has them: the lows and the slow frames see it, from frame times in seconds.
+TEST(frame_summary, stutter_figures_see_a_stall) {
+    std::vector<double> seconds(198, 0.010);
+    seconds.insert(seconds.begin() + 50, 0.500);
+    seconds.insert(seconds.begin() + 150, 0.250);
+    const frame_summary s = summarize(seconds, {});
+    // 200 frames: the slowest 2 (1%) average 375 ms, the slowest 1 (0.1%) is 500 ms; median 10 ms.
+    EXPECT_NEAR(s.low_1_percent_fps, 1000.0 / 375.0, 1e-9);
+    EXPECT_NEAR(s.low_0_1_percent_fps, 2.0, 1e-9);
+    EXPECT_EQ(s.slow_frames, 2);
+}
+
 TEST(frame_summary, rows_fit_the_header_and_csv_keeps_every_field) {
     const frame_summary s{600, 123.456, 8.125, 9.5, 11.25, 40.0, 0.5};
     const std::string row = summary_row("combat:enemies=50:shots=100", s);
@@ -60,5 +102,20 @@ TEST(frame_summary, rows_fit_the_header_and_csv_keeps_every_field) {
     EXPECT_EQ(csv_row("blur", 2, s), "blur,2,600,123.456,8.1250,9.5000,11.2500,40.0000,0.5000");
     const std::string csv = csv_header();
     EXPECT_EQ(std::count(csv.begin(), csv.end(), ','), 8);
+
+    // The late columns: stutter, then GPU time, empty where none was measured; the table shows "-".
+    frame_summary timed = s;
+    timed.low_1_percent_fps = 20.5;
+    timed.slow_frames = 3;
+    timed.gpu_p50_ms = 1.5;
+    timed.gpu_p99_ms = 2.25;
+    timed.gpu_mean_ms = 1.75;
+    const std::string late = csv_late_header();
+    EXPECT_EQ(std::count(late.begin(), late.end(), ','), 5);
+    EXPECT_EQ(csv_late_row(timed), "20.500,0.000,3,1.500000,2.250000,1.750000");
+    EXPECT_EQ(csv_late_row(s), "0.000,0.000,0,,,");
+    for (const frame_summary& f : {s, timed})
+        EXPECT_EQ(summary_row("blur", f).size(), summary_header().size());
+    EXPECT_EQ(summary_row("blur", s).substr(summary_header().size() - 27), "        -        -        -");
 }
 } // namespace
