@@ -189,7 +189,7 @@ TEST(report_plot, steps_are_round_and_a_stall_does_not_flatten_the_rest) {
 TEST(report_plot, gpu_time_is_a_dashed_line_beside_its_run) {
     const double none = std::nan("");
     const std::string svg =
-        frame_time_svg({{"run 1", {4, 4, 4, 4}, {1, none, 2, 1}}, {"run 2", {5, 5}}}, "t");
+        frame_time_svg({{"run 1", {4, 4, 4, 4}, {1, none, 9, 1}}, {"run 2", {5, 5}}}, "t");
     const size_t gpu = svg.find("class=\"gpu\"");
     ASSERT_NE(gpu, std::string::npos);
     EXPECT_EQ(svg.find("class=\"gpu\"", gpu + 1), std::string::npos) << "run 2 has no GPU time";
