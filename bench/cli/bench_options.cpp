@@ -152,7 +152,7 @@ void declare_output_options(CLI::App& app, bench_options& o) {
     valued(app, "--csv", o.csv, "FILE", "also write the results as CSV, one row per run")->check(file_name);
     valued(app, "--frames-csv", o.frames_csv, "FILE",
            "write every measured frame as CSV: scene, run, frame, frame ms,\n"
-           "CPU ms (scripts/plot-bench draws it)")
+           "CPU ms, GPU ms (scripts/plot-bench draws it)")
         ->check(file_name);
     app.add_option("--screenshot", "save frame F (counted from 1 over the run, warm-up included)\n"
                                    "as it is before presentation; repeatable")
