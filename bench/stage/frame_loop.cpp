@@ -107,9 +107,9 @@ measured_run frame_loop::measure(const scene_run& run, int keep) {
 void frame_loop::take_gpu_times(gpu_timer& run_timer, measured_run& result) {
     run_timer.finish();
     if (!run_timer.available()) {
-        if (!said_no_gpu_time)
+        if (said_no_gpu_time != run_timer.reason())
             report << "GPU time: not available (" << run_timer.reason() << ")" << std::endl;
-        said_no_gpu_time = true;
+        said_no_gpu_time = run_timer.reason();
         return;
     }
     result.samples.gpu_ms = run_timer.frame_ms();

@@ -78,7 +78,8 @@ class frame_loop {
     double previous_clock = 0.0;
     int gl_error_count = 0;
     bool screenshots_ok = true;
-    bool said_no_gpu_time = false;
+    // Why the last run had no GPU time, said once for runs after it that have none for the same reason.
+    std::string said_no_gpu_time;
     // The timer of the run under way, which brackets each measured frame's GL work.
     gpu_timer* timer = nullptr;
 };

@@ -36,10 +36,14 @@ void summarize_gpu(const std::vector<double>& gpu_ms, frame_summary& s) {
     s.gpu_mean_ms = std::accumulate(measured.begin(), measured.end(), 0.0) / double(measured.size());
 }
 
-// A table cell of width characters: the figure, or "-" where there is none.
+// A table cell of width characters: the figure, or "-" where there is none. A figure that the decimals
+// would round to zero says that it is below their step, so that it never reads as a measured zero.
 std::string cell(const std::optional<double>& value, int width, int decimals) {
+    std::string shown = value ? fixed(*value, decimals) : "-";
+    if (value && *value > 0.0 && std::stod(shown) == 0.0)
+        shown = "<" + fixed(std::pow(10.0, -decimals), decimals);
     char text[64];
-    std::snprintf(text, sizeof text, "%*s", width, value ? fixed(*value, decimals).c_str() : "-");
+    std::snprintf(text, sizeof text, "%*s", width, shown.c_str());
     return text;
 }
 } // namespace

@@ -110,5 +110,7 @@ TEST(frame_summary, rows_fit_the_header_and_csv_keeps_every_field) {
     for (const frame_summary& f : {s, timed})
         EXPECT_EQ(summary_row("blur", f).size(), summary_header().size());
     EXPECT_EQ(summary_row("blur", s).substr(summary_header().size() - 27), "        -        -        -");
+    timed.gpu_p50_ms = 0.00004; // 40 ns: measured, below the table's step
+    EXPECT_EQ(summary_row("blur", timed).substr(summary_header().size() - 27), "   <0.001    2.250    1.750");
 }
 } // namespace
