@@ -14,7 +14,7 @@ namespace {
 const char* const suite_name = "tarnwick-bench";
 
 // The counters a suite and the whole file carry.
-struct tally {
+struct suite_counts {
     int tests = 0, failures = 0, skipped = 0;
     double seconds = 0.0;
     void set_on(pugi::xml_node node) const {
@@ -31,7 +31,7 @@ std::string joined(const std::string& dir, const std::string& file) {
 }
 
 pugi::xml_node add_case(pugi::xml_node suite, const std::string& scene, const std::string& name,
-                        double seconds, tally& count) {
+                        double seconds, suite_counts& count) {
     pugi::xml_node test = suite.append_child("testcase");
     test.append_attribute("classname") =
         (scene.empty() ? suite_name : std::string(suite_name) + "." + scene).c_str();
@@ -44,7 +44,7 @@ pugi::xml_node add_case(pugi::xml_node suite, const std::string& scene, const st
 
 // A check as a test case: a failure names its diff picture, which GitLab and Jenkins also attach.
 void add_check(pugi::xml_node suite, const std::string& scene, const report_check& c, const std::string& dir,
-               tally& count) {
+               suite_counts& count) {
     pugi::xml_node test = add_case(suite, scene, c.name, 0.0, count);
     const bool cannot_judge = !judged(c.verdict);
     if (c.failed) {
@@ -69,7 +69,8 @@ void add_check(pugi::xml_node suite, const std::string& scene, const report_chec
 }
 
 // A comparison as a test case: FPS against FPS, or the frame-time ratio with its interval over the rounds.
-void add_comparison(pugi::xml_node suite, const report_model& model, const report_scene& s, tally& count) {
+void add_comparison(pugi::xml_node suite, const report_model& model, const report_scene& s,
+                    suite_counts& count) {
     const report_comparison& c = *s.comparison;
     const char* base = model.origins[size_t(c.base_origin)].name.c_str();
     const char* fresh = model.origins[size_t(c.new_origin)].name.c_str();
@@ -105,7 +106,7 @@ void add_properties(pugi::xml_node suite, const report_model& model, const repor
 }
 
 // The suite of one origin: its scenes' runs and checks, the comparisons that end on it, its own checks.
-tally add_suite(pugi::xml_node root, const report_model& model, int origin, const std::string& dir) {
+suite_counts add_suite(pugi::xml_node root, const report_model& model, int origin, const std::string& dir) {
     const report_origin& o = model.origins[size_t(origin)];
     pugi::xml_node suite = root.append_child("testsuite");
     suite.append_attribute("name") =
@@ -113,7 +114,7 @@ tally add_suite(pugi::xml_node root, const report_model& model, int origin, cons
     // JUnit's time stamps carry no zone; ours are UTC.
     suite.append_attribute("timestamp") = o.where.date.substr(0, o.where.date.find('Z')).c_str();
     add_properties(suite, model, o);
-    tally count;
+    suite_counts count;
     for (const report_scene& s : model.scenes) {
         double ms = 0.0;
         bool ran = false;
@@ -148,9 +149,9 @@ std::string report_junit(const report_model& model, const std::string& report_di
     declaration.append_attribute("encoding") = "UTF-8";
     pugi::xml_node root = document.append_child("testsuites");
     root.append_attribute("name") = suite_name;
-    tally all;
+    suite_counts all;
     for (size_t i = 0; i < model.origins.size(); ++i) {
-        const tally count = add_suite(root, model, int(i), report_dir);
+        const suite_counts count = add_suite(root, model, int(i), report_dir);
         all.tests += count.tests;
         all.failures += count.failures;
         all.skipped += count.skipped;

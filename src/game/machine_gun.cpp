@@ -1,6 +1,8 @@
 // Volleys, scatter, power levels and the moving, expiring and drawing of the shots.
 #include "machine_gun.h"
 
+#include "finite.h"
+
 #include "app/input/input.h"
 #include "app/shell/gl.h"
 #include "render/camera.h"
@@ -23,7 +25,6 @@ constexpr float start_distance = -2.0f * aim_depth;
 
 double scatter() { return (std::rand() % scatter_range - scatter_offset) / scatter_divisor; }
 
-bool is_finite(glm::vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 } // namespace
 
 machine_gun::machine_gun(shot_mode mode) : machine_gun(mode, al_get_time, mouse_position_ndc) {}

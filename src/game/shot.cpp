@@ -1,6 +1,8 @@
 // Shots, their particles and the list of live shots.
 #include "shot.h"
 
+#include "finite.h"
+
 #include "render/shader_set.h"
 
 #include <cmath>
@@ -18,7 +20,6 @@ constexpr float particle_drift_z = -1.0f;
 // Uniform in 0..1.
 double unit_random() { return std::rand() / double(RAND_MAX); }
 
-bool is_finite(glm::vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 } // namespace
 
 shot::shot(glm::vec3 position, glm::vec3 velocity, shot_mode mode) : position(position), velocity(velocity) {

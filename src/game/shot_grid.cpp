@@ -2,6 +2,8 @@
 // shots kept in list order, and the plain walk of the list wherever the grid would not pay.
 #include "shot_grid.h"
 
+#include "finite.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -21,8 +23,6 @@ constexpr double absolute_margin = 1e-6;
 constexpr std::uint64_t hash_multiplier = 0x9E3779B97F4A7C15ull;
 // Below this many shots the plain walk costs less than building the grid.
 constexpr size_t fewest_for_grid = 32;
-
-bool is_finite(glm::vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 std::int64_t cell_coordinate(double v) {
     const double c = std::floor(v / cell_size);

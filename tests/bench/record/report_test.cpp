@@ -15,6 +15,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include "bench/record/report_fixtures.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
@@ -22,12 +24,9 @@
 #include <unistd.h>
 
 using namespace tarnwick::bench;
+using tarnwick::bench::testing::check;
 
 namespace {
-report_check check(const char* name, verdict v, bool failed, int origin = 0) {
-    return {name, origin, v, failed, std::string(name) + " said so", {}, {}};
-}
-
 // Two origins with runs, a comparison with an interval, failed and skipped checks, pictures, a run check.
 report_model every_part() {
     report_model m;

@@ -6,16 +6,15 @@
 #include "record/report_junit.h"
 #include "runners/matrix_report.h"
 
+#include "bench/record/report_fixtures.h"
+
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 using namespace tarnwick::bench;
+using tarnwick::bench::testing::check;
 
 namespace {
-report_check check(const char* name, verdict v, bool failed, int origin = 0) {
-    return {name, origin, v, failed, std::string(name) + " said so", {}, {}};
-}
-
 // A matrix of three drivers: llvmpipe with its own report (a run with its reference check and pictures, a
 // barrage without a reference, GL errors), softpipe with none (the matrix's own reference verdicts), zink
 // skipped; one fault on each.
