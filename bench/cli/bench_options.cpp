@@ -2,6 +2,7 @@
 #include "cli/bench_options.h"
 
 #include "runners/child_process.h"
+#include "runners/count_runner.h"
 #include "runners/driver_matrix.h"
 #include "runners/planted_faults.h"
 #include "stage/renderer_pattern.h"
@@ -184,6 +185,26 @@ void declare_output_options(CLI::App& app, bench_options& o) {
         ->check(file_name);
 }
 
+// --metric: its values and their lines come from the one table.
+void declare_metric_option(CLI::App& app, bench_options& o) {
+    std::string help = "what a run measures and --ab judges:";
+    for (const metric_name& m : metric_names)
+        help += std::string("\n") + m.word + ": " + m.help;
+    help += "\n(instructions: the bench runs itself under valgrind with one\n"
+            "rasteriser thread, no shader cache, a fixed dt of 1/60 s unless\n"
+            "given, 20 frames after 10 warm-up unless given; --ab's threshold\n"
+            "then defaults to 0.25% and one round of A B B A decides)";
+    app.add_option("--metric")
+        ->description(help)
+        ->type_name("NAME")
+        ->check(ours([&o](const std::string& text) {
+            const metric_name* m = find_metric(text);
+            if (m)
+                o.metric = m->metric;
+            return m ? std::string() : "unknown metric '" + text + "' (frame or instructions)";
+        }));
+}
+
 // Comparing two results files, and the rest. Returns --compare, which --ab excludes.
 CLI::Option* declare_other_options(CLI::App& app, bench_options& o) {
     CLI::Option* compare = valued(app, "--compare", o.compare, "BASE NEW",
@@ -334,12 +355,27 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     app->set_help_flag();
     declare_run_options(*app, o);
     declare_output_options(*app, o);
+    declare_metric_option(*app, o);
     CLI::Option* compare = declare_other_options(*app, o);
     declare_ab_options(*app, o, compare);
     declare_driver_options(*app, o);
     return app;
 }
 
+} // namespace
+
+namespace {
+// Counts repeat only with a fixed dt; they need fewer frames and a tighter threshold than times.
+void apply_count_defaults(const CLI::App& app, bench_options& o) {
+    if (o.fixed_dt <= 0.0)
+        o.fixed_dt = reference_dt;
+    if (app.count("--frames") == 0)
+        o.frames = count_default_frames;
+    if (app.count("--warmup") == 0)
+        o.warmup = count_default_warmup;
+    if (app.count("--threshold") == 0)
+        o.threshold = count_threshold * percent;
+}
 } // namespace
 
 parse_result parse_bench_options(const std::vector<std::string>& args) {
@@ -366,13 +402,17 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         o.fixed_dt = reference_dt;
     if (o.ab && app->count("--frames") == 0)
         o.frames = ab_default_frames;
+    if (o.metric == metric::instructions)
+        apply_count_defaults(*app, o);
     result.ok = true;
     return result;
 }
 
 loop_settings loop_settings_of(const bench_options& o) {
     const bool variants = !o.update_reference_dir.empty();
-    return {o.width, o.height, o.warmup, o.frames, o.fixed_dt, o.screenshots, variants, o.startup_only};
+    return {o.width,  o.height,       o.warmup,
+            o.frames, o.fixed_dt,     o.screenshots,
+            variants, o.startup_only, o.metric == metric::instructions ? count_folder() : ""};
 }
 
 std::string bench_usage() {

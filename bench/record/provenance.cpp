@@ -24,6 +24,7 @@ const field fields[] = {
     {"driver_env", &provenance::driver_env},
     {"build", &provenance::build},
     {"date", &provenance::date},
+    {"counting", &provenance::counting},
 };
 
 bool chooses_driver(const std::string& assignment) {
@@ -81,7 +82,7 @@ std::string driver_environment(const char* const* environ_list) {
 provenance gather_provenance(const std::string& renderer, const std::string& gl_version) {
     return provenance{
         renderer,          gl_version, cpu_model(), kernel_release(), driver_environment(environ),
-        tarnwick_build_id, utc_now()};
+        tarnwick_build_id, utc_now(),  ""};
 }
 
 std::vector<std::pair<std::string, std::string>> provenance_fields(const provenance& p) {

@@ -24,6 +24,8 @@ struct provenance {
     std::string build;
     // When the run started, ISO 8601 in UTC.
     std::string date;
+    // How instructions were counted (the tool, the fixed time step and the seed); empty: not counted.
+    std::string counting;
 };
 
 // The variables of environ (as "K=V" texts) that choose or tune the GL driver, sorted, joined by blanks.

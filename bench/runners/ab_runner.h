@@ -5,6 +5,7 @@
 #include "record/report_model.h"
 #include "scenes/scene_plan.h"
 #include "stats/ab_statistics.h"
+#include "stats/metric.h"
 
 #include <ostream>
 #include <string>
@@ -39,6 +40,8 @@ struct ab_settings {
     int min_rounds = 5, max_rounds = 20;
     double fail_slower = -1.0;
     std::string csv, report_dir, command_line;
+    // What each process measures and the verdict judges.
+    bench::metric metric = metric::frame;
 };
 
 // Runs the rounds until every scene has a verdict or the rounds run out, printing a line per round, then

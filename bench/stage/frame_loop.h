@@ -3,8 +3,11 @@
 
 #include "images/image_compare.h"
 #include "scenes/scene.h"
+#include "stage/instruction_counter.h"
+#include "stats/instruction_counts.h"
 #include "stats/frame_summary.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -26,6 +29,8 @@ struct loop_settings {
     double fixed_dt;
     std::vector<screenshot_request> screenshots;
     bool variants, startup_only;
+    // Where callgrind writes this process's dumps when the measured frames are counted; empty: not counted.
+    std::string count_folder = "";
 };
 
 // A run's measured frames, and the frame it was asked to keep.
@@ -35,6 +40,8 @@ struct measured_run {
     // When references are made: the kept frame drawn again with the dissolves a step further and a step
     // less burnt (their edges are where drivers round apart); empty when nothing dissolves.
     std::vector<rgb_image> variants;
+    // The measured frames' instructions, when they were counted.
+    std::optional<instruction_count> instructions;
 };
 
 class frame_loop {
@@ -49,8 +56,8 @@ class frame_loop {
     int gl_errors() const { return gl_error_count; }
     // Milliseconds from process start to the first presented frame, or -1 where /proc cannot tell.
     double first_frame_ms() const { return first_frame; }
-    // False once a screenshot could not be written.
-    bool outputs_ok() const { return screenshots_ok; }
+    // False once a screenshot could not be written or a count could not be read.
+    bool outputs_ok() const { return outputs_good; }
 
   private:
     // One frame: events drained, simulated and drawn, read back, presented, GL errors read.
@@ -62,6 +69,8 @@ class frame_loop {
     void read_variants(measured_run& result);
     void after_first_frame();
     void count_gl_errors(const scene_run& run, int index);
+    // The count of the measured frames just dumped under the run's label.
+    void read_count(const scene_run& run, measured_run& result);
 
     const loop_settings options;
     bench_stage& stage;
@@ -70,7 +79,8 @@ class frame_loop {
     double first_frame = -1.0;
     double previous_clock = 0.0;
     int gl_error_count = 0;
-    bool screenshots_ok = true;
+    bool outputs_good = true;
+    instruction_counter counter;
 };
 
 } // namespace tarnwick::bench
