@@ -2,6 +2,7 @@
 #include "cli/bench_options.h"
 
 #include "runners/child_process.h"
+#include "runners/count_runner.h"
 #include "runners/driver_matrix.h"
 #include "runners/planted_faults.h"
 #include "stage/renderer_pattern.h"
@@ -213,9 +214,13 @@ void declare_frame_options(CLI::App& app, bench_options& o) {
         }))
         ->excludes(app.get_option("--headless"));
     valued(app, "--metric", o.metric, "NAME",
-           "what --compare and --ab compare (gpu, cpu: --compare takes each\n"
-           "run's 1000 / mean ms as its FPS):" +
-               ways_text(metrics, &metric::help))
+           "what a run measures and --compare and --ab compare (gpu, cpu:\n"
+           "--compare takes each run's 1000 / mean ms as its FPS):" +
+               ways_text(metrics, &metric::help) +
+               "\n(instructions: the bench runs itself under valgrind with one\n"
+               "rasteriser thread, no shader cache, a fixed dt of 1/60 s unless\n"
+               "given, 20 frames after 10 warm-up unless given; --ab's threshold\n"
+               "then defaults to 0.25% and one round of A B B A decides)")
         ->check(ours([](const std::string& text) {
             return find_metric(text) ? std::string() : "unknown metric '" + text + "'";
         }));
@@ -314,8 +319,11 @@ std::string cross_check(const bench_options& o) {
         return "--report: --startup ends before the report is written";
     if (o.fail_slower >= 0.0 && o.compare.empty() && !o.ab)
         return "--fail-slower requires --compare or --ab";
-    if (o.metric != metrics[0].word && o.compare.empty() && !o.ab)
+    // A run counts instructions itself; the other measures are compared from runs that took them all.
+    if (o.metric != metrics[0].word && !counts_instructions(o.metric) && o.compare.empty() && !o.ab)
         return "--metric requires --compare or --ab";
+    if (counts_instructions(o.metric) && !o.compare.empty())
+        return "--compare: results files carry no per-run counts to judge; use --ab --metric instructions";
     if (o.ab && o.min_rounds > o.max_rounds)
         return "--min-rounds " + std::to_string(o.min_rounds) + " is more than --max-rounds " +
                std::to_string(o.max_rounds);
@@ -382,6 +390,20 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
 
 } // namespace
 
+namespace {
+// Counts repeat only with a fixed dt; they need fewer frames and a tighter threshold than times.
+void apply_count_defaults(const CLI::App& app, bench_options& o) {
+    if (o.fixed_dt <= 0.0)
+        o.fixed_dt = reference_dt;
+    if (app.count("--frames") == 0)
+        o.frames = count_default_frames;
+    if (app.count("--warmup") == 0)
+        o.warmup = count_default_warmup;
+    if (app.count("--threshold") == 0)
+        o.threshold = count_threshold * percent;
+}
+} // namespace
+
 parse_result parse_bench_options(const std::vector<std::string>& args) {
     parse_result result;
     const std::unique_ptr<CLI::App> app = make_command_line(result.options);
@@ -414,14 +436,19 @@ parse_result parse_bench_options(const std::vector<std::string>& args) {
         for (ab_side* side : {&o.a_side, &o.b_side})
             side->args.insert(side->args.begin(), {name, value});
     }
+    if (counts_instructions(o.metric))
+        apply_count_defaults(*app, o);
     result.ok = true;
     return result;
 }
 
 loop_settings loop_settings_of(const bench_options& o) {
     const bool variants = !o.update_reference_dir.empty();
-    return {o.width,       o.height, o.warmup,       o.frames, o.fixed_dt,
-            o.screenshots, variants, o.startup_only, o.end};
+    return {o.width,    o.height,
+            o.warmup,   o.frames,
+            o.fixed_dt, o.screenshots,
+            variants,   o.startup_only,
+            o.end,      counts_instructions(o.metric) ? count_folder() : ""};
 }
 
 std::string bench_usage() {

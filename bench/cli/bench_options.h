@@ -60,6 +60,11 @@ struct parse_result {
 // five minutes.
 constexpr int ab_default_frames = 150;
 
+// Measured frames and warm-up per scene under --metric instructions when not given: counts repeat, so a
+// few frames say as much as many, and each counted frame costs callgrind's slowdown.
+constexpr int count_default_frames = 20;
+constexpr int count_default_warmup = 10;
+
 // Seconds per frame of the simulation when references are made or checked and no --fixed-dt is given.
 constexpr double reference_dt = 1.0 / 60.0;
 

@@ -9,11 +9,13 @@
 #include "cli/bench_options.h"
 #include "record/bench_report.h"
 #include "scenes/bench_stage.h"
+#include "runners/count_runner.h"
 #include "runners/data_folders.h"
 #include "stage/frame_loop.h"
 #include "stats/frame_summary.h"
 #include "runners/matrix_runner.h"
 #include "images/reference_check.h"
+#include "stage/instruction_counter.h"
 #include "stage/renderer_pattern.h"
 #include "record/exit_status.h"
 #include "record/report_console.h"
@@ -183,6 +185,8 @@ exit_status run_bench(const bench_options& options, std::ostream& report) {
                                           reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     origin.frame_end = frame_end_word(options.end);
     origin.swap_interval = options.swap_interval;
+    if (counts_instructions(options.metric))
+        origin.counting = counting_text(options);
     bench_report outputs({options.csv, options.frames_csv, options.report_dir, options.command_line}, origin,
                          report);
     if (!outputs.open()) {
@@ -202,7 +206,7 @@ exit_status run_bench(const bench_options& options, std::ostream& report) {
             stage.begin(run);
             const measured_run measured = loop.measure(run, picture ? run.reference_frame : 0);
             const std::optional<shots_tally> shots = stage.finish();
-            outputs.add_run(run.label, number, measured.samples);
+            outputs.add_run(run.label, number, measured.samples, measured.instructions);
             if (shots)
                 outputs.add_shots(run.label, *shots);
             handle_reference(options, run, number, measured, references, outputs, report);
@@ -252,6 +256,9 @@ int main(int argc, char** argv) {
                                   o.driver_names, o.fault_names,
                                   std::vector<std::string>(argv + 1, argv + argc)},
                                  std::cout);
+    // Counts are taken under callgrind: outside it the bench starts itself there and waits.
+    if (counts_instructions(o.metric) && !o.list && !instruction_counter::running_under_valgrind())
+        return run_counted(o, std::vector<std::string>(argv + 1, argv + argc), std::cout);
     if (o.list) {
         print_scene_list(std::cout);
         print_matrix_catalogue(std::cout);

@@ -13,6 +13,16 @@ namespace tarnwick::bench {
 
 namespace {
 constexpr const char* reference_check_name = "reference";
+// After the provenance: instructions per measured frame, empty where the run was not counted.
+constexpr const char* count_columns =
+    "instructions_per_frame,program_per_frame,gl_driver_per_frame,other_per_frame";
+
+std::string count_csv_fields(const std::optional<instruction_count>& c) {
+    if (!c)
+        return ",,,";
+    return csv_join(
+        {fixed(c->per_frame, 0), fixed(c->program, 0), fixed(c->gl_driver, 0), fixed(c->other, 0)});
+}
 
 bool open_csv(std::ofstream& out, const std::string& file, const std::string& header) {
     if (file.empty())
@@ -52,18 +62,21 @@ bool bench_report::open() {
         settings.push_back(field.first);
     return open_csv(csv, outputs.csv,
                     csv_header() + "," + csv_join(names) + "," + csv_late_header() + "," +
-                        csv_join(settings)) &&
+                        csv_join(settings) + "," + count_columns) &&
            open_csv(frames_csv, outputs.frames_csv, "scene,run,frame,frame_ms,cpu_ms,gpu_ms");
 }
 
-void bench_report::add_run(const std::string& label, int run, const run_samples& samples) {
+void bench_report::add_run(const std::string& label, int run, const run_samples& samples,
+                           const std::optional<instruction_count>& counts) {
     const frame_summary summary = summarize(samples.frame_seconds, samples.cpu_seconds, samples.gpu_ms);
     table << summary_row(label, summary) << std::endl;
+    if (counts)
+        table << "  " << count_line(label, *counts) << std::endl;
     if (csv.is_open())
         csv << csv_row(label, run, summary) << "," << csv_join(origin_values) << "," << csv_late_row(summary)
-            << "," << csv_join(setting_values) << "\n";
+            << "," << csv_join(setting_values) << "," << count_csv_fields(counts) << "\n";
     report_scene& scene = model.scene(label);
-    scene.runs.push_back({0, run, summary, {}, {}});
+    scene.runs.push_back({0, run, summary, {}, {}, counts});
     // Only the page plots every frame.
     if (!outputs.report_dir.empty()) {
         for (double seconds : samples.frame_seconds)

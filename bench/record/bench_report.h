@@ -31,8 +31,10 @@ class bench_report {
     // Opens the CSV files that were asked for; false, after saying so and why on standard error, when one
     // cannot be.
     bool open();
-    // The run-th run (from 1) of a scene: its table row, its CSV row and its frames' rows.
-    void add_run(const std::string& label, int run, const run_samples& samples);
+    // The run-th run (from 1) of a scene: its table row, its CSV row and its frames' rows; with counts, its
+    // line of instructions per frame as well.
+    void add_run(const std::string& label, int run, const run_samples& samples,
+                 const std::optional<instruction_count>& counts = std::nullopt);
     // What a barrage's run counted: its line on the table, and its "shots" check.
     void add_shots(const std::string& label, const shots_tally& tally);
     // A check of the scene (of the whole run when label is empty).

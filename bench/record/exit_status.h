@@ -27,7 +27,8 @@ constexpr exit_status_row exit_statuses[] = {
     {exit_status::ok, "done"},
     {exit_status::failure,
      "an OpenGL error, a barrage's shots outliving it, a file that could not be read or written (the "
-     "report's included), a missing data folder, no headless context, or a bench of --ab that failed"},
+     "report's included), a missing data folder, no headless context, a bench of --ab that failed, or "
+     "--metric instructions without valgrind"},
     {exit_status::bad_options, "bad options (of --ab's benches too)"},
     {exit_status::reference_differs,
      "a scene's frame differs from its reference (or it has none); with --drivers, also a planted fault "

@@ -13,7 +13,7 @@ double or_nan(const std::optional<double>& ms) {
 }
 } // namespace
 
-const metric metrics[3] = {
+const metric metrics[4] = {
     {"frame", "the whole frame's time (default)", "mean FPS", "mean_fps", false,
      [](const frame_summary& s) { return s.p50_ms; }},
     {"gpu", "the GPU time of the frame's GL work, from timer queries",
@@ -21,6 +21,8 @@ const metric metrics[3] = {
      [](const frame_summary& s) { return or_nan(s.gpu_p50_ms); }},
     {"cpu", "our own CPU time per frame, presentation excluded", "CPU time as a rate, 1000 / mean CPU ms",
      "cpu_ms", true, [](const frame_summary& s) { return s.cpu_ms; }},
+    {"instructions", "instructions per measured frame, counted\nunder callgrind (a run or --ab)",
+     "instructions per frame", nullptr, false, nullptr},
 };
 
 const metric* find_metric(const std::string& word) {
@@ -28,5 +30,7 @@ const metric* find_metric(const std::string& word) {
                                  [&word](const metric& m) { return word == m.word; });
     return it == std::end(metrics) ? nullptr : &*it;
 }
+
+bool counts_instructions(const std::string& word) { return word == metrics[3].word; }
 
 } // namespace tarnwick::bench

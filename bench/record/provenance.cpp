@@ -27,6 +27,7 @@ const field fields[] = {
     {"date", &provenance::date},
     {"frame_end", &provenance::frame_end},
     {"swap_interval", &provenance::swap_interval},
+    {"counting", &provenance::counting},
 };
 // The run's settings came later than the other fields: they are the results files' last columns.
 constexpr size_t leading_fields = 7;
@@ -84,9 +85,16 @@ std::string driver_environment(const char* const* environ_list) {
 }
 
 provenance gather_provenance(const std::string& renderer, const std::string& gl_version) {
-    return provenance{
-        renderer,  gl_version, cpu_model(), kernel_release(), driver_environment(environ), tarnwick_build_id,
-        utc_now(), {},         {}};
+    return provenance{renderer,
+                      gl_version,
+                      cpu_model(),
+                      kernel_release(),
+                      driver_environment(environ),
+                      tarnwick_build_id,
+                      utc_now(),
+                      {},
+                      {},
+                      {}};
 }
 
 std::vector<std::pair<std::string, std::string>> provenance_fields(const provenance& p) {

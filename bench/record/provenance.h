@@ -28,6 +28,8 @@ struct provenance {
     // empty: the driver's own, as always headless). Empty in a results file from before they were kept.
     std::string frame_end{};
     std::string swap_interval{};
+    // How instructions were counted (the tool, the fixed time step and the seed); empty: not counted.
+    std::string counting{};
 };
 
 // The variables of environ (as "K=V" texts) that choose or tune the GL driver, sorted, joined by blanks.

@@ -38,6 +38,8 @@ struct gate_words {
 gate_words words_for(const report_comparison* c) {
     if (c && std::holds_alternative<frame_time_comparison>(c->figures))
         return {"of A's frame time", "the interval reaches across the threshold; more rounds may settle it"};
+    if (c && std::holds_alternative<count_comparison>(c->figures))
+        return {"of A's instructions per frame", "the interval reaches across the threshold"};
     return {"beyond noise", "fewer than 2 runs on a side; --repeat 2 or more"};
 }
 
@@ -77,6 +79,13 @@ std::string reference_message(const reference_outcome& o) {
         break;
     }
     return "cannot write " + o.unwritable;
+}
+
+std::string millions(double instructions) { return fixed(instructions / 1e6, 2) + " M"; }
+
+std::string count_line(const std::string& label, const instruction_count& c) {
+    return label + ": " + millions(c.per_frame) + " instructions per frame (program " + millions(c.program) +
+           ", GL driver " + millions(c.gl_driver) + ", other " + millions(c.other) + ")";
 }
 
 std::string reference_line(const std::string& label, const reference_outcome& o) {

@@ -284,10 +284,14 @@ std::string drivers_section(const report_model& model) {
            "</section>";
 }
 
-std::string interval_text(const frame_time_comparison& c) {
-    return c.ratio_interval ? fixed(c.ratio_interval->first, 3) + "–" + fixed(c.ratio_interval->second, 3)
-                            : std::string("—");
+template <class C> std::string interval_text(const C& c, int decimals = 3) {
+    return c.ratio_interval
+               ? fixed(c.ratio_interval->first, decimals) + "–" + fixed(c.ratio_interval->second, decimals)
+               : std::string("—");
 }
+
+// Instructions per frame in millions.
+std::string millions_cell(double instructions) { return num_cell(instructions / 1e6, 2); }
 
 // An A/B interval as a bar on a scale that every scene shares ([from, to]), over the no-change band (shaded)
 // and 1, in its verdict's colour: which scenes cleared the threshold, and which way, shows at a glance.
@@ -335,6 +339,18 @@ const report_comparison* first_comparison(const report_model& model) {
 std::string ab_note(const report_model& model, const report_comparison& c) {
     const std::string a = model.origins[size_t(c.base_origin)].name,
                       b = model.origins[size_t(c.new_origin)].name;
+    if (const auto* n = std::get_if<count_comparison>(&c.figures))
+        return a + " M, " + b +
+               " M: the mean over each side's processes of the instructions per measured "
+               "frame, counted under callgrind. " +
+               b + "/" + a +
+               ": their ratio; its interval is widened by "
+               "the processes' agreement bound (" +
+               percent_text(n->agreement_percent) +
+               "%) or by their own spread where larger. The verdict is slower when the interval lies wholly "
+               "above 1 + " +
+               percent_text(n->threshold_percent) +
+               "%, faster when wholly below, no change when wholly within, else inconclusive.";
     const double threshold = std::get<frame_time_comparison>(c.figures).threshold_percent;
     const double upper = 1.0 + threshold / percent;
     return a + " ms, " + b + " ms: the median over each side's processes of their median frame time. " + b +
@@ -354,7 +370,12 @@ std::string overview_cells(const report_model& model, const report_scene& s, con
     std::string cells;
     const auto* time = s.comparison ? std::get_if<frame_time_comparison>(&s.comparison->figures) : nullptr;
     const auto* fps = s.comparison ? std::get_if<fps_comparison>(&s.comparison->figures) : nullptr;
-    if (time)
+    const auto* counts = s.comparison ? std::get_if<count_comparison>(&s.comparison->figures) : nullptr;
+    if (counts)
+        cells += millions_cell(counts->base_per_frame) + millions_cell(counts->new_per_frame) +
+                 num_cell(counts->ratio, 4) + "<td class=\"num\">" + interval_text(*counts, 4) + "</td>" +
+                 num_cell(double(counts->base_counts.size() + counts->new_counts.size()), 0);
+    else if (time)
         cells += num_cell(time->base_ms, 2, " wide") + num_cell(time->new_ms, 2, " wide") +
                  num_cell(time->ratio, 3) + "<td class=\"num\">" + interval_text(*time) +
                  interval_bar(*time, s.comparison->verdict, scale.first, scale.second) + "</td>" +
@@ -386,6 +407,7 @@ std::string overview_section(const report_model& model) {
     const std::vector<int> origins = run_origins(model);
     const report_comparison* compared = first_comparison(model);
     const bool ab = compared && std::holds_alternative<frame_time_comparison>(compared->figures);
+    const bool counted = compared && std::holds_alternative<count_comparison>(compared->figures);
     std::vector<std::string> names = {"scene", "verdict"}, narrow;
     std::string explained;
     if (ab) {
@@ -393,6 +415,11 @@ std::string overview_section(const report_model& model) {
         const std::string b = model.origins[size_t(compared->new_origin)].name;
         names.insert(names.end(), {a + " ms", b + " ms", b + "/" + a + " time", "95% interval", "rounds"});
         narrow = {a + " ms", b + " ms"};
+        explained = ab_note(model, *compared);
+    } else if (counted) {
+        const std::string a = model.origins[size_t(compared->base_origin)].name;
+        const std::string b = model.origins[size_t(compared->new_origin)].name;
+        names.insert(names.end(), {a + " M", b + " M", b + "/" + a, "interval", "processes"});
         explained = ab_note(model, *compared);
     } else if (compared) {
         names.insert(names.end(), {"base FPS", "new FPS", "ratio"});
@@ -492,6 +519,22 @@ std::string run_checks_section(const report_model& model) {
            (several ? checks_grid(model, model.checks) : checks_table(model, model.checks)) + "</section>";
 }
 
+// The runs' instructions per measured frame, where they were counted.
+std::string counts_table(const report_scene& s) {
+    std::string rows;
+    for (const report_run& r : s.runs) {
+        if (r.instructions)
+            rows += "<tr>" + num_cell(r.number, 0) + num_cell(r.instructions->frames, 0) +
+                    millions_cell(r.instructions->per_frame) + millions_cell(r.instructions->program) +
+                    millions_cell(r.instructions->gl_driver) + millions_cell(r.instructions->other) + "</tr>";
+    }
+    return rows.empty()
+               ? ""
+               : table("counts",
+                       head_row({"run", "frames", "M instr/frame", "program M", "GL driver M", "other M"}),
+                       rows);
+}
+
 std::string runs_table(const report_model& model, const report_scene& s) {
     if (s.runs.empty())
         return "";
@@ -510,7 +553,7 @@ std::string runs_table(const report_model& model, const report_scene& s) {
                 num_cell(m.low_0_1_percent_fps, 1, " wide") + num_cell(m.slow_frames, 0, " wide") +
                 gpu_cell(m.gpu_p50_ms) + gpu_cell(m.gpu_p99_ms) + "</tr>";
     }
-    return table("runs", head_row(names, {"0.1% low", "slow"}), rows);
+    return table("runs", head_row(names, {"0.1% low", "slow"}), rows) + counts_table(s);
 }
 
 // An A/B comparison's rounds, folded: each process's median frame time in running order and the round's
@@ -530,6 +573,23 @@ std::string rounds_table(const frame_time_comparison& c, const std::string& a, c
            "</details>";
 }
 
+// An A/B comparison on counts: both sides, the interval and verdict, then where the change went.
+std::string count_table(const count_comparison& n, const std::string& a, const std::string& b, verdict v) {
+    std::string rows;
+    for (const count_change& f : n.functions)
+        rows += "<tr><td class=\"label\">" + html_text(f.function) + "</td><td>" + html_text(f.object) +
+                "</td>" + num_cell(f.base, 0) + num_cell(f.fresh, 0) + num_cell(f.change, 0) + "</tr>";
+    return table("comparison",
+                 head_row({a + " M instr/frame", b + " M instr/frame", b + "/" + a, "interval", "spread %",
+                           "verdict"}),
+                 "<tr>" + millions_cell(n.base_per_frame) + millions_cell(n.new_per_frame) +
+                     num_cell(n.ratio, 4) + "<td class=\"num\">" + interval_text(n, 4) + "</td>" +
+                     num_cell(n.spread_percent, 3) + verdict_cell(v) + "</tr>") +
+           (rows.empty() ? ""
+                         : "<h4>Where the change went: self instructions per frame</h4>" +
+                               table("functions", head_row({"function", "object", a, b, "change"}), rows));
+}
+
 std::string comparison_table(const report_model& model, const report_scene& s) {
     if (!s.comparison)
         return "";
@@ -540,6 +600,8 @@ std::string comparison_table(const report_model& model, const report_scene& s) {
         return table("comparison", head_row({base + " FPS", "sd", fresh + " FPS", "sd", "ratio", "verdict"}),
                      "<tr>" + num_cell(f->base_fps, 1) + num_cell(f->base_sd, 1) + num_cell(f->new_fps, 1) +
                          num_cell(f->new_sd, 1) + num_cell(f->ratio, 3) + verdict_cell(c.verdict) + "</tr>");
+    if (const auto* n = std::get_if<count_comparison>(&c.figures))
+        return count_table(*n, base, fresh, c.verdict);
     const frame_time_comparison& f = std::get<frame_time_comparison>(c.figures);
     return table("comparison",
                  head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval",

@@ -88,7 +88,27 @@ const auto late_summary_fields = std::make_tuple(
     of("slow_frames", &frame_summary::slow_frames), of("gpu_p50_ms", &frame_summary::gpu_p50_ms),
     of("gpu_p99_ms", &frame_summary::gpu_p99_ms), of("gpu_mean_ms", &frame_summary::gpu_mean_ms));
 const auto run_fields = std::make_tuple(of("origin", &report_run::origin), of("run", &report_run::number),
-                                        of("frame_ms", &report_run::frame_ms, true));
+                                        of("frame_ms", &report_run::frame_ms, true),
+                                        of("instructions", &report_run::instructions, true));
+const auto count_fields =
+    std::make_tuple(of("frames", &instruction_count::frames), of("per_frame", &instruction_count::per_frame),
+                    of("program", &instruction_count::program),
+                    of("gl_driver", &instruction_count::gl_driver), of("other", &instruction_count::other));
+const auto change_fields =
+    std::make_tuple(of("object", &count_change::object), of("function", &count_change::function),
+                    of("base_per_frame", &count_change::base), of("new_per_frame", &count_change::fresh),
+                    of("change_per_frame", &count_change::change));
+const auto count_comparison_fields =
+    std::make_tuple(of("base_instructions_per_frame", &count_comparison::base_per_frame),
+                    of("new_instructions_per_frame", &count_comparison::new_per_frame),
+                    of("instruction_ratio", &count_comparison::ratio),
+                    of("instruction_ratio_interval", &count_comparison::ratio_interval),
+                    of("base_process_instructions_per_frame", &count_comparison::base_counts),
+                    of("new_process_instructions_per_frame", &count_comparison::new_counts),
+                    of("spread_percent", &count_comparison::spread_percent),
+                    of("agreement_percent", &count_comparison::agreement_percent),
+                    of("threshold_percent", &count_comparison::threshold_percent),
+                    of("functions", &count_comparison::functions));
 const auto origin_fields =
     std::make_tuple(of("renderer", &provenance::renderer), of("gl_version", &provenance::gl_version),
                     of("cpu", &provenance::cpu), of("kernel", &provenance::kernel),
@@ -166,16 +186,30 @@ bool origins_known(const report_model& model) {
 }
 } // namespace
 
+void to_json(json& j, const instruction_count& c) {
+    j = json::object();
+    write_fields(j, c, count_fields);
+}
+void from_json(const json& j, instruction_count& c) { read_fields(j, c, count_fields); }
+void to_json(json& j, const count_change& c) {
+    j = json::object();
+    write_fields(j, c, change_fields);
+}
+void from_json(const json& j, count_change& c) { read_fields(j, c, change_fields); }
+
 void to_json(json& j, const report_origin& o) {
     j = {{"name", o.name}, {"driver_environment", assignments(o.where.driver_env)}};
     write_fields(j, o.where, origin_fields);
     write_fields(j, o.where, late_origin_fields);
+    if (!o.where.counting.empty())
+        j["counting"] = o.where.counting;
 }
 void from_json(const json& j, report_origin& o) {
     j.at("name").get_to(o.name);
     read_fields(j, o.where, origin_fields);
     read_late_fields(j, o.where, late_origin_fields);
     o.where.driver_env = assignment_words(j.at("driver_environment"));
+    o.where.counting = j.value("counting", "");
 }
 
 void to_json(json& j, const report_run& r) {
@@ -227,12 +261,18 @@ void to_json(json& j, const report_comparison& c) {
     write_fields(j, c, comparison_fields);
     if (const auto* fps = std::get_if<fps_comparison>(&c.figures))
         write_fields(j, *fps, fps_fields);
+    else if (const auto* counts = std::get_if<count_comparison>(&c.figures))
+        write_fields(j, *counts, count_comparison_fields);
     else
         write_fields(j, std::get<frame_time_comparison>(c.figures), frame_time_fields);
 }
 void from_json(const json& j, report_comparison& c) {
     read_fields(j, c, comparison_fields);
-    if (j.contains("frame_time_ratio")) {
+    if (j.contains("instruction_ratio")) {
+        count_comparison f;
+        read_fields(j, f, count_comparison_fields);
+        c.figures = f;
+    } else if (j.contains("frame_time_ratio")) {
         frame_time_comparison f;
         read_fields(j, f, frame_time_fields);
         c.figures = f;

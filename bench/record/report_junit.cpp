@@ -76,9 +76,13 @@ void add_comparison(pugi::xml_node suite, const report_model& model, const repor
     const char* fresh = model.origins[size_t(c.new_origin)].name.c_str();
     char text[300];
     const auto* t = std::get_if<frame_time_comparison>(&c.figures);
+    const auto* n = std::get_if<count_comparison>(&c.figures);
     if (const auto* f = std::get_if<fps_comparison>(&c.figures))
         std::snprintf(text, sizeof text, "%.1f FPS against %.1f, ratio %.3f", f->new_fps, f->base_fps,
                       f->ratio);
+    else if (n)
+        std::snprintf(text, sizeof text, "%s's instructions per frame %.4f times %s's", fresh, n->ratio,
+                      base);
     else if (t->ratio_interval)
         std::snprintf(text, sizeof text,
                       "%s's frame time %.3f times %s's (95%% interval %.3f to %.3f), %d rounds", fresh,

@@ -38,7 +38,15 @@ double ratio_of(const report_comparison& c) {
 // How much slower the new side is in percent of the base; negative when faster.
 double slowdown_percent(const report_comparison& c) {
     return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
-                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; }},
+                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; },
+                                 [](const count_comparison& f) { return (f.ratio - 1.0) * percent; }},
+                      c.figures);
+}
+
+const char* measure_name(const report_comparison& c) {
+    return std::visit(overloaded{[](const fps_comparison&) { return "FPS"; },
+                                 [](const frame_time_comparison&) { return "frame-time"; },
+                                 [](const count_comparison&) { return "instruction"; }},
                       c.figures);
 }
 
@@ -164,8 +172,8 @@ report_check slower_than_check(const report_comparison& c, double allowed) {
         std::snprintf(text, sizeof text, "slower by %.1f%% beyond noise, %s the %g%% allowed", slowdown,
                       check.failed ? "more than" : "within", allowed);
     } else {
-        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict),
-                      std::holds_alternative<fps_comparison>(c.figures) ? "FPS" : "frame-time", ratio_of(c));
+        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict), measure_name(c),
+                      ratio_of(c));
     }
     check.message = text;
     return check;

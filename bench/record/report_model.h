@@ -12,6 +12,7 @@
 #include "scenes/shots_tally.h"
 #include "stats/fps_comparison.h"
 #include "stats/frame_summary.h"
+#include "stats/instruction_counts.h"
 #include "stats/verdict.h"
 
 #include <array>
@@ -53,6 +54,8 @@ struct report_run {
     std::vector<double> frame_ms;
     // Each measured frame's GPU time, NaN where it has none; empty when no frame has one.
     std::vector<double> gpu_frame_ms{};
+    // Instructions per measured frame, when the run was counted under callgrind.
+    std::optional<instruction_count> instructions{};
 };
 
 // The pictures of a reference check, as paths relative to the report's folder; empty: none.
@@ -93,13 +96,35 @@ struct frame_time_comparison {
     std::vector<std::array<double, 4>> round_ms;
 };
 
-// Two origins' figures of a scene set against each other: mean FPS over the runs (--compare) or median
-// frame time over rounds of processes (an A/B run).
+// A function whose instructions per frame changed between the sides (self cost).
+struct count_change {
+    std::string object, function;
+    double base = 0.0, fresh = 0.0, change = 0.0;
+};
+
+// Each side's instructions per measured frame over its processes (an A/B run on counts).
+struct count_comparison {
+    double base_per_frame = 0.0, new_per_frame = 0.0;
+    // new / base; above 1 the new side runs more instructions.
+    double ratio = 0.0;
+    // The ratio widened by the agreement bound, or by the sides' own spread where that is larger.
+    std::optional<std::pair<double, double>> ratio_interval;
+    // Each process's count per frame, in running order per side.
+    std::vector<double> base_counts, new_counts;
+    // The widest disagreement within a side, and the bound it is held to, in percent.
+    double spread_percent = 0.0, agreement_percent = 0.0;
+    double threshold_percent = 0.0;
+    // The functions that changed most, largest change first.
+    std::vector<count_change> functions;
+};
+
+// Two origins' figures of a scene set against each other: mean FPS over the runs (--compare), median
+// frame time or instructions per frame over rounds of processes (an A/B run).
 struct report_comparison {
     int base_origin = 0;
     int new_origin = 1;
     bench::verdict verdict = verdict::unknown;
-    std::variant<fps_comparison, frame_time_comparison> figures;
+    std::variant<fps_comparison, frame_time_comparison, count_comparison> figures;
 };
 
 struct report_scene {

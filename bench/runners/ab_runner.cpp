@@ -9,6 +9,7 @@
 #include "record/report_files.h"
 #include "record/report_modes.h"
 #include "runners/child_process.h"
+#include "runners/count_runner.h"
 #include "runners/data_folders.h"
 #include "scenes/scene_plan.h"
 #include "stats/frame_summary.h"
@@ -21,6 +22,8 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <mutex>
+#include <thread>
 
 namespace tarnwick::bench {
 
@@ -35,6 +38,8 @@ constexpr char round_order[] = {'A', 'B', 'B', 'A'};
 struct scene_track {
     std::string label, asked;
     ab_sequence sequence;
+    // Each process's instructions per frame, in running order per side, when counting.
+    std::vector<double> a_counts = {}, b_counts = {};
 };
 
 // What one process's report holds for the runner: each label's median frame time in ms, and where it
@@ -42,6 +47,8 @@ struct scene_track {
 struct process_result {
     std::map<std::string, double> medians;
     provenance origin;
+    // Each label's instructions per measured frame, where the process counted them.
+    std::map<std::string, double> counts;
 };
 
 // A private folder under TMPDIR for the processes' files (empty when it cannot be made).
@@ -96,6 +103,8 @@ std::string medians_from(const report_model& report, const metric& measure, proc
         if (!std::isfinite(ms) || ms <= 0.0)
             return "wrote no " + std::string(measure.word) + " time above 0 for " + s.label;
         result.medians.emplace(s.label, ms);
+        if (s.runs.front().instructions)
+            result.counts.emplace(s.label, s.runs.front().instructions->per_frame);
     }
     return std::string();
 }
@@ -104,6 +113,55 @@ std::string medians_from(const report_model& report, const metric& measure, proc
 std::string interval_end(const frame_time_comparison& c, bool high, int decimals, const char* none) {
     return !c.ratio_interval ? none
                              : fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals);
+}
+
+// The smallest slowdown in percent that a time comparison's interval could have called slower.
+double visible_change_percent(const frame_time_comparison& c) {
+    if (!c.ratio_interval)
+        return 0.0;
+    ratio_estimate e;
+    e.ratio = c.ratio;
+    e.low = c.ratio_interval->first;
+    e.high = c.ratio_interval->second;
+    e.has_interval = true;
+    return smallest_visible_change(e, c.threshold_percent / percent) * percent;
+}
+
+// A scene's comparison figures under the CSV's first columns, and the counts' columns at the end.
+std::vector<std::string> csv_figures(const report_scene& s) {
+    const verdict v = s.comparison->verdict;
+    if (const auto* n = std::get_if<count_comparison>(&s.comparison->figures)) {
+        const auto end = [n](bool high) {
+            return n->ratio_interval ? fixed(high ? n->ratio_interval->second : n->ratio_interval->first, 5)
+                                     : "";
+        };
+        return {s.label,
+                fixed(n->ratio, 5),
+                end(false),
+                end(true),
+                "1",
+                verdict_word(v),
+                fixed(n->threshold_percent, 2),
+                "",
+                ""};
+    }
+    const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
+    return {s.label,
+            fixed(c.ratio, 4),
+            interval_end(c, false, 4, ""),
+            interval_end(c, true, 4, ""),
+            std::to_string(c.rounds),
+            verdict_word(v),
+            fixed(c.threshold_percent, 2),
+            fixed(c.base_ms, 4),
+            fixed(c.new_ms, 4)};
+}
+
+std::vector<std::string> csv_count_figures(const report_scene& s) {
+    const auto* n = std::get_if<count_comparison>(&s.comparison->figures);
+    if (!n)
+        return {"", "", ""};
+    return {fixed(n->base_per_frame, 0), fixed(n->new_per_frame, 0), fixed(n->spread_percent, 4)};
 }
 
 class ab_session {
@@ -124,6 +182,8 @@ class ab_session {
     void print_intro() const;
     void print_results(const report_model& record) const;
     bool write_csv(const report_model& record) const;
+    bool counting() const { return counts_instructions(settings.metric); }
+    std::string process_name(char side, int round, int position) const;
 
     const ab_settings& settings;
     std::ostream& out;
@@ -131,10 +191,14 @@ class ab_session {
     provenance a_origin, b_origin;
     scratch_folder scratch;
     int failure = int(exit_status::ok);
+    std::mutex failing;
 };
 
 ab_session::ab_session(const ab_settings& settings, std::ostream& out) : settings(settings), out(out) {
-    const ab_stopping rule{settings.min_rounds, settings.max_rounds, settings.threshold / percent};
+    // Counts repeat: one round gives each side its two processes, whose agreement the verdict checks.
+    const ab_stopping rule =
+        counting() ? ab_stopping{1, 1, settings.threshold / percent}
+                   : ab_stopping{settings.min_rounds, settings.max_rounds, settings.threshold / percent};
     std::vector<scene_request> requests = settings.scenes;
     if (requests.empty()) {
         for (const std::unique_ptr<scene>& s : scene_registry())
@@ -151,6 +215,8 @@ ab_session::ab_session(const ab_settings& settings, std::ostream& out) : setting
 }
 
 bool ab_session::fail(const std::string& message, exit_status status) {
+    // Counted processes run side by side and may fail together.
+    const std::lock_guard<std::mutex> one_at_a_time(failing);
     std::cerr << "tarnwick-bench: " << message << std::endl;
     failure = int(status);
     return false;
@@ -160,6 +226,10 @@ int ab_session::run() {
     if (scratch.path.empty()) {
         std::cerr << "tarnwick-bench: cannot make a folder for the processes' results in TMPDIR or /tmp"
                   << std::endl;
+        return int(exit_status::failure);
+    }
+    if (counting() && !program_found("valgrind")) {
+        std::cerr << no_valgrind_message << std::endl;
         return int(exit_status::failure);
     }
     print_intro();
@@ -196,8 +266,19 @@ bool ab_session::run_round(int round) {
             scenes.push_back(t.asked);
     }
     process_result results[4];
-    for (int position = 0; position < 4; ++position) {
-        if (!run_process(round_order[position], round, position, scenes, results[position]))
+    bool ran[4] = {};
+    // Counts do not depend on the machine's load, so A and B may count side by side.
+    const int at_once = counting() ? 2 : 1;
+    for (int first = 0; first < 4; first += at_once) {
+        std::vector<std::thread> running;
+        for (int position = first; position < first + at_once; ++position)
+            running.emplace_back([&, position] {
+                ran[position] =
+                    run_process(round_order[position], round, position, scenes, results[position]);
+            });
+        for (std::thread& t : running)
+            t.join();
+        if (!std::all_of(ran + first, ran + first + at_once, [](bool ok) { return ok; }))
             return false;
     }
     if (round == 1) {
@@ -220,6 +301,12 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
                 return fail(std::string(1, round_order[position]) + " in round " + std::to_string(round) +
                             " measured no " + t.label);
             *slots[position] = found->second;
+            const auto counted = results[position].counts.find(t.label);
+            if (counting() && counted == results[position].counts.end())
+                return fail(std::string(1, round_order[position]) + " in round " + std::to_string(round) +
+                            " counted no instructions for " + t.label);
+            if (counting())
+                (round_order[position] == 'A' ? t.a_counts : t.b_counts).push_back(counted->second);
         }
         t.sequence.add(measured);
     }
@@ -242,6 +329,8 @@ std::vector<std::string> ab_session::process_arguments(const ab_side& side,
     }
     if (settings.headless)
         args.push_back("--headless");
+    if (counting())
+        args.insert(args.end(), {"--metric", "instructions"});
     // The side's own options come after the common ones, so that they win; the report comes last.
     args.insert(args.end(), side.args.begin(), side.args.end());
     return args;
@@ -250,13 +339,18 @@ std::vector<std::string> ab_session::process_arguments(const ab_side& side,
 bool ab_session::run_process(char side, int round, int position, const std::vector<std::string>& scenes,
                              process_result& result) {
     const ab_side& s = side == 'A' ? settings.a_side : settings.b_side;
-    const std::string name = "round" + std::to_string(round) + "-" + std::to_string(position + 1) + side;
+    const std::string name = process_name(side, round, position);
     child_request request;
     request.program = s.bench.empty() ? own_executable() : s.bench;
     request.arguments = process_arguments(s, scenes);
     request.environment = s.env;
     request.output_file = scratch.file(name + ".out");
     request.error_file = scratch.file(name + ".err");
+    if (counting()) {
+        std::error_code made;
+        fs::create_directories(scratch.file(name + "-callgrind"), made);
+        request = counted_request(request, scratch.file(name + "-callgrind"));
+    }
     const bench_child ran = run_bench_child(request, scratch.file(name + "-report"));
     const std::string who = std::string(1, side) + " in round " + std::to_string(round);
     if (!ran.child.started)
@@ -266,15 +360,28 @@ bool ab_session::run_process(char side, int round, int position, const std::vect
                         tail_of(request.error_file),
                     ran.child.status == int(exit_status::bad_options) ? exit_status::bad_options
                                                                       : exit_status::failure);
-    const std::string error = ran.report ? medians_from(*ran.report, *find_metric(settings.metric), result)
-                                         : "wrote no report (" + ran.report_error + ")";
+    // A counted process's time is kept too: the frame's, as without a metric.
+    const metric* measure = find_metric(settings.metric);
+    const std::string error = ran.report
+                                  ? medians_from(*ran.report, measure->of_run ? *measure : metrics[0], result)
+                                  : "wrote no report (" + ran.report_error + ")";
     return error.empty() || fail(who + " " + error);
+}
+
+std::string ab_session::process_name(char side, int round, int position) const {
+    return "round" + std::to_string(round) + "-" + std::to_string(position + 1) + side;
 }
 
 report_model ab_session::record() const {
     std::vector<ab_scene_comparison> scenes;
+    // Where the change went: the first round's first A against its first B.
+    const std::string a_dumps = scratch.file(process_name('A', 1, 0) + "-callgrind");
+    const std::string b_dumps = scratch.file(process_name('B', 1, 1) + "-callgrind");
     for (const scene_track& t : tracks)
-        scenes.push_back({t.label, ab_comparison(t.sequence, settings.threshold)});
+        scenes.push_back({t.label, counting()
+                                       ? count_comparison_of(t.a_counts, t.b_counts, settings.threshold,
+                                                             t.label, settings.frames, a_dumps, b_dumps)
+                                       : ab_comparison(t.sequence, settings.threshold)});
     report_model made = ab_report(a_origin, b_origin, scenes, settings.fail_slower, settings.command_line);
     made.metric = settings.metric;
     return made;
@@ -289,24 +396,44 @@ void ab_session::print_intro() const {
     };
     out << "A/B comparison: rounds of four processes, A B B A, each measuring the open scenes once ("
         << settings.frames << " frames after " << settings.warmup << " warm-up, " << settings.width << "x"
-        << settings.height << ")\nA: " << side(settings.a_side) << "\nB: " << side(settings.b_side)
-        << "\nper scene: B's median " << (settings.metric == "frame" ? "frame" : settings.metric)
-        << " time over A's, its 95% interval over the rounds (from " << settings.min_rounds << " to "
-        << settings.max_rounds << "), the verdict against " << settings.threshold << "%" << std::endl;
+        << settings.height << ")\nA: " << side(settings.a_side) << "\nB: " << side(settings.b_side) << "\n";
+    if (counting())
+        out << count_conditions_line(settings)
+            << "\nper scene: B's instructions per measured frame over A's, "
+            << "one round, A and B counted side by side, the verdict against " << settings.threshold << "%"
+            << std::endl;
+    else
+        out << "per scene: B's median " << (settings.metric == "frame" ? "frame" : settings.metric)
+            << " time over A's, its 95% interval over the rounds (from " << settings.min_rounds << " to "
+            << settings.max_rounds << "), the verdict against " << settings.threshold << "%" << std::endl;
 }
 
 void ab_session::print_results(const report_model& made) const {
+    if (counting())
+        return print_count_results(made, out);
     char line[256];
-    std::snprintf(line, sizeof line, "%-*s %7s %7s %7s %7s  %s", label_width, "scene", "B/A", "low", "high",
-                  "rounds", "verdict");
+    std::snprintf(line, sizeof line, "%-*s %7s %7s %7s %7s %7s  %s", label_width, "scene", "B/A", "low",
+                  "high", "rounds", "sees %", "verdict");
     out << line << "\n";
+    std::string hidden;
     for (const report_scene& s : made.scenes) {
         const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
-        std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d  %s", label_width, s.label.c_str(), c.ratio,
-                      interval_end(c, false, 3, "-").c_str(), interval_end(c, true, 3, "-").c_str(), c.rounds,
+        const double sees = visible_change_percent(c);
+        std::snprintf(line, sizeof line, "%-*s %7.3f %7s %7s %7d %7s  %s", label_width, s.label.c_str(),
+                      c.ratio, interval_end(c, false, 3, "-").c_str(), interval_end(c, true, 3, "-").c_str(),
+                      c.rounds, c.ratio_interval ? fixed(sees, 1).c_str() : "-",
                       verdict_word(s.comparison->verdict));
         out << line << "\n";
+        if (s.comparison->verdict == verdict::inconclusive)
+            hidden += "  " + s.label + ": changes under " + fixed(sees, 1) +
+                      "% are hidden by this machine's noise\n";
     }
+    out << "sees %: the smallest change each interval could have called slower\n";
+    if (!hidden.empty())
+        out << "inconclusive:\n"
+            << hidden
+            << "  --metric instructions counts changes far smaller; more rounds (--max-rounds) narrow the "
+            << "interval\n";
     out.flush();
 }
 
@@ -320,22 +447,16 @@ bool ab_session::write_csv(const report_model& made) const {
         for (const auto& field : provenance_fields(provenance()))
             names.push_back(side + field.first);
     }
+    names.insert(names.end(), {"a_instructions_per_frame", "b_instructions_per_frame", "count_spread_pct"});
     std::string text = csv_join(names) + "\n";
     for (const report_scene& s : made.scenes) {
-        const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
-        std::vector<std::string> row = {s.label,
-                                        fixed(c.ratio, 4),
-                                        interval_end(c, false, 4, ""),
-                                        interval_end(c, true, 4, ""),
-                                        std::to_string(c.rounds),
-                                        verdict_word(s.comparison->verdict),
-                                        fixed(c.threshold_percent, 2),
-                                        fixed(c.base_ms, 4),
-                                        fixed(c.new_ms, 4)};
+        std::vector<std::string> row = csv_figures(s);
         for (const report_origin& origin : made.origins) {
             for (const auto& field : provenance_fields(origin.where))
                 row.push_back(field.second);
         }
+        for (const std::string& figure : csv_count_figures(s))
+            row.push_back(figure);
         text += csv_join(row) + "\n";
     }
     return write_text(settings.csv, text);

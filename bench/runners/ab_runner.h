@@ -5,6 +5,7 @@
 #include "record/report_model.h"
 #include "scenes/scene_plan.h"
 #include "stats/ab_statistics.h"
+#include "record/metric.h"
 
 #include <ostream>
 #include <string>

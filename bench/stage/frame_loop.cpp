@@ -88,10 +88,19 @@ measured_run frame_loop::measure(const scene_run& run, int keep) {
     bool showed_progress = false;
     gpu_timer run_timer;
     timer = &run_timer;
+    const bool counting = !options.count_folder.empty();
     for (int i = 0; i < total; ++i) {
+        // Collection covers exactly the measured frames: start-up and warm-up (shader compiles) stay out.
+        if (counting && i == options.warmup)
+            counter.begin(run.label);
         step(run, i, i >= options.warmup && i < measured_end, i + 1 == keep, result);
+        if (counting && i + 1 == measured_end) {
+            counter.end(run.label);
+            read_count(run, result);
+        }
         const bench_clock::time_point now = bench_clock::now();
-        if (seconds_between(last_progress, now) > progress_interval) {
+        // A progress line depends on the clock: inside counted frames it would make counts differ.
+        if (!counting && seconds_between(last_progress, now) > progress_interval) {
             print_progress(run.label, i + 1, total, false);
             last_progress = now;
             showed_progress = true;
@@ -159,7 +168,7 @@ double frame_loop::read_back(bool keep, measured_run& result) {
     for (const screenshot_request& s : options.screenshots) {
         if (s.frame == frame_number && !write_png(s.file, picture)) {
             std::cerr << "tarnwick-bench: cannot write " << s.file << std::endl;
-            screenshots_ok = false;
+            outputs_good = false;
         }
     }
     if (keep)
@@ -189,6 +198,18 @@ void frame_loop::after_first_frame() {
         // Measured from outside up to the process's end, so nothing may follow the frame.
         std::_Exit(0);
     }
+}
+
+void frame_loop::read_count(const scene_run& run, measured_run& result) {
+    callgrind_profile dump;
+    std::string error;
+    const std::string prefix = "callgrind.out." + std::to_string(getpid()) + ".";
+    if (!find_labelled_dump(options.count_folder, prefix, run.label, dump, error)) {
+        std::cerr << "tarnwick-bench: " << error << std::endl;
+        outputs_good = false;
+        return;
+    }
+    result.instructions = count_of(dump, options.frames);
 }
 
 void frame_loop::count_gl_errors(const scene_run& run, int index) {

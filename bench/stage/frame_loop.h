@@ -4,8 +4,11 @@
 #include "images/image_compare.h"
 #include "scenes/scene.h"
 #include "stage/frame_end.h"
+#include "stage/instruction_counter.h"
+#include "stats/instruction_counts.h"
 #include "stats/frame_summary.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -30,6 +33,8 @@ struct loop_settings {
     std::vector<screenshot_request> screenshots;
     bool variants, startup_only;
     frame_end end = frame_end::swap;
+    // Where callgrind writes this process's dumps when the measured frames are counted; empty: not counted.
+    std::string count_folder = "";
 };
 
 // A run's measured frames, and the frame it was asked to keep.
@@ -39,6 +44,8 @@ struct measured_run {
     // When references are made: the kept frame drawn again with the dissolves a step further and a step
     // less burnt (their edges are where drivers round apart); empty when nothing dissolves.
     std::vector<rgb_image> variants;
+    // The measured frames' instructions, when they were counted.
+    std::optional<instruction_count> instructions;
 };
 
 class frame_loop {
@@ -53,8 +60,8 @@ class frame_loop {
     int gl_errors() const { return gl_error_count; }
     // Milliseconds from process start to the first presented frame, or -1 where /proc cannot tell.
     double first_frame_ms() const { return first_frame; }
-    // False once a screenshot could not be written.
-    bool outputs_ok() const { return screenshots_ok; }
+    // False once a screenshot could not be written or a count could not be read.
+    bool outputs_ok() const { return outputs_good; }
 
   private:
     // One frame: events drained, simulated and drawn (GPU-timed when measured), read back, ended as asked,
@@ -69,6 +76,8 @@ class frame_loop {
     void read_variants(measured_run& result);
     void after_first_frame();
     void count_gl_errors(const scene_run& run, int index);
+    // The count of the measured frames just dumped under the run's label.
+    void read_count(const scene_run& run, measured_run& result);
 
     const loop_settings options;
     bench_stage& stage;
@@ -77,11 +86,12 @@ class frame_loop {
     double first_frame = -1.0;
     double previous_clock = 0.0;
     int gl_error_count = 0;
-    bool screenshots_ok = true;
+    bool outputs_good = true;
     // Why the last run had no GPU time, said once for runs after it that have none for the same reason.
     std::string said_no_gpu_time;
     // The timer of the run under way, which brackets each measured frame's GL work.
     gpu_timer* timer = nullptr;
+    instruction_counter counter;
 };
 
 } // namespace tarnwick::bench

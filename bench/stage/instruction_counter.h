@@ -16,7 +16,8 @@ class instruction_counter {
     // Collection must be off (begin and end pair up).
     void begin(const std::string& label);
     // Turns collection off and writes a dump whose trigger reads "Client Request: " followed by the label
-    // (callgrind_profile's label), so that each stretch is a dump of its own.
+    // (callgrind_profile's label), so that each stretch is a dump of its own; then turns instrumentation
+    // off until the next begin.
     void end(const std::string& label);
 
     bool collecting() const { return on; }

@@ -45,6 +45,12 @@ verdict judge(const ratio_estimate& e, double threshold) {
     return verdict::inconclusive;
 }
 
+double smallest_visible_change(const ratio_estimate& e, double threshold) {
+    if (!e.has_interval)
+        return 0.0;
+    return (1.0 + threshold) * std::sqrt(e.high / e.low) - 1.0;
+}
+
 void ab_sequence::add(const ab_round& round) { measured.push_back(round); }
 
 bool ab_sequence::open() const {

@@ -39,6 +39,10 @@ ratio_estimate estimate_ratio(const std::vector<ab_round>& rounds, double confid
 // without an interval. threshold is a fraction (0.03 for 3%).
 verdict judge(const ratio_estimate& estimate, double threshold);
 
+// The smallest change (a fraction) that an interval as wide as this one would still have called slower:
+// (1 + threshold) times the interval's half-width as a factor, less 1. 0 without an interval.
+double smallest_visible_change(const ratio_estimate& estimate, double threshold);
+
 // When one scene stops taking rounds: once it has min_rounds and a verdict other than inconclusive, or at
 // max_rounds.
 struct ab_stopping {

@@ -62,19 +62,20 @@ bench --ab --scene empty --scene default --frames 3 --warmup 1 --min-rounds 2 --
     --b-env LP_NUM_THREADS=1 --csv "$work/ab.csv" --report "$work/ab-report" >"$work/out" 2>"$work/err"
 status=$?
 check "--ab exits 0 and says nothing on standard error (was $status)" [ "$status" -eq 0 -a ! -s "$work/err" ]
-check "--ab: per scene its ratio, interval, rounds and verdict" [ "$(grep -cE \
-    "^(empty|default) +[0-9.]+ +[0-9.]+ +[0-9.]+ +2  (no change|faster|slower|inconclusive)$" "$work/out")" -eq 2 ]
+check "--ab: per scene its ratio, interval, rounds, the change it could see and verdict" [ "$(grep -cE \
+    "^(empty|default) +[0-9.]+ +[0-9.]+ +[0-9.]+ +2 +[0-9.]+  (no change|faster|slower|inconclusive)$" "$work/out")" -eq 2 ]
 check "--ab names what B's processes ran under" grep -q "driver_env: (none) in A, 'LP_NUM_THREADS=1' in B" "$work/out"
 check "--ab CSV: its columns, then a row per scene with each side's driver" [ "$(head -1 "$work/ab.csv")" = \
     "scene,ratio,low,high,rounds,verdict,threshold_pct,a_p50_ms,b_p50_ms,a_renderer,a_gl_version,a_cpu,a_kernel,\
-a_driver_env,a_build,a_date,b_renderer,b_gl_version,b_cpu,b_kernel,b_driver_env,b_build,b_date" -a \
+a_driver_env,a_build,a_date,b_renderer,b_gl_version,b_cpu,b_kernel,b_driver_env,b_build,b_date,\
+a_instructions_per_frame,b_instructions_per_frame,count_spread_pct" -a \
     "$(grep -cE "^(empty|default),([0-9.]+,){4}[a-z ]+,3.00,[0-9.]+,[0-9.]+,.*,,.*,LP_NUM_THREADS=1," "$work/ab.csv")" -eq 2 ]
 
 ab_report_agrees() { # out report.json: each printed scene's B/A and verdict are the report's
     /usr/bin/python3 - "$1" "$2" <<'PY'
 import json, re, sys
 report = json.load(open(sys.argv[2]))
-printed = re.findall(r"^(\S+) +([0-9.]+) +\S+ +\S+ +\d+  (.+)$", open(sys.argv[1]).read(), re.M)
+printed = re.findall(r"^(\S+) +([0-9.]+) +\S+ +\S+ +\d+ +\S+  (.+)$", open(sys.argv[1]).read(), re.M)
 shown = [(s["label"], "%.3f" % s["comparison"]["frame_time_ratio"], s["comparison"]["verdict"]) for s in report["scenes"]]
 assert report["mode"] == "ab" and printed == shown, (printed, shown)
 PY

@@ -34,14 +34,19 @@ report_model every_part() {
     m.add_origin("A",
                  provenance{"llvmpipe", "4.5", "cpu", "Linux 6", "GALLIUM_DRIVER=llvmpipe LP_NUM_THREADS=2",
                             "v1-3-gabc", "2026-01-02T03:04:05Z", "finish", "1"});
-    m.add_origin("B <soft>",
-                 provenance{"softpipe", "3.3", "cpu", "Linux 6", "", "v1", "2026-01-02T03:04:06Z"});
+    m.add_origin("B <soft>", provenance{"softpipe", "3.3", "cpu", "Linux 6", "", "v1", "2026-01-02T03:04:06Z",
+                                        "", "", "callgrind, dt 0.0166667 s fixed, seed 1"});
     report_scene& a = m.scene("combat:enemies=5");
-    // A's run has GPU times, its second frame none; B's run none at all.
+    // A's run has GPU times, its second frame none; B's run none at all, but B's run was counted.
     frame_summary timed{3, 250.0, 4, 4, 4, 4, 1, 250.0, 250.0, 0};
     timed.gpu_p50_ms = timed.gpu_p99_ms = timed.gpu_mean_ms = 1.25;
-    a.runs = {{0, 1, timed, {4.0, 4.0, 4.0}, {1.25, std::nan(""), 0.00005}},
-              {1, 1, frame_summary{2, 100.0, 10, 10, 10, 10, 2}, {10.0, 10.0}}};
+    a.runs = {{0, 1, timed, {4.0, 4.0, 4.0}, {1.25, std::nan(""), 0.00005}, std::nullopt},
+              {1,
+               1,
+               frame_summary{2, 100.0, 10, 10, 10, 10, 2},
+               {10.0, 10.0},
+               {},
+               instruction_count{2, 1.5e6, 1e4, 1.4e6, 9e4}}};
     a.comparison = report_comparison{0, 1, verdict::slower,
                                      frame_time_comparison{4, 10, 2.5, std::make_pair(2.4, 2.6), 3, 3.0, {}}};
     m.set_check("combat:enemies=5", slower_than_check(*a.comparison, 10.0));
@@ -72,6 +77,16 @@ ab_scene_comparison ab_scene(const std::string& label, const std::vector<ab_roun
     for (const ab_round& r : rounds)
         sequence.add(r);
     return {label, ab_comparison(sequence, 3.0)};
+}
+
+// An A/B comparison on counts, B 2% more, with where the change went.
+report_comparison count_report_comparison() {
+    count_comparison c{1e6,        1.02e6,
+                       1.02,       std::make_pair(1.019, 1.021),
+                       {1e6, 1e6}, {1.02e6, 1.02e6},
+                       0.0,        0.05,
+                       0.5,        {{"swrast_dri.so", "0x6d9840", 5e5, 5.2e5, 2e4}}};
+    return report_comparison{0, 1, verdict::slower, c};
 }
 
 std::string temp_folder() {
@@ -245,8 +260,8 @@ TEST(report_html, the_overview_shows_the_plots_percentiles) {
     std::vector<double> fast(100, 2.0), slow(100, 4.0);
     slow[3] = 30.0;
     report_scene& s = m.scene("default");
-    s.runs = {{0, 1, summarize(std::vector<double>(100, 0.002), {}), fast},
-              {0, 2, summarize(std::vector<double>(100, 0.004), {}), slow}};
+    s.runs = {{0, 1, summarize(std::vector<double>(100, 0.002), {}), fast, {}},
+              {0, 2, summarize(std::vector<double>(100, 0.004), {}), slow, {}}};
     const std::string page = report_html(m);
     const size_t row = page.find("<tr data-scene=\"default\">");
     const std::string cells = page.substr(row, page.find("</tr>", row) - row);
@@ -339,7 +354,8 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
             report_model compared = comparison_report(base, fresh, "a.csv", "b.csv", 5.0, "");
             compared.metric = "gpu";
             return compared;
-        }()};
+        }(),
+        ab_report({}, {}, {{"c", count_report_comparison()}}, 0.1, "")};
     for (const report_model& model : models) {
         const std::string text = report_json(model);
         std::ofstream(folder + "/report.json") << text;
@@ -352,7 +368,11 @@ TEST(report_files, report_json_keeps_numbers_meets_its_schema_and_reads_back) {
                                           ""});
         EXPECT_EQ(r.status, 0) << mode_word(model.mode)
                                << ": report.json does not meet docs/report.schema.json";
-        if (model.mode == report_mode::ab) {
+        if (std::holds_alternative<count_comparison>(model.scenes[0].comparison->figures))
+            EXPECT_EQ(
+                nlohmann::json::parse(text)["scenes"][0]["comparison"]["functions"][0]["change_per_frame"],
+                2e4);
+        else if (model.mode == report_mode::ab) {
             EXPECT_EQ(nlohmann::json::parse(text)["scenes"][0]["comparison"]["round_median_frame_ms"][1],
                       nlohmann::json({10.5, 12.6, 13.23, 11.025}))
                 << "a round's processes in running order, A B B A";

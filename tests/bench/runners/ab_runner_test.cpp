@@ -3,6 +3,8 @@
 // (The smoke test runs the real bench and checks the --csv file.)
 #include "runners/ab_runner.h"
 #include "runners/child_process.h"
+#include "runners/count_runner.h"
+#include "stats/frame_summary.h"
 
 #include <cstdio>
 #include <fstream>
@@ -82,22 +84,23 @@ TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
         int both_rounds, rounds; // rounds with both scenes, then with inspect alone up to all rounds
         const char* closing;
     };
-    const std::string noisy = "STUB_NOISE_inspect=1,1,1.08,1.08", same = "1.000 1.000 1.000 2 no change";
-    const std::string too_slow = "slower by more than ", unsettled = "1.039 0.968 1.115 4 inconclusive";
+    const std::string noisy = "STUB_NOISE_inspect=1,1,1.08,1.08", same = "1.000 1.000 1.000 2 3.0 no change";
+    const std::string too_slow = "slower by more than ", unsettled = "1.039 0.968 1.115 4 10.5 inconclusive";
     const row table[] = {
         {"A/A on a machine 5% slower at every call", "", "", 5, 0, same, same, 2, 2, nullptr},
-        {"B 10% slower in a scene", "", "STUB_SCALE_inspect=1.1", 5, 4, same, "1.100 1.100 1.100 2 slower", 2,
-         2, "slower by more than 5% of A's frame time: inspect"},
-        {"the same within the limit", "", "STUB_SCALE_inspect=1.1", 20, 0, same, "1.100 1.100 1.100 2 slower",
-         2, 2, nullptr},
+        {"B 10% slower in a scene", "", "STUB_SCALE_inspect=1.1", 5, 4, same,
+         "1.100 1.100 1.100 2 3.0 slower", 2, 2, "slower by more than 5% of A's frame time: inspect"},
+        {"the same within the limit", "", "STUB_SCALE_inspect=1.1", 20, 0, same,
+         "1.100 1.100 1.100 2 3.0 slower", 2, 2, nullptr},
         {"A 3.02% slower: B faster, the bound being 1 / 1.03", "STUB_SCALE_default=1.0302", "", -1, 0,
-         "0.971 0.971 0.971 2 faster", same, 2, 2, nullptr},
+         "0.971 0.971 0.971 2 3.0 faster", same, 2, 2, nullptr},
         {"a scene that does not settle runs alone to the last round", "", noisy, 5, 5, same, unsettled, 2, 4,
          "cannot judge with --fail-slower (the interval reaches across the threshold; more rounds may settle "
          "it): "
          "inspect"},
         {"too slow wins over cannot judge", "", noisy + " STUB_SCALE_default=1.2", 10, 4,
-         "1.200 1.200 1.200 2 slower", unsettled, 2, 4, "slower by more than 10% of A's frame time: default"},
+         "1.200 1.200 1.200 2 3.0 slower", unsettled, 2, 4,
+         "slower by more than 10% of A's frame time: default"},
     };
     for (const row& r : table) {
         ab_settings settings = stub_settings(r.a_env, r.b_env);
@@ -114,6 +117,12 @@ TEST(ab_runner, rounds_stopping_verdicts_and_statuses) {
         EXPECT_EQ(o.out.find(r.closing ? r.closing : too_slow) != std::string::npos, r.closing != nullptr)
             << o.out;
         EXPECT_EQ(o.err, "") << r.name;
+        // An interval that cannot settle says what it hides and what would see it.
+        EXPECT_EQ(o.out.find("inspect: changes under 10.5% are hidden by this machine's noise\n  --metric "
+                             "instructions") != std::string::npos,
+                  r.inspect_line == unsettled)
+            << r.name << "\n"
+            << o.out;
     }
 }
 
@@ -127,10 +136,10 @@ TEST(ab_runner, a_metric_compares_its_own_figure) {
         std::string line;
         const char* error;
     };
-    const std::string same = "1.000 1.000 1.000 2 no change";
+    const std::string same = "1.000 1.000 1.000 2 3.0 no change";
     const row table[] = {
         {"frame", "STUB_GPU_SCALE=1.2", 0, same, ""},
-        {"gpu", "STUB_GPU_SCALE=1.2", 0, "1.200 1.200 1.200 2 slower", ""},
+        {"gpu", "STUB_GPU_SCALE=1.2", 0, "1.200 1.200 1.200 2 3.0 slower", ""},
         {"cpu", "STUB_GPU_SCALE=1.2", 0, same, ""},
         {"gpu", "STUB_GPU_SCALE=none", 1, "", "B in round 1 wrote no gpu time above 0 for default\n"},
     };
@@ -172,4 +181,71 @@ TEST(ab_runner, each_side_gets_its_own_options_and_its_failures_end_the_run) {
     }
 }
 
+} // namespace
+
+namespace {
+// A folder whose only program is valgrind, the stand-in that runs what follows its options.
+std::string fake_valgrind_path() {
+    char folder[] = "/tmp/tarnwick-valgrind.XXXXXX";
+    EXPECT_TRUE(mkdtemp(folder));
+    EXPECT_EQ(symlink(TARNWICK_FAKE_VALGRIND, (std::string(folder) + "/valgrind").c_str()), 0);
+    return folder;
+}
+
+// The last word of a scene's result line: its verdict (two words for "no change").
+bool ends_with(const std::string& line, const std::string& end) {
+    return line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0;
+}
+
+// On counts one round decides: each side's two processes must agree, B over A is judged against the counts'
+// threshold, and a side whose processes disagree widens the interval and says so. Without valgrind the
+// comparison ends before any process.
+TEST(ab_runner, counts_one_round_judged_on_instructions) {
+    struct row {
+        const char* name;
+        std::string a_counts, b_counts;
+        const char* ratio;
+        const char* verdict;
+        bool disagree;
+    };
+    const row table[] = {
+        {"the same counts", "1000000", "1000000", "1.0000", "no change", false},
+        {"B 2% more", "1000000", "1020000", "1.0200", "slower", false},
+        {"B 2% fewer", "1000000", "980000", "0.9800", "faster", false},
+        {"B 2% more but A's processes 3% apart", "985000,1015000", "1020000", "1.0200", "inconclusive", true},
+    };
+    const std::string folder = fake_valgrind_path();
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (folder + ":" + path).c_str(), 1);
+    for (const row& r : table) {
+        ab_settings settings =
+            stub_settings("STUB_COUNT_default=" + r.a_counts + " STUB_COUNT_inspect=1000000",
+                          "STUB_COUNT_default=" + r.b_counts + " STUB_COUNT_inspect=1000000");
+        settings.metric = "instructions";
+        settings.threshold = count_threshold * percent;
+        const outcome o = run_stub(settings);
+        EXPECT_EQ(o.status, 0) << r.name << "\n" << o.out << o.err;
+        ASSERT_EQ(o.calls.size(), 4u) << r.name;
+        for (const std::string& call : o.calls)
+            EXPECT_NE(call.find("--metric instructions"), std::string::npos) << call;
+        const std::string line = result_line(o.out, "default");
+        EXPECT_NE(line.find(std::string(" ") + r.ratio + " "), std::string::npos) << r.name << ": " << line;
+        EXPECT_TRUE(ends_with(line, r.verdict)) << r.name << ": " << line;
+        EXPECT_TRUE(ends_with(result_line(o.out, "inspect"), "no change")) << r.name;
+        EXPECT_EQ(o.out.find("default: a side's processes counted") != std::string::npos, r.disagree)
+            << r.name << "\n"
+            << o.out;
+    }
+    setenv("PATH", "/nonexistent", 1);
+    ab_settings settings = stub_settings("", "");
+    settings.metric = "instructions";
+    const outcome none = run_stub(settings);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, std::string(no_valgrind_message) + "\n");
+    EXPECT_TRUE(none.calls.empty());
+    EXPECT_EQ(none.out, "");
+    unlink((folder + "/valgrind").c_str());
+    rmdir(folder.c_str());
+}
 } // namespace

@@ -35,9 +35,10 @@ bench_child child(int status, bool with_report) {
     if (!with_report)
         return run;
     report_model r;
-    r.add_origin("this run", provenance{"softpipe", "3.3 (Compatibility Profile) Mesa", "", "", "", "", ""});
+    r.add_origin("this run",
+                 provenance{"softpipe", "3.3 (Compatibility Profile) Mesa", "", "", "", "", "", ""});
     const auto run_at = [](double fps) {
-        return report_run{0, 1, frame_summary{1, fps, 1, 1, 1, 1, 1}, {1}};
+        return report_run{0, 1, frame_summary{1, fps, 1, 1, 1, 1, 1}, {1}, {}};
     };
     r.scene("default").runs = {run_at(100.0), run_at(110.0)};
     r.scene("combat:enemies=50:shots=100").runs = {run_at(20.0)};

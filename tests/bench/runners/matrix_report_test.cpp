@@ -26,10 +26,10 @@ report_model matrix_of() {
         {"zink", driver_state::skipped, "no Vulkan", "", "", {}}};
     matrix.faults = {{"backdrop-v-flipped", {verdict::missed, verdict::caught, verdict::skipped}}};
     report_model own;
-    own.add_origin("this run",
-                   provenance{"llvmpipe (LLVM)", "4.5", "cpu", "Linux 6", "", "v1", "2026-01-02T03:04:05Z"});
-    own.scene("default").runs.push_back({0, 1, frame_summary{2, 60, 16, 17, 17, 17, 3}, {16.0, 17.0}});
-    own.scene("barrage").runs.push_back({0, 1, frame_summary{2, 50, 20, 20, 20, 20, 3}, {20.0, 20.0}});
+    own.add_origin("this run", provenance{"llvmpipe (LLVM)", "4.5", "cpu", "Linux 6", "", "v1",
+                                          "2026-01-02T03:04:05Z", ""});
+    own.scene("default").runs.push_back({0, 1, frame_summary{2, 60, 16, 17, 17, 17, 3}, {16.0, 17.0}, {}});
+    own.scene("barrage").runs.push_back({0, 1, frame_summary{2, 50, 20, 20, 20, 20, 3}, {20.0, 20.0}, {}});
     report_check reference = check("reference", verdict::ok, false);
     reference.pictures = {"images/default-reference.png", "images/default-actual.png", ""};
     own.set_check("default", reference);
