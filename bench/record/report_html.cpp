@@ -195,8 +195,9 @@ std::string subtitle(const report_model& model) {
 
 std::string where_section(const report_model& model) {
     // In provenance_fields' order.
-    static const char* const titles[] = {"Renderer",         "GL version",           "CPU",       "Kernel",
-                                         "Driver variables", "Build (git describe)", "Date (UTC)"};
+    static const char* const titles[] = {"Renderer",   "GL version",          "CPU",
+                                         "Kernel",     "Driver variables",    "Build (git describe)",
+                                         "Date (UTC)", "Instructions counted"};
     std::string text =
         "<section id=\"where\"><h2>What ran and where</h2><div class=\"scroll\"><table class=\"where\">";
     if (model.origins.size() > 1) {
@@ -206,6 +207,12 @@ std::string where_section(const report_model& model) {
         text += "</tr></thead>";
     }
     for (size_t f = 0; f < std::size(titles); ++f) {
+        // A row no origin fills (how instructions were counted, in a run that did not count) is left out.
+        if (std::all_of(
+                model.origins.begin(), model.origins.end(),
+                [f](const report_origin& o) { return provenance_fields(o.where)[f].second.empty(); }) &&
+            f + 1 == std::size(titles))
+            continue;
         text += "<tr><th>" + std::string(titles[f]) + "</th>";
         for (const report_origin& o : model.origins) {
             const auto [name, value] = provenance_fields(o.where)[f];
