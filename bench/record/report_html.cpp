@@ -200,9 +200,16 @@ std::string subtitle(const report_model& model) {
 
 std::string where_section(const report_model& model) {
     // In provenance_fields' order.
-    static const char* const titles[] = {"Renderer",   "GL version",       "CPU",
-                                         "Kernel",     "Driver variables", "Build (git describe)",
-                                         "Date (UTC)", "Frame end",        "Swap interval"};
+    static const char* const titles[] = {
+        "Renderer",         "GL version",           "CPU",        "Kernel",
+        "Driver variables", "Build (git describe)", "Date (UTC)", "Frame end",
+        "Swap interval",    "Instructions counted"};
+    const auto fields_of = [](const report_origin& o) {
+        auto named = provenance_fields(o.where);
+        for (const auto& setting : run_setting_fields(o.where))
+            named.push_back(setting);
+        return named;
+    };
     std::string text =
         "<section id=\"where\"><h2>What ran and where</h2><div class=\"scroll\"><table class=\"where\">";
     if (model.origins.size() > 1) {
@@ -212,12 +219,14 @@ std::string where_section(const report_model& model) {
         text += "</tr></thead>";
     }
     for (size_t f = 0; f < std::size(titles); ++f) {
+        // A row no origin fills (how instructions were counted, in a run that did not count) is left out.
+        if (f + 1 == std::size(titles) &&
+            std::all_of(model.origins.begin(), model.origins.end(),
+                        [&](const report_origin& o) { return fields_of(o)[f].second.empty(); }))
+            continue;
         text += "<tr><th>" + std::string(titles[f]) + "</th>";
         for (const report_origin& o : model.origins) {
-            auto named = provenance_fields(o.where);
-            for (const auto& setting : run_setting_fields(o.where))
-                named.push_back(setting);
-            const auto [name, value] = named[f];
+            const auto [name, value] = fields_of(o)[f];
             const std::vector<std::string> differ =
                 provenance_differences(model.origins.front().where, o.where);
             const bool differs = std::find(differ.begin(), differ.end(), name) != differ.end();
