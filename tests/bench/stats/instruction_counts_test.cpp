@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -94,11 +95,14 @@ TEST(instruction_counts, verdicts_and_the_agreement_between_processes) {
          verdict::inconclusive,
          true},
         {"one process a side", {1e6}, {2e6}, verdict::unknown, false},
+        {"a side without counts", {}, {1e6, 1e6}, verdict::unknown, false},
     };
     for (const row& r : table) {
         const count_estimate e = estimate_counts(r.a, r.b);
         EXPECT_EQ(judge_counts(e, t), r.expected) << r.name;
         EXPECT_EQ(e.disagree, r.disagree) << r.name;
+        // No figure is printed as a NaN.
+        EXPECT_FALSE(std::isnan(e.ratio) || std::isnan(e.base)) << r.name;
         if (!e.has_interval)
             continue;
         // The interval holds the ratio and is at least as wide as the sides' spread.
