@@ -51,24 +51,6 @@ struct process_result {
     std::map<std::string, double> counts;
 };
 
-// A private folder under TMPDIR for the processes' files (empty when it cannot be made).
-std::string made_folder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-ab.XXXXXX";
-    return mkdtemp(&pattern[0]) ? pattern : std::string();
-}
-
-// The session's folder, removed with all that was made in it.
-struct scratch_folder {
-    const std::string path = made_folder();
-    ~scratch_folder() {
-        std::error_code ignored;
-        if (!path.empty())
-            fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
 std::string request_text(const scene_request& r) {
     std::string text = r.name;
     for (const auto& [key, value] : r.settings)
@@ -189,7 +171,7 @@ class ab_session {
     std::ostream& out;
     std::vector<scene_track> tracks;
     provenance a_origin, b_origin;
-    scratch_folder scratch;
+    scratch_folder scratch{"tarnwick-ab"};
     int failure = int(exit_status::ok);
     std::mutex failing;
 };

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <thread>
 #include <cerrno>
 #include <cstring>
@@ -148,6 +149,22 @@ bench_child run_bench_child(child_request request, const std::string& report_dir
     if (ran.report_error.empty())
         ran.report = report;
     return ran;
+}
+
+namespace {
+std::string made_folder(const std::string& prefix) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : std::string();
+}
+} // namespace
+
+scratch_folder::scratch_folder(const std::string& prefix) : path(made_folder(prefix)) {}
+
+scratch_folder::~scratch_folder() {
+    std::error_code ignored;
+    if (!path.empty())
+        std::filesystem::remove_all(path, ignored);
 }
 
 } // namespace tarnwick::bench

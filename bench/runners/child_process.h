@@ -60,4 +60,17 @@ bool parse_assignments(const std::string& text, std::vector<std::string>& assign
 // The words joined by blanks, as parse_assignments splits them.
 std::string joined_words(const std::vector<std::string>& words);
 
+// A private folder under TMPDIR (else /tmp) whose name starts with prefix, removed with all that was made
+// in it when this goes; path is empty when it could not be made.
+class scratch_folder {
+  public:
+    explicit scratch_folder(const std::string& prefix);
+    ~scratch_folder();
+    scratch_folder(const scratch_folder&) = delete;
+    scratch_folder& operator=(const scratch_folder&) = delete;
+    std::string file(const std::string& name) const { return path + "/" + name; }
+
+    const std::string path;
+};
+
 } // namespace tarnwick::bench

@@ -102,26 +102,19 @@ int run_counted(const ab_settings& settings, const std::vector<std::string>& arg
         std::cerr << no_valgrind_message << std::endl;
         return int(exit_status::failure);
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-count.XXXXXX";
-    if (!mkdtemp(&folder[0])) {
+    const scratch_folder dumps("tarnwick-count");
+    if (dumps.path.empty()) {
         std::cerr << "tarnwick-bench: cannot make a folder for callgrind's dumps in TMPDIR or /tmp"
                   << std::endl;
         return int(exit_status::failure);
     }
     out << count_conditions_line(settings) << std::endl;
     const child_result ran =
-        run_child(counted_request({own_executable(), arguments, {}, "", "", "", 0}, folder));
+        run_child(counted_request({own_executable(), arguments, {}, "", "", "", 0}, dumps.path));
     if (!ran.started)
         std::cerr << "tarnwick-bench: " << ran.error << std::endl;
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
     return ran.started ? ran.status : int(exit_status::failure);
 }
-
-} // namespace tarnwick::bench
-
-namespace tarnwick::bench {
 
 report_comparison count_comparison_of(const std::vector<double>& a, const std::vector<double>& b,
                                       double threshold_percent, const std::string& label, int frames,
