@@ -27,9 +27,6 @@ std::string shell_quoted(const std::string& word) {
     return quoted + "'";
 }
 
-template <class... F> struct overloaded : F... { using F::operator()...; };
-template <class... F> overloaded(F...) -> overloaded<F...>;
-
 // new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
 double ratio_of(const report_comparison& c) {
     return std::visit([](const auto& f) { return f.ratio; }, c.figures);
@@ -37,18 +34,12 @@ double ratio_of(const report_comparison& c) {
 
 // How much slower the new side is in percent of the base; negative when faster.
 double slowdown_percent(const report_comparison& c) {
-    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
-                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; },
-                                 [](const count_comparison& f) { return (f.ratio - 1.0) * percent; }},
-                      c.figures);
+    const double change = (ratio_of(c) - 1.0) * percent;
+    return std::holds_alternative<fps_comparison>(c.figures) ? -change : change;
 }
 
-const char* measure_name(const report_comparison& c) {
-    return std::visit(overloaded{[](const fps_comparison&) { return "FPS"; },
-                                 [](const frame_time_comparison&) { return "frame-time"; },
-                                 [](const count_comparison&) { return "instruction"; }},
-                      c.figures);
-}
+// In the order of report_comparison's figures.
+const char* const measure_names[] = {"FPS", "frame-time", "instruction"};
 
 report_check compare_check(int origin, const std::string& message, bool gate) {
     return {"compare", origin, verdict::unknown, gate, message, {}, {}};
@@ -172,8 +163,8 @@ report_check slower_than_check(const report_comparison& c, double allowed) {
         std::snprintf(text, sizeof text, "slower by %.1f%% beyond noise, %s the %g%% allowed", slowdown,
                       check.failed ? "more than" : "within", allowed);
     } else {
-        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict), measure_name(c),
-                      ratio_of(c));
+        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict),
+                      measure_names[c.figures.index()], ratio_of(c));
     }
     check.message = text;
     return check;
