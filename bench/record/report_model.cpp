@@ -206,6 +206,23 @@ report_model comparison_report(const run_table& base, const run_table& fresh, co
     return model;
 }
 
+report_model ab_report(const provenance& a, const provenance& b,
+                       const std::vector<ab_scene_comparison>& scenes, double fail_slower,
+                       const std::string& command_line) {
+    report_model model;
+    model.mode = report_mode::ab;
+    model.command_line = command_line;
+    model.add_origin("A", a);
+    model.add_origin("B", b);
+    for (const ab_scene_comparison& s : scenes) {
+        report_scene& scene = model.scene(s.label);
+        scene.comparison = s.comparison;
+        if (fail_slower >= 0.0)
+            scene.checks.push_back(slower_than_check(s.comparison, fail_slower));
+    }
+    return model;
+}
+
 std::string quoted_command_line(const std::vector<std::string>& args) {
     std::string line;
     for (const std::string& word : args)
