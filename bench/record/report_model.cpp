@@ -41,6 +41,16 @@ double slowdown_percent(const report_comparison& c) {
 // In the order of report_comparison's figures.
 const char* const measure_names[] = {"FPS", "frame-time", "instruction"};
 
+constexpr int any_origin = -1;
+
+// The scene's first check of that origin (or of any) that failed; with failed false, that is not ok.
+const report_check* first_check(const report_scene& s, int origin, bool failed) {
+    const auto it = std::find_if(s.checks.begin(), s.checks.end(), [=](const report_check& c) {
+        return (origin == any_origin || c.origin == origin) && (failed ? c.failed : c.verdict != verdict::ok);
+    });
+    return it == s.checks.end() ? nullptr : &*it;
+}
+
 report_check compare_check(int origin, const std::string& message, bool gate) {
     return {"compare", origin, verdict::unknown, gate, message, {}, {}};
 }
@@ -91,22 +101,15 @@ void report_model::set_check(const std::string& label, const report_check& check
 }
 
 verdict scene_verdict(const report_scene& s) {
-    for (const report_check& c : s.checks) {
-        if (c.failed)
-            return c.verdict;
-    }
+    if (const report_check* c = first_check(s, any_origin, true))
+        return c->verdict;
     if (s.comparison)
         return s.comparison->verdict;
-    for (const report_check& c : s.checks) {
-        if (c.verdict != verdict::ok)
-            return c.verdict;
-    }
-    return verdict::ok;
+    const report_check* c = first_check(s, any_origin, false);
+    return c ? c->verdict : verdict::ok;
 }
 
-bool scene_failed(const report_scene& s) {
-    return std::any_of(s.checks.begin(), s.checks.end(), [](const report_check& c) { return c.failed; });
-}
+bool scene_failed(const report_scene& s) { return first_check(s, any_origin, true) != nullptr; }
 
 bool has_origin(const report_scene& s, int origin) {
     return std::any_of(s.runs.begin(), s.runs.end(),
@@ -116,16 +119,9 @@ bool has_origin(const report_scene& s, int origin) {
 }
 
 verdict scene_verdict(const report_scene& s, int origin) {
-    const auto mine = [origin](const report_check& c) { return c.origin == origin; };
-    for (const report_check& c : s.checks) {
-        if (mine(c) && c.failed)
-            return c.verdict;
-    }
-    for (const report_check& c : s.checks) {
-        if (mine(c) && c.verdict != verdict::ok)
-            return c.verdict;
-    }
-    return has_origin(s, origin) ? verdict::ok : verdict::unknown;
+    const report_check* c = first_check(s, origin, true);
+    c = c ? c : first_check(s, origin, false);
+    return c ? c->verdict : has_origin(s, origin) ? verdict::ok : verdict::unknown;
 }
 
 report_check run_check(const std::string& name, bool passed, const std::string& message,
