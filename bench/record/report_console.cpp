@@ -43,6 +43,9 @@ const gate_words measure_words[] = {
 
 void add_to(std::string& list, const std::string& name) { list += (list.empty() ? "" : ", ") + name; }
 
+// Millions with two decimals: "12.35 M".
+std::string millions(double instructions) { return fixed(instructions / 1e6, 2) + " M"; }
+
 std::string comparison_row(const std::string& label, const fps_comparison& f, verdict v) {
     char line[256];
     std::snprintf(line, sizeof line, "%-*s %9.1f %7.1f %9.1f %7.1f %6.3f  %s%s", label_width, label.c_str(),
@@ -78,8 +81,6 @@ std::string reference_message(const reference_outcome& o) {
     }
     return "cannot write " + o.unwritable;
 }
-
-std::string millions(double instructions) { return fixed(instructions / 1e6, 2) + " M"; }
 
 std::string count_line(const std::string& label, const instruction_count& c) {
     return label + ": " + millions(c.per_frame) + " instructions per frame (program " + millions(c.program) +
