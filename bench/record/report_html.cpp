@@ -337,12 +337,6 @@ std::pair<double, double> interval_scale(const report_model& model) {
     return {from / margin, to * margin};
 }
 
-const report_comparison* first_comparison(const report_model& model) {
-    const auto it = std::find_if(model.scenes.begin(), model.scenes.end(),
-                                 [](const report_scene& s) { return s.comparison.has_value(); });
-    return it == model.scenes.end() ? nullptr : &*it->comparison;
-}
-
 // What an A/B comparison's figures mean, its threshold filled in.
 std::string ab_note(const report_model& model, const report_comparison& c) {
     const std::string a = model.origins[size_t(c.base_origin)].name,
@@ -412,7 +406,9 @@ std::string overview_cells(const report_model& model, const report_scene& s, con
 
 std::string overview_section(const report_model& model) {
     const std::vector<int> origins = run_origins(model);
-    const report_comparison* compared = first_comparison(model);
+    const auto first = std::find_if(model.scenes.begin(), model.scenes.end(),
+                                    [](const report_scene& s) { return s.comparison.has_value(); });
+    const report_comparison* compared = first == model.scenes.end() ? nullptr : &*first->comparison;
     std::vector<std::string> names = {"scene", "verdict"}, narrow;
     std::string explained;
     if (compared && !std::holds_alternative<fps_comparison>(compared->figures)) {
