@@ -130,6 +130,10 @@ std::vector<int> run_origins(const report_model& model) {
     return {found.begin(), found.end()};
 }
 
+// The figures the overview averages over a scene's runs.
+constexpr double frame_summary::*averaged[] = {&frame_summary::mean_fps, &frame_summary::p50_ms,
+                                               &frame_summary::p99_ms, &frame_summary::cpu_ms};
+
 // A scene's runs on one origin: the means of their FPS and CPU time, and the p50 and p99 of all their
 // frames together, as the plot's dashed lines show them (the runs' own means where no frames were kept).
 frame_summary mean_of_runs(const report_scene& s, int origin) {
@@ -141,18 +145,12 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
             continue;
         ++n;
         m.frames += r.summary.frames;
-        m.mean_fps += r.summary.mean_fps;
-        m.p50_ms += r.summary.p50_ms;
-        m.p99_ms += r.summary.p99_ms;
-        m.cpu_ms += r.summary.cpu_ms;
+        for (double frame_summary::*figure : averaged)
+            m.*figure += r.summary.*figure;
         frames.insert(frames.end(), r.frame_ms.begin(), r.frame_ms.end());
     }
-    if (n > 0) {
-        m.mean_fps /= n;
-        m.p50_ms /= n;
-        m.p99_ms /= n;
-        m.cpu_ms /= n;
-    }
+    for (double frame_summary::*figure : averaged)
+        m.*figure /= std::max(n, 1);
     if (!frames.empty()) {
         m.p50_ms = percentile(frames, 50.0);
         m.p99_ms = percentile(frames, 99.0);
