@@ -142,6 +142,13 @@ const auto frame_time_fields =
                     of("rounds", &frame_time_comparison::rounds),
                     of("threshold_percent", &frame_time_comparison::threshold_percent),
                     of("round_median_frame_ms", &frame_time_comparison::round_ms, true));
+// A scene's comparison is left out when it has none; its verdict and whether it failed follow from the rest.
+const auto scene_fields =
+    std::make_tuple(of("label", &report_scene::label), of("runs", &report_scene::runs),
+                    of("checks", &report_scene::checks), of("comparison", &report_scene::comparison));
+const auto model_fields =
+    std::make_tuple(of("command_line", &report_model::command_line), of("origins", &report_model::origins),
+                    of("scenes", &report_model::scenes), of("checks", &report_model::checks));
 
 // provenance's "K=V K2=V2" as {"K": "V", "K2": "V2"}, and back in the object's (sorted) order.
 json assignments(const std::string& text) {
@@ -267,30 +274,16 @@ void from_json(const json& j, report_comparison& c) {
 }
 
 void to_json(json& j, const report_scene& s) {
-    j = {{"label", s.label},
-         {"verdict", scene_verdict(s)},
-         {"failed", scene_failed(s)},
-         {"runs", s.runs},
-         {"checks", s.checks}};
-    if (s.comparison)
-        j["comparison"] = *s.comparison;
+    j = {{"verdict", scene_verdict(s)}, {"failed", scene_failed(s)}};
+    write_fields(j, s, scene_fields);
 }
-void from_json(const json& j, report_scene& s) {
-    j.at("label").get_to(s.label);
-    j.at("runs").get_to(s.runs);
-    j.at("checks").get_to(s.checks);
-    if (j.contains("comparison"))
-        s.comparison = j.at("comparison").get<report_comparison>();
-}
+void from_json(const json& j, report_scene& s) { read_fields(j, s, scene_fields); }
 
 std::string report_json(const report_model& model) {
     json report = {{"format_version", report_format_version},
                    {"mode", mode_word(model.mode)},
-                   {"command_line", model.command_line},
-                   {"origins", model.origins},
-                   {"summary", summary_json(model)},
-                   {"scenes", model.scenes},
-                   {"checks", model.checks}};
+                   {"summary", summary_json(model)}};
+    write_fields(report, model, model_fields);
     if (!model.metric.empty())
         report["metric"] = model.metric;
     return report.dump() + "\n";
@@ -303,10 +296,7 @@ std::string read_report_json(const std::string& text, report_model& model) {
     model = report_model();
     try {
         model.mode = mode_of_word(j.value("mode", std::string(mode_word(report_mode::run))));
-        j.at("command_line").get_to(model.command_line);
-        j.at("origins").get_to(model.origins);
-        j.at("scenes").get_to(model.scenes);
-        j.at("checks").get_to(model.checks);
+        read_fields(j, model, model_fields);
         model.metric = j.value("metric", std::string());
     } catch (const json::exception& e) {
         return e.what();
