@@ -162,8 +162,7 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
 // whose checks failed, failed checks of the whole run.
 std::string tally(const report_model& model) {
     std::map<verdict, int> counts;
-    const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(),
-                                      [](const report_scene& s) { return scene_failed(s); });
+    const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(), scene_failed);
     const long checks = std::count_if(model.checks.begin(), model.checks.end(),
                                       [](const report_check& c) { return c.failed; });
     for (const report_scene& s : model.scenes)
