@@ -24,6 +24,14 @@ std::string count_csv_fields(const std::optional<instruction_count>& c) {
         {fixed(c->per_frame, 0), fixed(c->program, 0), fixed(c->gl_driver, 0), fixed(c->other, 0)});
 }
 
+// The fields' names or their values, as CSV fields.
+std::string csv_of(const std::vector<std::pair<std::string, std::string>>& fields, bool names) {
+    std::vector<std::string> column;
+    for (const auto& [name, value] : fields)
+        column.push_back(names ? name : value);
+    return csv_join(column);
+}
+
 bool open_csv(std::ofstream& out, const std::string& file, const std::string& header) {
     if (file.empty())
         return true;
@@ -45,24 +53,16 @@ bool close_csv(std::ofstream& out, const std::string& file) {
 } // namespace
 
 bench_report::bench_report(const run_outputs& outputs, const provenance& origin, std::ostream& table)
-    : outputs(outputs), table(table) {
-    for (const auto& field : provenance_fields(origin))
-        origin_values.push_back(field.second);
-    for (const auto& field : run_setting_fields(origin))
-        setting_values.push_back(field.second);
+    : outputs(outputs), origin_csv(csv_of(provenance_fields(origin), false)),
+      settings_csv(csv_of(run_setting_fields(origin), false)), table(table) {
     model.command_line = outputs.command_line;
     model.add_origin("this run", origin);
 }
 
 bool bench_report::open() {
-    std::vector<std::string> names, settings;
-    for (const auto& field : provenance_fields(provenance()))
-        names.push_back(field.first);
-    for (const auto& field : run_setting_fields(provenance()))
-        settings.push_back(field.first);
     return open_csv(csv, outputs.csv,
-                    csv_header() + "," + csv_join(names) + "," + csv_late_header() + "," +
-                        csv_join(settings) + "," + count_columns) &&
+                    csv_header() + "," + csv_of(provenance_fields({}), true) + "," + csv_late_header() + "," +
+                        csv_of(run_setting_fields({}), true) + "," + count_columns) &&
            open_csv(frames_csv, outputs.frames_csv, "scene,run,frame,frame_ms,cpu_ms,gpu_ms");
 }
 
@@ -73,8 +73,8 @@ void bench_report::add_run(const std::string& label, int run, const run_samples&
     if (counts)
         table << "  " << count_line(label, *counts) << std::endl;
     if (csv.is_open())
-        csv << csv_row(label, run, summary) << "," << csv_join(origin_values) << "," << csv_late_row(summary)
-            << "," << csv_join(setting_values) << "," << count_csv_fields(counts) << "\n";
+        csv << csv_row(label, run, summary) << "," << origin_csv << "," << csv_late_row(summary) << ","
+            << settings_csv << "," << count_csv_fields(counts) << "\n";
     report_scene& scene = model.scene(label);
     scene.runs.push_back({0, run, summary, {}, {}, counts});
     // Only the page plots every frame.

@@ -48,8 +48,8 @@ class bench_report {
 
   private:
     run_outputs outputs;
-    std::vector<std::string> origin_values;
-    std::vector<std::string> setting_values;
+    // The origin's CSV fields: its provenance, its run settings.
+    std::string origin_csv, settings_csv;
     std::ostream& table;
     std::ofstream csv;
     std::ofstream frames_csv;

@@ -7,7 +7,7 @@
 namespace tarnwick::bench {
 
 namespace {
-std::string quoted(const std::string& field) {
+std::string csv_quoted(const std::string& field) {
     // libcsv writes the quotes and doubles the inner ones; it needs at most two bytes per byte plus two.
     std::string out(field.size() * 2 + 2, '\0');
     out.resize(csv_write(&out[0], out.size(), field.data(), field.size()));
@@ -25,7 +25,8 @@ std::string csv_join(const std::vector<std::string>& fields) {
         std::string field = fields[i];
         std::replace(field.begin(), field.end(), '\n', ' ');
         std::replace(field.begin(), field.end(), '\r', ' ');
-        line += (i ? "," : "") + (field.find_first_of(",\"") == std::string::npos ? field : quoted(field));
+        line +=
+            (i ? "," : "") + (field.find_first_of(",\"") == std::string::npos ? field : csv_quoted(field));
     }
     return line;
 }

@@ -3,22 +3,16 @@
 
 #include <algorithm>
 #include <iterator>
-#include <limits>
+#include <cmath>
 
 namespace tarnwick::bench {
-
-namespace {
-double or_nan(const std::optional<double>& ms) {
-    return ms.value_or(std::numeric_limits<double>::quiet_NaN());
-}
-} // namespace
 
 const metric metrics[4] = {
     {"frame", "the whole frame's time (default)", "mean FPS", "mean_fps", false,
      [](const frame_summary& s) { return s.p50_ms; }},
     {"gpu", "the GPU time of the frame's GL work, from timer queries",
      "GPU time as a rate, 1000 / mean GPU ms", "gpu_mean_ms", true,
-     [](const frame_summary& s) { return or_nan(s.gpu_p50_ms); }},
+     [](const frame_summary& s) { return s.gpu_p50_ms.value_or(std::nan("")); }},
     {"cpu", "our own CPU time per frame, presentation excluded", "CPU time as a rate, 1000 / mean CPU ms",
      "cpu_ms", true, [](const frame_summary& s) { return s.cpu_ms; }},
     {"instructions", "instructions per measured frame, counted\nunder callgrind (a run or --ab)",

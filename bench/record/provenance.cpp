@@ -43,6 +43,13 @@ bool differs(const provenance& a, const provenance& b, const field& f) {
     return a.*f.member != b.*f.member && std::string(f.name) != "date";
 }
 
+std::vector<std::pair<std::string, std::string>> named_fields(const provenance& p, size_t from, size_t to) {
+    std::vector<std::pair<std::string, std::string>> named;
+    for (size_t i = from; i < to; ++i)
+        named.emplace_back(fields[i].name, p.*fields[i].member);
+    return named;
+}
+
 std::string cpu_model() {
     std::ifstream info("/proc/cpuinfo");
     std::string line;
@@ -85,30 +92,17 @@ std::string driver_environment(const char* const* environ_list) {
 }
 
 provenance gather_provenance(const std::string& renderer, const std::string& gl_version) {
-    return provenance{renderer,
-                      gl_version,
-                      cpu_model(),
-                      kernel_release(),
-                      driver_environment(environ),
-                      tarnwick_build_id,
-                      utc_now(),
-                      {},
-                      {},
-                      {}};
+    return provenance{
+        renderer,          gl_version, cpu_model(), kernel_release(), driver_environment(environ),
+        tarnwick_build_id, utc_now()};
 }
 
 std::vector<std::pair<std::string, std::string>> provenance_fields(const provenance& p) {
-    std::vector<std::pair<std::string, std::string>> named;
-    for (size_t i = 0; i < leading_fields; ++i)
-        named.emplace_back(fields[i].name, p.*fields[i].member);
-    return named;
+    return named_fields(p, 0, leading_fields);
 }
 
 std::vector<std::pair<std::string, std::string>> run_setting_fields(const provenance& p) {
-    std::vector<std::pair<std::string, std::string>> named;
-    for (size_t i = leading_fields; i < std::size(fields); ++i)
-        named.emplace_back(fields[i].name, p.*fields[i].member);
-    return named;
+    return named_fields(p, leading_fields, std::size(fields));
 }
 
 provenance provenance_from(const std::vector<std::pair<std::string, std::string>>& named_fields) {

@@ -18,8 +18,6 @@ std::string reference_line(const std::string& label, const reference_outcome& o)
 
 // A counted run's line: "LABEL: N M instructions per frame (program P M, GL driver G M, other O M)".
 std::string count_line(const std::string& label, const instruction_count& c);
-// Millions with two decimals: "12.35 M".
-std::string millions(double instructions);
 
 // --compare's output: what differs in where the files were measured, a row per compared scene (mean FPS and
 // spread of each side, ratio, verdict), the scenes in one file only, then the gate's lines.

@@ -16,9 +16,7 @@ namespace tarnwick::bench {
 
 namespace fs = std::filesystem;
 
-namespace {
-const char* const images = "images";
-} // namespace
+constexpr char images[] = "images";
 
 bool cannot_write(const std::string& file) {
     std::cerr << "tarnwick-bench: cannot write " << file << ": " << std::strerror(errno) << std::endl;

@@ -85,13 +85,12 @@ std::string label_text(const std::string& label) {
     return text;
 }
 
-std::string num_cell(double v, int decimals, const char* more = "") {
-    return "<td class=\"num" + std::string(more) + "\">" + fixed(v, decimals) + "</td>";
+// A figure's cell, aligned right; more adds classes (" wide").
+std::string num_cell(const std::string& text, const char* more = "") {
+    return "<td class=\"num" + std::string(more) + "\">" + text + "</td>";
 }
-
-// A GPU time's cell, empty where none was measured.
-std::string gpu_cell(const std::optional<double>& ms) {
-    return "<td class=\"num\">" + fixed_or_empty(ms, 3) + "</td>";
+std::string num_cell(double v, int decimals, const char* more = "") {
+    return num_cell(fixed(v, decimals), more);
 }
 
 // A table that scrolls sideways where the screen is narrower.
@@ -131,6 +130,10 @@ std::vector<int> run_origins(const report_model& model) {
     return {found.begin(), found.end()};
 }
 
+// The figures the overview averages over a scene's runs.
+constexpr double frame_summary::*averaged[] = {&frame_summary::mean_fps, &frame_summary::p50_ms,
+                                               &frame_summary::p99_ms, &frame_summary::cpu_ms};
+
 // A scene's runs on one origin: the means of their FPS and CPU time, and the p50 and p99 of all their
 // frames together, as the plot's dashed lines show them (the runs' own means where no frames were kept).
 frame_summary mean_of_runs(const report_scene& s, int origin) {
@@ -142,18 +145,12 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
             continue;
         ++n;
         m.frames += r.summary.frames;
-        m.mean_fps += r.summary.mean_fps;
-        m.p50_ms += r.summary.p50_ms;
-        m.p99_ms += r.summary.p99_ms;
-        m.cpu_ms += r.summary.cpu_ms;
+        for (double frame_summary::*figure : averaged)
+            m.*figure += r.summary.*figure;
         frames.insert(frames.end(), r.frame_ms.begin(), r.frame_ms.end());
     }
-    if (n > 0) {
-        m.mean_fps /= n;
-        m.p50_ms /= n;
-        m.p99_ms /= n;
-        m.cpu_ms /= n;
-    }
+    for (double frame_summary::*figure : averaged)
+        m.*figure /= std::max(n, 1);
     if (!frames.empty()) {
         m.p50_ms = percentile(frames, 50.0);
         m.p99_ms = percentile(frames, 99.0);
@@ -165,8 +162,7 @@ frame_summary mean_of_runs(const report_scene& s, int origin) {
 // whose checks failed, failed checks of the whole run.
 std::string tally(const report_model& model) {
     std::map<verdict, int> counts;
-    const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(),
-                                      [](const report_scene& s) { return scene_failed(s); });
+    const long scenes = std::count_if(model.scenes.begin(), model.scenes.end(), scene_failed);
     const long checks = std::count_if(model.checks.begin(), model.checks.end(),
                                       [](const report_check& c) { return c.failed; });
     for (const report_scene& s : model.scenes)
@@ -338,12 +334,6 @@ std::pair<double, double> interval_scale(const report_model& model) {
     return {from / margin, to * margin};
 }
 
-const report_comparison* first_comparison(const report_model& model) {
-    const auto it = std::find_if(model.scenes.begin(), model.scenes.end(),
-                                 [](const report_scene& s) { return s.comparison.has_value(); });
-    return it == model.scenes.end() ? nullptr : &*it->comparison;
-}
-
 // What an A/B comparison's figures mean, its threshold filled in.
 std::string ab_note(const report_model& model, const report_comparison& c) {
     const std::string a = model.origins[size_t(c.base_origin)].name,
@@ -377,19 +367,18 @@ std::string ab_note(const report_model& model, const report_comparison& c) {
 std::string overview_cells(const report_model& model, const report_scene& s, const std::vector<int>& origins,
                            bool compared, std::pair<double, double> scale) {
     std::string cells;
-    const auto* time = s.comparison ? std::get_if<frame_time_comparison>(&s.comparison->figures) : nullptr;
-    const auto* fps = s.comparison ? std::get_if<fps_comparison>(&s.comparison->figures) : nullptr;
-    const auto* counts = s.comparison ? std::get_if<count_comparison>(&s.comparison->figures) : nullptr;
-    if (counts)
+    const auto* figures = s.comparison ? &s.comparison->figures : nullptr;
+    if (const auto* counts = std::get_if<count_comparison>(figures))
         cells += millions_cell(counts->base_per_frame) + millions_cell(counts->new_per_frame) +
-                 num_cell(counts->ratio, 4) + "<td class=\"num\">" + interval_text(*counts, 4) + "</td>" +
+                 num_cell(counts->ratio, 4) + num_cell(interval_text(*counts, 4)) +
                  num_cell(double(counts->base_counts.size() + counts->new_counts.size()), 0);
-    else if (time)
+    else if (const auto* time = std::get_if<frame_time_comparison>(figures))
         cells += num_cell(time->base_ms, 2, " wide") + num_cell(time->new_ms, 2, " wide") +
-                 num_cell(time->ratio, 3) + "<td class=\"num\">" + interval_text(*time) +
-                 interval_bar(*time, s.comparison->verdict, scale.first, scale.second) + "</td>" +
+                 num_cell(time->ratio, 3) +
+                 num_cell(interval_text(*time) +
+                          interval_bar(*time, s.comparison->verdict, scale.first, scale.second)) +
                  num_cell(time->rounds, 0);
-    else if (fps)
+    else if (const auto* fps = std::get_if<fps_comparison>(figures))
         cells += num_cell(fps->base_fps, 1) + num_cell(fps->new_fps, 1) + num_cell(fps->ratio, 3);
     else if (compared)
         cells += "<td></td><td></td><td></td>";
@@ -414,21 +403,21 @@ std::string overview_cells(const report_model& model, const report_scene& s, con
 
 std::string overview_section(const report_model& model) {
     const std::vector<int> origins = run_origins(model);
-    const report_comparison* compared = first_comparison(model);
-    const bool ab = compared && std::holds_alternative<frame_time_comparison>(compared->figures);
-    const bool counted = compared && std::holds_alternative<count_comparison>(compared->figures);
+    const auto first = std::find_if(model.scenes.begin(), model.scenes.end(),
+                                    [](const report_scene& s) { return s.comparison.has_value(); });
+    const report_comparison* compared = first == model.scenes.end() ? nullptr : &*first->comparison;
     std::vector<std::string> names = {"scene", "verdict"}, narrow;
     std::string explained;
-    if (ab) {
+    if (compared && !std::holds_alternative<fps_comparison>(compared->figures)) {
         const std::string a = model.origins[size_t(compared->base_origin)].name;
         const std::string b = model.origins[size_t(compared->new_origin)].name;
-        names.insert(names.end(), {a + " ms", b + " ms", b + "/" + a + " time", "95% interval", "rounds"});
-        narrow = {a + " ms", b + " ms"};
-        explained = ab_note(model, *compared);
-    } else if (counted) {
-        const std::string a = model.origins[size_t(compared->base_origin)].name;
-        const std::string b = model.origins[size_t(compared->new_origin)].name;
-        names.insert(names.end(), {a + " M", b + " M", b + "/" + a, "interval", "processes"});
+        if (std::holds_alternative<count_comparison>(compared->figures))
+            names.insert(names.end(), {a + " M", b + " M", b + "/" + a, "interval", "processes"});
+        else {
+            names.insert(names.end(),
+                         {a + " ms", b + " ms", b + "/" + a + " time", "95% interval", "rounds"});
+            narrow = {a + " ms", b + " ms"};
+        }
         explained = ab_note(model, *compared);
     } else if (compared) {
         names.insert(names.end(), {"base FPS", "new FPS", "ratio"});
@@ -560,7 +549,8 @@ std::string runs_table(const report_model& model, const report_scene& s) {
                 num_cell(m.p50_ms, 2) + num_cell(m.p95_ms, 2, " wide") + num_cell(m.p99_ms, 2) +
                 num_cell(m.max_ms, 2, " wide") + num_cell(m.cpu_ms, 3) + num_cell(m.low_1_percent_fps, 1) +
                 num_cell(m.low_0_1_percent_fps, 1, " wide") + num_cell(m.slow_frames, 0, " wide") +
-                gpu_cell(m.gpu_p50_ms) + gpu_cell(m.gpu_p99_ms) + "</tr>";
+                num_cell(fixed_or_empty(m.gpu_p50_ms, 3)) + num_cell(fixed_or_empty(m.gpu_p99_ms, 3)) +
+                "</tr>";
     }
     return table("runs", head_row(names, {"0.1% low", "slow"}), rows) + counts_table(s);
 }
@@ -592,8 +582,8 @@ std::string count_table(const count_comparison& n, const std::string& a, const s
                  head_row({a + " M instr/frame", b + " M instr/frame", b + "/" + a, "interval", "spread %",
                            "verdict"}),
                  "<tr>" + millions_cell(n.base_per_frame) + millions_cell(n.new_per_frame) +
-                     num_cell(n.ratio, 4) + "<td class=\"num\">" + interval_text(n, 4) + "</td>" +
-                     num_cell(n.spread_percent, 3) + verdict_cell(v) + "</tr>") +
+                     num_cell(n.ratio, 4) + num_cell(interval_text(n, 4)) + num_cell(n.spread_percent, 3) +
+                     verdict_cell(v) + "</tr>") +
            (rows.empty() ? ""
                          : "<h4>Where the change went: self instructions per frame</h4>" +
                                table("functions", head_row({"function", "object", a, b, "change"}), rows));
@@ -616,8 +606,7 @@ std::string comparison_table(const report_model& model, const report_scene& s) {
                  head_row({base + " ms", fresh + " ms", fresh + "/" + base + " time", "95% interval",
                            "rounds", "verdict"}),
                  "<tr>" + num_cell(f.base_ms, 2) + num_cell(f.new_ms, 2) + num_cell(f.ratio, 3) +
-                     "<td class=\"num\">" + interval_text(f) + "</td>" + num_cell(f.rounds, 0) +
-                     verdict_cell(c.verdict) + "</tr>") +
+                     num_cell(interval_text(f)) + num_cell(f.rounds, 0) + verdict_cell(c.verdict) + "</tr>") +
            rounds_table(f, base, fresh);
 }
 

@@ -24,14 +24,18 @@ constexpr double figure_scale = 1e4;
 constexpr double gpu_scale = 1e6;
 
 // A member of S under its JSON name; rounded figures keep 0.1 microsecond (or 0.0001 FPS): finer digits are
-// the clock's noise, and they bloat the file.
+// the clock's noise, and they bloat the file. A late field came after the format's first files: such a file
+// reads without it.
 template <class S, class T> struct field {
     const char* name;
     T S::*member;
-    bool rounded;
+    bool rounded, late;
 };
 template <class S, class T> constexpr field<S, T> of(const char* name, T S::*member, bool rounded = false) {
-    return {name, member, rounded};
+    return {name, member, rounded, false};
+}
+template <class S, class T> constexpr field<S, T> late(const char* name, T S::*member, bool rounded = false) {
+    return {name, member, rounded, true};
 }
 
 void round_figures(json& j) {
@@ -52,40 +56,40 @@ template <class T> void put(json& j, const char* name, const std::optional<T>& v
     if (value)
         put(j, name, *value, rounded);
 }
-template <class T> void take(const json& j, const char* name, T& value) { j.at(name).get_to(value); }
-template <class T> void take(const json& j, const char* name, std::optional<T>& value) {
+template <class T> void take(const json& j, const char* name, T& value, bool late) {
+    if (!late || j.contains(name))
+        j.at(name).get_to(value);
+}
+template <class T> void take(const json& j, const char* name, std::optional<T>& value, bool) {
     if (j.contains(name))
         value = j.at(name).get<T>();
 }
 
-// Fields added after the format's first files: such a file reads without them.
-template <class T> void take_late(const json& j, const char* name, T& value) {
-    if (j.contains(name))
-        take(j, name, value);
-}
-
 template <class S, class... T>
 void write_fields(json& j, const S& s, const std::tuple<field<S, T>...>& fields) {
+    if (j.is_null())
+        j = json::object();
     std::apply([&](const auto&... f) { (put(j, f.name, s.*(f.member), f.rounded), ...); }, fields);
 }
 template <class S, class... T>
 void read_fields(const json& j, S& s, const std::tuple<field<S, T>...>& fields) {
-    std::apply([&](const auto&... f) { (take(j, f.name, s.*(f.member)), ...); }, fields);
+    std::apply([&](const auto&... f) { (take(j, f.name, s.*(f.member), f.late), ...); }, fields);
 }
-template <class S, class... T>
-void read_late_fields(const json& j, S& s, const std::tuple<field<S, T>...>& fields) {
-    std::apply([&](const auto&... f) { (take_late(j, f.name, s.*(f.member)), ...); }, fields);
+// A comparison's figures of one measure.
+template <class S, class... T> S read_as(const json& j, const std::tuple<field<S, T>...>& fields) {
+    S s;
+    read_fields(j, s, fields);
+    return s;
 }
 
-const auto summary_fields =
-    std::make_tuple(of("frames", &frame_summary::frames), of("mean_fps", &frame_summary::mean_fps, true),
-                    of("p50_ms", &frame_summary::p50_ms, true), of("p95_ms", &frame_summary::p95_ms, true),
-                    of("p99_ms", &frame_summary::p99_ms, true), of("max_ms", &frame_summary::max_ms, true),
-                    of("cpu_ms", &frame_summary::cpu_ms, true));
-const auto late_summary_fields = std::make_tuple(
-    of("low_1_percent_fps", &frame_summary::low_1_percent_fps, true),
-    of("low_0_1_percent_fps", &frame_summary::low_0_1_percent_fps, true),
-    of("slow_frames", &frame_summary::slow_frames), of("gpu_p50_ms", &frame_summary::gpu_p50_ms),
+const auto summary_fields = std::make_tuple(
+    of("frames", &frame_summary::frames), of("mean_fps", &frame_summary::mean_fps, true),
+    of("p50_ms", &frame_summary::p50_ms, true), of("p95_ms", &frame_summary::p95_ms, true),
+    of("p99_ms", &frame_summary::p99_ms, true), of("max_ms", &frame_summary::max_ms, true),
+    of("cpu_ms", &frame_summary::cpu_ms, true),
+    late("low_1_percent_fps", &frame_summary::low_1_percent_fps, true),
+    late("low_0_1_percent_fps", &frame_summary::low_0_1_percent_fps, true),
+    late("slow_frames", &frame_summary::slow_frames), of("gpu_p50_ms", &frame_summary::gpu_p50_ms),
     of("gpu_p99_ms", &frame_summary::gpu_p99_ms), of("gpu_mean_ms", &frame_summary::gpu_mean_ms));
 const auto run_fields = std::make_tuple(of("origin", &report_run::origin), of("run", &report_run::number),
                                         of("frame_ms", &report_run::frame_ms, true),
@@ -109,12 +113,11 @@ const auto count_comparison_fields =
                     of("agreement_percent", &count_comparison::agreement_percent),
                     of("threshold_percent", &count_comparison::threshold_percent),
                     of("functions", &count_comparison::functions));
-const auto origin_fields =
-    std::make_tuple(of("renderer", &provenance::renderer), of("gl_version", &provenance::gl_version),
-                    of("cpu", &provenance::cpu), of("kernel", &provenance::kernel),
-                    of("build", &provenance::build), of("date", &provenance::date));
-const auto late_origin_fields =
-    std::make_tuple(of("frame_end", &provenance::frame_end), of("swap_interval", &provenance::swap_interval));
+const auto origin_fields = std::make_tuple(
+    of("renderer", &provenance::renderer), of("gl_version", &provenance::gl_version),
+    of("cpu", &provenance::cpu), of("kernel", &provenance::kernel), of("build", &provenance::build),
+    of("date", &provenance::date), late("frame_end", &provenance::frame_end),
+    late("swap_interval", &provenance::swap_interval));
 const auto check_fields =
     std::make_tuple(of("name", &report_check::name), of("origin", &report_check::origin),
                     of("verdict", &report_check::verdict), of("failed", &report_check::failed),
@@ -139,6 +142,13 @@ const auto frame_time_fields =
                     of("rounds", &frame_time_comparison::rounds),
                     of("threshold_percent", &frame_time_comparison::threshold_percent),
                     of("round_median_frame_ms", &frame_time_comparison::round_ms, true));
+// A scene's comparison is left out when it has none; its verdict and whether it failed follow from the rest.
+const auto scene_fields =
+    std::make_tuple(of("label", &report_scene::label), of("runs", &report_scene::runs),
+                    of("checks", &report_scene::checks), of("comparison", &report_scene::comparison));
+const auto model_fields =
+    std::make_tuple(of("command_line", &report_model::command_line), of("origins", &report_model::origins),
+                    of("scenes", &report_model::scenes), of("checks", &report_model::checks));
 
 // provenance's "K=V K2=V2" as {"K": "V", "K2": "V2"}, and back in the object's (sorted) order.
 json assignments(const std::string& text) {
@@ -186,37 +196,27 @@ bool origins_known(const report_model& model) {
 }
 } // namespace
 
-void to_json(json& j, const instruction_count& c) {
-    j = json::object();
-    write_fields(j, c, count_fields);
-}
+void to_json(json& j, const instruction_count& c) { write_fields(j, c, count_fields); }
 void from_json(const json& j, instruction_count& c) { read_fields(j, c, count_fields); }
-void to_json(json& j, const count_change& c) {
-    j = json::object();
-    write_fields(j, c, change_fields);
-}
+void to_json(json& j, const count_change& c) { write_fields(j, c, change_fields); }
 void from_json(const json& j, count_change& c) { read_fields(j, c, change_fields); }
 
 void to_json(json& j, const report_origin& o) {
     j = {{"name", o.name}, {"driver_environment", assignments(o.where.driver_env)}};
     write_fields(j, o.where, origin_fields);
-    write_fields(j, o.where, late_origin_fields);
     if (!o.where.counting.empty())
         j["counting"] = o.where.counting;
 }
 void from_json(const json& j, report_origin& o) {
     j.at("name").get_to(o.name);
     read_fields(j, o.where, origin_fields);
-    read_late_fields(j, o.where, late_origin_fields);
     o.where.driver_env = assignment_words(j.at("driver_environment"));
     o.where.counting = j.value("counting", "");
 }
 
 void to_json(json& j, const report_run& r) {
-    j = json::object();
     write_fields(j, r, run_fields);
     write_fields(j, r.summary, summary_fields);
-    write_fields(j, r.summary, late_summary_fields);
     // JSON has no NaN: a frame without a GPU time is null. The timer counts nanoseconds, and a light frame's
     // GL work on a software rasterizer may take fewer than 100 of them: they are kept, not rounded to zero.
     if (r.gpu_frame_ms.empty())
@@ -228,13 +228,11 @@ void to_json(json& j, const report_run& r) {
 void from_json(const json& j, report_run& r) {
     read_fields(j, r, run_fields);
     read_fields(j, r.summary, summary_fields);
-    read_late_fields(j, r.summary, late_summary_fields);
     for (const json& ms : j.value("gpu_frame_ms", json::array()))
         r.gpu_frame_ms.push_back(ms.is_null() ? std::numeric_limits<double>::quiet_NaN() : ms.get<double>());
 }
 
 void to_json(json& j, const report_check& c) {
-    j = json::object();
     write_fields(j, c, check_fields);
     json images = json::object();
     write_fields(images, c.pictures, picture_fields);
@@ -257,7 +255,6 @@ void from_json(const json& j, report_check& c) {
 }
 
 void to_json(json& j, const report_comparison& c) {
-    j = json::object();
     write_fields(j, c, comparison_fields);
     if (const auto* fps = std::get_if<fps_comparison>(&c.figures))
         write_fields(j, *fps, fps_fields);
@@ -268,46 +265,25 @@ void to_json(json& j, const report_comparison& c) {
 }
 void from_json(const json& j, report_comparison& c) {
     read_fields(j, c, comparison_fields);
-    if (j.contains("instruction_ratio")) {
-        count_comparison f;
-        read_fields(j, f, count_comparison_fields);
-        c.figures = f;
-    } else if (j.contains("frame_time_ratio")) {
-        frame_time_comparison f;
-        read_fields(j, f, frame_time_fields);
-        c.figures = f;
-    } else {
-        fps_comparison f;
-        read_fields(j, f, fps_fields);
-        c.figures = f;
-    }
+    if (j.contains("instruction_ratio"))
+        c.figures = read_as(j, count_comparison_fields);
+    else if (j.contains("frame_time_ratio"))
+        c.figures = read_as(j, frame_time_fields);
+    else
+        c.figures = read_as(j, fps_fields);
 }
 
 void to_json(json& j, const report_scene& s) {
-    j = {{"label", s.label},
-         {"verdict", scene_verdict(s)},
-         {"failed", scene_failed(s)},
-         {"runs", s.runs},
-         {"checks", s.checks}};
-    if (s.comparison)
-        j["comparison"] = *s.comparison;
+    j = {{"verdict", scene_verdict(s)}, {"failed", scene_failed(s)}};
+    write_fields(j, s, scene_fields);
 }
-void from_json(const json& j, report_scene& s) {
-    j.at("label").get_to(s.label);
-    j.at("runs").get_to(s.runs);
-    j.at("checks").get_to(s.checks);
-    if (j.contains("comparison"))
-        s.comparison = j.at("comparison").get<report_comparison>();
-}
+void from_json(const json& j, report_scene& s) { read_fields(j, s, scene_fields); }
 
 std::string report_json(const report_model& model) {
     json report = {{"format_version", report_format_version},
                    {"mode", mode_word(model.mode)},
-                   {"command_line", model.command_line},
-                   {"origins", model.origins},
-                   {"summary", summary_json(model)},
-                   {"scenes", model.scenes},
-                   {"checks", model.checks}};
+                   {"summary", summary_json(model)}};
+    write_fields(report, model, model_fields);
     if (!model.metric.empty())
         report["metric"] = model.metric;
     return report.dump() + "\n";
@@ -320,10 +296,7 @@ std::string read_report_json(const std::string& text, report_model& model) {
     model = report_model();
     try {
         model.mode = mode_of_word(j.value("mode", std::string(mode_word(report_mode::run))));
-        j.at("command_line").get_to(model.command_line);
-        j.at("origins").get_to(model.origins);
-        j.at("scenes").get_to(model.scenes);
-        j.at("checks").get_to(model.checks);
+        read_fields(j, model, model_fields);
         model.metric = j.value("metric", std::string());
     } catch (const json::exception& e) {
         return e.what();

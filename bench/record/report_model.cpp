@@ -27,9 +27,6 @@ std::string shell_quoted(const std::string& word) {
     return quoted + "'";
 }
 
-template <class... F> struct overloaded : F... { using F::operator()...; };
-template <class... F> overloaded(F...) -> overloaded<F...>;
-
 // new / base of the comparison's measure: of FPS (below 1: slower) or of frame time (above 1: slower).
 double ratio_of(const report_comparison& c) {
     return std::visit([](const auto& f) { return f.ratio; }, c.figures);
@@ -37,17 +34,21 @@ double ratio_of(const report_comparison& c) {
 
 // How much slower the new side is in percent of the base; negative when faster.
 double slowdown_percent(const report_comparison& c) {
-    return std::visit(overloaded{[](const fps_comparison& f) { return (1.0 - f.ratio) * percent; },
-                                 [](const frame_time_comparison& f) { return (f.ratio - 1.0) * percent; },
-                                 [](const count_comparison& f) { return (f.ratio - 1.0) * percent; }},
-                      c.figures);
+    const double change = (ratio_of(c) - 1.0) * percent;
+    return std::holds_alternative<fps_comparison>(c.figures) ? -change : change;
 }
 
-const char* measure_name(const report_comparison& c) {
-    return std::visit(overloaded{[](const fps_comparison&) { return "FPS"; },
-                                 [](const frame_time_comparison&) { return "frame-time"; },
-                                 [](const count_comparison&) { return "instruction"; }},
-                      c.figures);
+// In the order of report_comparison's figures.
+const char* const measure_names[] = {"FPS", "frame-time", "instruction"};
+
+constexpr int any_origin = -1;
+
+// The scene's first check of that origin (or of any) that failed; with failed false, that is not ok.
+const report_check* first_check(const report_scene& s, int origin, bool failed) {
+    const auto it = std::find_if(s.checks.begin(), s.checks.end(), [=](const report_check& c) {
+        return (origin == any_origin || c.origin == origin) && (failed ? c.failed : c.verdict != verdict::ok);
+    });
+    return it == s.checks.end() ? nullptr : &*it;
 }
 
 report_check compare_check(int origin, const std::string& message, bool gate) {
@@ -100,22 +101,15 @@ void report_model::set_check(const std::string& label, const report_check& check
 }
 
 verdict scene_verdict(const report_scene& s) {
-    for (const report_check& c : s.checks) {
-        if (c.failed)
-            return c.verdict;
-    }
+    if (const report_check* c = first_check(s, any_origin, true))
+        return c->verdict;
     if (s.comparison)
         return s.comparison->verdict;
-    for (const report_check& c : s.checks) {
-        if (c.verdict != verdict::ok)
-            return c.verdict;
-    }
-    return verdict::ok;
+    const report_check* c = first_check(s, any_origin, false);
+    return c ? c->verdict : verdict::ok;
 }
 
-bool scene_failed(const report_scene& s) {
-    return std::any_of(s.checks.begin(), s.checks.end(), [](const report_check& c) { return c.failed; });
-}
+bool scene_failed(const report_scene& s) { return first_check(s, any_origin, true) != nullptr; }
 
 bool has_origin(const report_scene& s, int origin) {
     return std::any_of(s.runs.begin(), s.runs.end(),
@@ -125,16 +119,9 @@ bool has_origin(const report_scene& s, int origin) {
 }
 
 verdict scene_verdict(const report_scene& s, int origin) {
-    const auto mine = [origin](const report_check& c) { return c.origin == origin; };
-    for (const report_check& c : s.checks) {
-        if (mine(c) && c.failed)
-            return c.verdict;
-    }
-    for (const report_check& c : s.checks) {
-        if (mine(c) && c.verdict != verdict::ok)
-            return c.verdict;
-    }
-    return has_origin(s, origin) ? verdict::ok : verdict::unknown;
+    const report_check* c = first_check(s, origin, true);
+    c = c ? c : first_check(s, origin, false);
+    return c ? c->verdict : has_origin(s, origin) ? verdict::ok : verdict::unknown;
 }
 
 report_check run_check(const std::string& name, bool passed, const std::string& message,
@@ -172,8 +159,8 @@ report_check slower_than_check(const report_comparison& c, double allowed) {
         std::snprintf(text, sizeof text, "slower by %.1f%% beyond noise, %s the %g%% allowed", slowdown,
                       check.failed ? "more than" : "within", allowed);
     } else {
-        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict), measure_name(c),
-                      ratio_of(c));
+        std::snprintf(text, sizeof text, "%s (%s ratio %.3f)", verdict_word(c.verdict),
+                      measure_names[c.figures.index()], ratio_of(c));
     }
     check.message = text;
     return check;
@@ -212,6 +199,23 @@ report_model comparison_report(const run_table& base, const run_table& fresh, co
     }
     if (!compared)
         model.checks.push_back(compare_check(1, "no scene is in both files", gate));
+    return model;
+}
+
+report_model ab_report(const provenance& a, const provenance& b,
+                       const std::vector<ab_scene_comparison>& scenes, double fail_slower,
+                       const std::string& command_line) {
+    report_model model;
+    model.mode = report_mode::ab;
+    model.command_line = command_line;
+    model.add_origin("A", a);
+    model.add_origin("B", b);
+    for (const ab_scene_comparison& s : scenes) {
+        report_scene& scene = model.scene(s.label);
+        scene.comparison = s.comparison;
+        if (fail_slower >= 0.0)
+            scene.checks.push_back(slower_than_check(s.comparison, fail_slower));
+    }
     return model;
 }
 

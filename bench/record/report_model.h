@@ -182,6 +182,18 @@ report_model comparison_report(const run_table& base, const run_table& fresh, co
                                const std::string& new_name, double fail_slower,
                                const std::string& command_line);
 
+// One scene of an A/B run and its comparison as the A/B session made it.
+struct ab_scene_comparison {
+    std::string label;
+    report_comparison comparison;
+};
+
+// The A/B run's report: A and B as origins; per scene the comparison of B's frame time with A's and, with
+// fail_slower >= 0, its "slower-than" check.
+report_model ab_report(const provenance& a, const provenance& b,
+                       const std::vector<ab_scene_comparison>& scenes, double fail_slower,
+                       const std::string& command_line);
+
 // The arguments as one line a POSIX shell reads back the same: words with other characters than
 // letters, digits and "_-+=:,./@%" are single-quoted.
 std::string quoted_command_line(const std::vector<std::string>& args);

@@ -36,8 +36,7 @@ bool whole_number(const std::string& text, double& value) {
     return !text.empty() && *end == '\0' && std::isfinite(value) && value >= 0.0;
 }
 
-// What is wrong with a row of the header's file, or an empty text; fps gets its mean FPS or the metric's
-// rate.
+// What is wrong with a row of the header's file, or an empty text; fps gets its mean FPS or metric rate.
 std::string row_error(const std::vector<std::string>& header, const std::vector<std::string>& fields,
                       const metric& measure, double& fps) {
     if (fields.size() != header.size())

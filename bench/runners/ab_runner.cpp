@@ -7,7 +7,7 @@
 #include "record/metric.h"
 #include "record/report_console.h"
 #include "record/report_files.h"
-#include "record/report_modes.h"
+#include "record/report_model.h"
 #include "runners/child_process.h"
 #include "runners/count_runner.h"
 #include "runners/data_folders.h"

@@ -7,7 +7,6 @@
 #include "record/report_html.h"
 #include "record/report_json.h"
 #include "record/report_junit.h"
-#include "record/report_modes.h"
 #include "record/report_plot.h"
 #include "runners/child_process.h"
 
@@ -130,7 +129,7 @@ TEST(report_model, verdicts_follow_failed_checks_then_the_comparison) {
 
 // B/A of frame time: above 1 slower; the verdict against the threshold and --fail-slower's check, as the A/B
 // runner's exit status judges them.
-TEST(report_modes, ab_report_compares_frame_times_over_rounds) {
+TEST(report_model, ab_report_compares_frame_times_over_rounds) {
     struct row {
         std::vector<double> ratios;
         double fail_slower;
