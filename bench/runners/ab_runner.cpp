@@ -91,59 +91,38 @@ std::string medians_from(const report_model& report, const metric& measure, proc
     return std::string();
 }
 
-// An end of the ratio's interval, or none when there is no interval.
-std::string interval_end(const frame_time_comparison& c, bool high, int decimals, const char* none) {
-    return !c.ratio_interval ? none
-                             : fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals);
-}
-
 // The smallest slowdown in percent that a time comparison's interval could have called slower.
 double visible_change_percent(const frame_time_comparison& c) {
-    if (!c.ratio_interval)
-        return 0.0;
-    ratio_estimate e;
-    e.ratio = c.ratio;
-    e.low = c.ratio_interval->first;
-    e.high = c.ratio_interval->second;
-    e.has_interval = true;
+    const auto [low, high] = c.ratio_interval.value_or(std::make_pair(1.0, 1.0));
+    const ratio_estimate e{c.rounds, c.ratio, low, high, c.ratio_interval.has_value()};
     return smallest_visible_change(e, c.threshold_percent / percent) * percent;
 }
 
-// A scene's comparison figures under the CSV's first columns, and the counts' columns at the end.
-std::vector<std::string> csv_figures(const report_scene& s) {
-    const verdict v = s.comparison->verdict;
-    if (const auto* n = std::get_if<count_comparison>(&s.comparison->figures)) {
-        const auto end = [n](bool high) {
-            return n->ratio_interval ? fixed(high ? n->ratio_interval->second : n->ratio_interval->first, 5)
-                                     : "";
-        };
-        return {s.label,
-                fixed(n->ratio, 5),
-                end(false),
-                end(true),
-                "1",
-                verdict_word(v),
-                fixed(n->threshold_percent, 2),
-                "",
-                ""};
-    }
-    const frame_time_comparison& c = std::get<frame_time_comparison>(s.comparison->figures);
-    return {s.label,
-            fixed(c.ratio, 4),
-            interval_end(c, false, 4, ""),
-            interval_end(c, true, 4, ""),
-            std::to_string(c.rounds),
-            verdict_word(v),
-            fixed(c.threshold_percent, 2),
-            fixed(c.base_ms, 4),
-            fixed(c.new_ms, 4)};
-}
-
-std::vector<std::string> csv_count_figures(const report_scene& s) {
+// A scene's CSV row: its comparison's figures, each side's provenance, and the counts' columns at the end.
+std::vector<std::string> csv_row(const report_scene& s, const std::vector<report_origin>& origins) {
+    const auto figures = [&s](const auto& c, int decimals, const std::string& rounds) {
+        return std::vector<std::string>{s.label,
+                                        fixed(c.ratio, decimals),
+                                        interval_end(c, false, decimals, ""),
+                                        interval_end(c, true, decimals, ""),
+                                        rounds,
+                                        verdict_word(s.comparison->verdict),
+                                        fixed(c.threshold_percent, 2)};
+    };
     const auto* n = std::get_if<count_comparison>(&s.comparison->figures);
-    if (!n)
-        return {"", "", ""};
-    return {fixed(n->base_per_frame, 0), fixed(n->new_per_frame, 0), fixed(n->spread_percent, 4)};
+    const auto* t = std::get_if<frame_time_comparison>(&s.comparison->figures);
+    std::vector<std::string> row = n ? figures(*n, 5, "1") : figures(*t, 4, std::to_string(t->rounds));
+    row.insert(row.end(), {t ? fixed(t->base_ms, 4) : "", t ? fixed(t->new_ms, 4) : ""});
+    for (const report_origin& origin : origins) {
+        for (const auto& field : provenance_fields(origin.where))
+            row.push_back(field.second);
+    }
+    if (n)
+        row.insert(row.end(),
+                   {fixed(n->base_per_frame, 0), fixed(n->new_per_frame, 0), fixed(n->spread_percent, 4)});
+    else
+        row.insert(row.end(), 3, "");
+    return row;
 }
 
 class ab_session {
@@ -278,15 +257,15 @@ bool ab_session::take_round(int round, const process_result (&results)[4]) {
         double* const slots[] = {&measured.a_first, &measured.b_first, &measured.b_second,
                                  &measured.a_second};
         for (int position = 0; position < 4; ++position) {
+            const std::string who =
+                std::string(1, round_order[position]) + " in round " + std::to_string(round);
             const auto found = results[position].medians.find(t.label);
             if (found == results[position].medians.end())
-                return fail(std::string(1, round_order[position]) + " in round " + std::to_string(round) +
-                            " measured no " + t.label);
+                return fail(who + " measured no " + t.label);
             *slots[position] = found->second;
             const auto counted = results[position].counts.find(t.label);
             if (counting() && counted == results[position].counts.end())
-                return fail(std::string(1, round_order[position]) + " in round " + std::to_string(round) +
-                            " counted no instructions for " + t.label);
+                return fail(who + " counted no instructions for " + t.label);
             if (counting())
                 (round_order[position] == 'A' ? t.a_counts : t.b_counts).push_back(counted->second);
         }
@@ -431,16 +410,8 @@ bool ab_session::write_csv(const report_model& made) const {
     }
     names.insert(names.end(), {"a_instructions_per_frame", "b_instructions_per_frame", "count_spread_pct"});
     std::string text = csv_join(names) + "\n";
-    for (const report_scene& s : made.scenes) {
-        std::vector<std::string> row = csv_figures(s);
-        for (const report_origin& origin : made.origins) {
-            for (const auto& field : provenance_fields(origin.where))
-                row.push_back(field.second);
-        }
-        for (const std::string& figure : csv_count_figures(s))
-            row.push_back(figure);
-        text += csv_join(row) + "\n";
-    }
+    for (const report_scene& s : made.scenes)
+        text += csv_join(csv_row(s, made.origins)) + "\n";
     return write_text(settings.csv, text);
 }
 

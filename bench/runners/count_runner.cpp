@@ -151,13 +151,10 @@ void print_count_results(const report_model& record, std::ostream& out) {
     out << line << "\n";
     for (const report_scene& s : record.scenes) {
         const count_comparison& c = std::get<count_comparison>(s.comparison->figures);
-        const auto end = [&c](bool high) {
-            return c.ratio_interval ? fixed(high ? c.ratio_interval->second : c.ratio_interval->first, 4)
-                                    : "-";
-        };
         std::snprintf(line, sizeof line, "%-*s %9.3f %9.3f %8.4f %8s %8s  %s", label_width, s.label.c_str(),
-                      c.base_per_frame / 1e6, c.new_per_frame / 1e6, c.ratio, end(false).c_str(),
-                      end(true).c_str(), verdict_word(s.comparison->verdict));
+                      c.base_per_frame / 1e6, c.new_per_frame / 1e6, c.ratio,
+                      interval_end(c, false, 4, "-").c_str(), interval_end(c, true, 4, "-").c_str(),
+                      verdict_word(s.comparison->verdict));
         out << line << "\n";
         if (c.spread_percent > c.agreement_percent)
             out << "  " << s.label << ": a side's processes counted " << fixed(c.spread_percent, 3)

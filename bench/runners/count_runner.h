@@ -4,6 +4,7 @@
 
 #include "runners/ab_runner.h"
 #include "runners/child_process.h"
+#include "stats/frame_summary.h"
 
 #include <ostream>
 #include <string>
@@ -55,6 +56,13 @@ constexpr size_t count_changes_listed = 10;
 report_comparison count_comparison_of(const std::vector<double>& a, const std::vector<double>& b,
                                       double threshold_percent, const std::string& label, int frames,
                                       const std::string& a_folder, const std::string& b_folder);
+
+// An end of a comparison's ratio interval (times' or counts'), or none without an interval.
+template <class comparison>
+std::string interval_end(const comparison& c, bool high, int decimals, const char* none) {
+    return c.ratio_interval ? fixed(high ? c.ratio_interval->second : c.ratio_interval->first, decimals)
+                            : none;
+}
 
 // --ab on counts: a row per scene (each side's millions per frame, B/A, its interval, processes, verdict),
 // a line where a side's processes disagree, and under each scene the functions that changed most.
