@@ -54,6 +54,27 @@ bool is_subposition(const std::string& word) {
     return word == "*" || read_number(word[0] == '+' || word[0] == '-' ? word.substr(1) : word, ignored);
 }
 
+// Where code of object ran, given the program's path (basenames are compared).
+uint64_t origin_split::*origin_of(const std::string& object, const std::string& program_object) {
+    const auto basename = [](const std::string& path) { return path.substr(path.find_last_of('/') + 1); };
+    const std::string name = basename(object);
+    if (name.empty() || name == unknown_object)
+        return &origin_split::gl_driver;
+    if (name == basename(program_object))
+        return &origin_split::program;
+    static const char* const driver_prefixes[] = {"libgallium", "libGLX_mesa", "libEGL_mesa", "libglapi",
+                                                  "libLLVM",    "libGL.so",    "libGLX.so",   "libGLdispatch",
+                                                  "libEGL.so",  "libOpenGL"};
+    const std::string dri_suffix = "_dri.so";
+    if (name.size() >= dri_suffix.size() &&
+        name.compare(name.size() - dri_suffix.size(), dri_suffix.size(), dri_suffix) == 0)
+        return &origin_split::gl_driver;
+    for (const char* prefix : driver_prefixes)
+        if (name.compare(0, std::char_traits<char>::length(prefix), prefix) == 0)
+            return &origin_split::gl_driver;
+    return &origin_split::other;
+}
+
 // Name compression: one table per kind of name, for the whole file.
 enum name_kind { object_names, file_names, function_names, name_kinds };
 
@@ -254,33 +275,12 @@ bool read_callgrind_file(const std::string& path, std::vector<callgrind_profile>
     return true;
 }
 
-cost_origin origin_of(const std::string& object, const std::string& program_object) {
-    const auto basename = [](const std::string& path) { return path.substr(path.find_last_of('/') + 1); };
-    const std::string name = basename(object);
-    if (name.empty() || name == unknown_object)
-        return cost_origin::gl_driver;
-    if (name == basename(program_object))
-        return cost_origin::program;
-    static const char* const driver_prefixes[] = {"libgallium", "libGLX_mesa", "libEGL_mesa", "libglapi",
-                                                  "libLLVM",    "libGL.so",    "libGLX.so",   "libGLdispatch",
-                                                  "libEGL.so",  "libOpenGL"};
-    const std::string dri_suffix = "_dri.so";
-    if (name.size() >= dri_suffix.size() &&
-        name.compare(name.size() - dri_suffix.size(), dri_suffix.size(), dri_suffix) == 0)
-        return cost_origin::gl_driver;
-    for (const char* prefix : driver_prefixes)
-        if (name.compare(0, std::char_traits<char>::length(prefix), prefix) == 0)
-            return cost_origin::gl_driver;
-    return cost_origin::other;
-}
-
 origin_split split_by_origin(const callgrind_profile& profile, const std::string& program_object) {
     const std::vector<std::string> command = words(profile.command);
     const std::string program = !program_object.empty() ? program_object : command.empty() ? "" : command[0];
     origin_split split;
-    uint64_t* const sums[] = {&split.program, &split.gl_driver, &split.other};
     for (const function_cost& f : profile.functions)
-        *sums[int(origin_of(f.object, program))] += f.self_ir;
+        split.*origin_of(f.object, program) += f.self_ir;
     return split;
 }
 
