@@ -189,10 +189,8 @@ int ab_session::run() {
                   << std::endl;
         return int(exit_status::failure);
     }
-    if (counting() && !program_found("valgrind")) {
-        std::cerr << no_valgrind_message << std::endl;
+    if (counting() && !valgrind_found())
         return int(exit_status::failure);
-    }
     print_intro();
     for (int round = 1; round <= settings.max_rounds; ++round) {
         if (!run_round(round))
