@@ -8,7 +8,7 @@
 #include "scenes/scene_plan.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <iomanip>
 
 namespace tarnwick::bench {
 
@@ -63,12 +63,9 @@ void print_driver(const driver_outcome& d, std::ostream& out) {
     out << padded(d.driver, driver_width) << padded(d.renderer, matrix_label_width) << d.scenes_ok()
         << " ok, " << d.scenes_failed() << " failed\n"
         << padded("", driver_width) << d.gl_version << "\n";
-    for (const scene_outcome& s : d.scenes) {
-        char fps[32];
-        std::snprintf(fps, sizeof fps, "%10s", fps_text(s.mean_fps).c_str());
+    for (const scene_outcome& s : d.scenes)
         out << padded("", driver_width) << padded(s.label, matrix_label_width)
-            << padded(reference_word(s), cell_width) << fps << "\n";
-    }
+            << padded(reference_word(s), cell_width) << std::setw(cell_width) << fps_text(s.mean_fps) << "\n";
 }
 } // namespace
 
