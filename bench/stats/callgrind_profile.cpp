@@ -81,15 +81,148 @@ enum name_kind { object_names, file_names, function_names, name_kinds };
 class reader {
   public:
     explicit reader(std::vector<callgrind_profile>& parts) : parts(parts) {}
-    bool line(const std::string& text, std::string& error);
-    void finish();
+
+    bool line(const std::string& raw, std::string& error) {
+        const std::string text = trimmed(raw);
+        if (text.empty() || text[0] == '#')
+            return true;
+        const size_t equals = text.find('=');
+        const size_t colon = text.find(':');
+        const auto is_key = [&](size_t end) {
+            return end != std::string::npos && end > 0 &&
+                   std::all_of(text.begin(), text.begin() + long(end),
+                               [](char c) { return std::isalpha(c) != 0; });
+        };
+        if (is_key(colon) && (equals == std::string::npos || colon < equals))
+            return header(text.substr(0, colon), trimmed(text.substr(colon + 1)), error);
+        if (is_key(equals))
+            return name_assignment(text.substr(0, equals), trimmed(text.substr(equals + 1)), error);
+        return cost(text, error);
+    }
+
+    void finish() {
+        if (!in_part)
+            return;
+        in_part = false;
+        uint64_t sum = 0;
+        for (const auto& [key, ir] : p.self) {
+            p.profile.functions.push_back({key.first, key.second, ir});
+            sum += ir;
+        }
+        std::stable_sort(
+            p.profile.functions.begin(), p.profile.functions.end(),
+            [](const function_cost& a, const function_cost& b) { return a.self_ir > b.self_ir; });
+        p.profile.total_ir = p.has_summary ? p.summary : sum;
+        if (p.profile.trigger.compare(0, client_request.size(), client_request) == 0)
+            p.profile.label = p.profile.trigger.substr(client_request.size());
+        parts.push_back(std::move(p.profile));
+    }
 
   private:
-    bool header(const std::string& key, const std::string& value, std::string& error);
-    bool name_assignment(const std::string& key, const std::string& value, std::string& error);
-    bool cost(const std::string& text, std::string& error);
-    bool name(name_kind kind, const std::string& value, std::string& name, std::string& error);
-    void start_part();
+    void start_part() {
+        finish();
+        in_part = true;
+        p = part_state();
+        p.profile.command = command;
+    }
+
+    bool header(const std::string& key, const std::string& value, std::string& error) {
+        // A header line after a body begins the next part, but totals: ends the part it follows (and
+        // overrides its summary).
+        if (key != "totals" && (!in_part || p.in_body))
+            start_part();
+        if (key == "cmd") {
+            command = p.profile.command = value;
+        } else if (key == "part") {
+            p.profile.part = std::atoi(value.c_str());
+        } else if (key == "desc") {
+            const std::string trigger = "Trigger:";
+            if (value.compare(0, trigger.size(), trigger) == 0)
+                p.profile.trigger = trimmed(value.substr(trigger.size()));
+        } else if (key == "positions") {
+            p.positions = int(words(value).size());
+        } else if (key == "events") {
+            const std::vector<std::string> events = words(value);
+            const auto ir = std::find(events.begin(), events.end(), "Ir");
+            if (ir == events.end())
+                return failed(error, "no Ir event in \"events: " + value + "\"");
+            p.ir_column = int(ir - events.begin());
+        } else if (key == "summary" || key == "totals") {
+            const std::vector<std::string> costs = words(value);
+            if (p.ir_column < 0)
+                return failed(error, key + ": before events:");
+            p.summary = 0;
+            if (size_t(p.ir_column) < costs.size() && !read_number(costs[size_t(p.ir_column)], p.summary))
+                return failed(error, "not a number in " + key + ": " + value);
+            p.has_summary = true;
+        }
+        return true;
+    }
+
+    bool name(name_kind kind, const std::string& value, std::string& result, std::string& error) {
+        if (value.size() < 2 || value[0] != '(' || !std::isdigit(static_cast<unsigned char>(value[1]))) {
+            result = value;
+            return true;
+        }
+        const size_t close = value.find(')');
+        uint64_t id = 0;
+        if (close == std::string::npos || !read_number(value.substr(1, close - 1), id))
+            return failed(error, "bad compressed name " + value);
+        const std::string defined = trimmed(value.substr(close + 1));
+        if (!defined.empty()) {
+            names[kind][id] = defined;
+            result = defined;
+            return true;
+        }
+        const auto known = names[kind].find(id);
+        if (known == names[kind].end())
+            return failed(error, "compressed name " + value + " used before it was defined");
+        result = known->second;
+        return true;
+    }
+
+    bool name_assignment(const std::string& key, const std::string& value, std::string& error) {
+        static const std::map<std::string, name_kind> kinds = {
+            {"ob", object_names},   {"cob", object_names},   {"fl", file_names},     {"fi", file_names},
+            {"fe", file_names},     {"cfi", file_names},     {"cfl", file_names},    {"jfi", file_names},
+            {"fn", function_names}, {"cfn", function_names}, {"jfn", function_names}};
+        if (!in_part)
+            return failed(error, key + "= before any header");
+        p.in_body = true;
+        if (key == "calls" || key == "jump" || key == "jcnd") {
+            p.skip_next_cost = true;
+            return true;
+        }
+        const auto kind = kinds.find(key);
+        if (kind == kinds.end())
+            return true;
+        std::string resolved;
+        if (!name(kind->second, value, resolved, error))
+            return false;
+        if (key == "ob")
+            object = resolved;
+        else if (key == "fn")
+            function = resolved;
+        return true;
+    }
+
+    bool cost(const std::string& text, std::string& error) {
+        if (p.ir_column < 0)
+            return failed(error, "cost line before events:");
+        p.in_body = true;
+        const std::vector<std::string> fields = words(text);
+        std::vector<uint64_t> costs(fields.size());
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (!(int(i) < p.positions ? is_subposition(fields[i]) : read_number(fields[i], costs[i])))
+                return failed(error, "bad cost line \"" + text + "\"");
+        }
+        if (fields.size() < size_t(p.positions))
+            return failed(error, "cost line without its positions \"" + text + "\"");
+        const size_t ir = size_t(p.positions + p.ir_column);
+        if (!std::exchange(p.skip_next_cost, false) && ir < costs.size())
+            p.self[{object, function}] += costs[ir];
+        return true;
+    }
 
     std::vector<callgrind_profile>& parts;
     std::map<uint64_t, std::string> names[name_kinds];
@@ -111,145 +244,6 @@ class reader {
     } p;
 };
 
-void reader::start_part() {
-    finish();
-    in_part = true;
-    p = part_state();
-    p.profile.command = command;
-}
-
-void reader::finish() {
-    if (!in_part)
-        return;
-    in_part = false;
-    uint64_t sum = 0;
-    for (const auto& [key, ir] : p.self) {
-        p.profile.functions.push_back({key.first, key.second, ir});
-        sum += ir;
-    }
-    std::stable_sort(p.profile.functions.begin(), p.profile.functions.end(),
-                     [](const function_cost& a, const function_cost& b) { return a.self_ir > b.self_ir; });
-    p.profile.total_ir = p.has_summary ? p.summary : sum;
-    if (p.profile.trigger.compare(0, client_request.size(), client_request) == 0)
-        p.profile.label = p.profile.trigger.substr(client_request.size());
-    parts.push_back(std::move(p.profile));
-}
-
-bool reader::line(const std::string& raw, std::string& error) {
-    const std::string text = trimmed(raw);
-    if (text.empty() || text[0] == '#')
-        return true;
-    const size_t equals = text.find('=');
-    const size_t colon = text.find(':');
-    const auto is_key = [&](size_t end) {
-        return end != std::string::npos && end > 0 &&
-               std::all_of(text.begin(), text.begin() + long(end),
-                           [](char c) { return std::isalpha(c) != 0; });
-    };
-    if (is_key(colon) && (equals == std::string::npos || colon < equals))
-        return header(text.substr(0, colon), trimmed(text.substr(colon + 1)), error);
-    if (is_key(equals))
-        return name_assignment(text.substr(0, equals), trimmed(text.substr(equals + 1)), error);
-    return cost(text, error);
-}
-
-bool reader::header(const std::string& key, const std::string& value, std::string& error) {
-    // A header line after a body begins the next part, but totals: ends the part it follows (and
-    // overrides its summary).
-    if (key != "totals" && (!in_part || p.in_body))
-        start_part();
-    if (key == "cmd") {
-        command = p.profile.command = value;
-    } else if (key == "part") {
-        p.profile.part = std::atoi(value.c_str());
-    } else if (key == "desc") {
-        const std::string trigger = "Trigger:";
-        if (value.compare(0, trigger.size(), trigger) == 0)
-            p.profile.trigger = trimmed(value.substr(trigger.size()));
-    } else if (key == "positions") {
-        p.positions = int(words(value).size());
-    } else if (key == "events") {
-        const std::vector<std::string> events = words(value);
-        const auto ir = std::find(events.begin(), events.end(), "Ir");
-        if (ir == events.end())
-            return failed(error, "no Ir event in \"events: " + value + "\"");
-        p.ir_column = int(ir - events.begin());
-    } else if (key == "summary" || key == "totals") {
-        const std::vector<std::string> costs = words(value);
-        if (p.ir_column < 0)
-            return failed(error, key + ": before events:");
-        p.summary = 0;
-        if (size_t(p.ir_column) < costs.size() && !read_number(costs[size_t(p.ir_column)], p.summary))
-            return failed(error, "not a number in " + key + ": " + value);
-        p.has_summary = true;
-    }
-    return true;
-}
-
-bool reader::name(name_kind kind, const std::string& value, std::string& result, std::string& error) {
-    if (value.size() < 2 || value[0] != '(' || !std::isdigit(static_cast<unsigned char>(value[1]))) {
-        result = value;
-        return true;
-    }
-    const size_t close = value.find(')');
-    uint64_t id = 0;
-    if (close == std::string::npos || !read_number(value.substr(1, close - 1), id))
-        return failed(error, "bad compressed name " + value);
-    const std::string defined = trimmed(value.substr(close + 1));
-    if (!defined.empty()) {
-        names[kind][id] = defined;
-        result = defined;
-        return true;
-    }
-    const auto known = names[kind].find(id);
-    if (known == names[kind].end())
-        return failed(error, "compressed name " + value + " used before it was defined");
-    result = known->second;
-    return true;
-}
-
-bool reader::name_assignment(const std::string& key, const std::string& value, std::string& error) {
-    static const std::map<std::string, name_kind> kinds = {
-        {"ob", object_names},   {"cob", object_names},   {"fl", file_names},     {"fi", file_names},
-        {"fe", file_names},     {"cfi", file_names},     {"cfl", file_names},    {"jfi", file_names},
-        {"fn", function_names}, {"cfn", function_names}, {"jfn", function_names}};
-    if (!in_part)
-        return failed(error, key + "= before any header");
-    p.in_body = true;
-    if (key == "calls" || key == "jump" || key == "jcnd") {
-        p.skip_next_cost = true;
-        return true;
-    }
-    const auto kind = kinds.find(key);
-    if (kind == kinds.end())
-        return true;
-    std::string resolved;
-    if (!name(kind->second, value, resolved, error))
-        return false;
-    if (key == "ob")
-        object = resolved;
-    else if (key == "fn")
-        function = resolved;
-    return true;
-}
-
-bool reader::cost(const std::string& text, std::string& error) {
-    if (p.ir_column < 0)
-        return failed(error, "cost line before events:");
-    p.in_body = true;
-    const std::vector<std::string> fields = words(text);
-    std::vector<uint64_t> costs(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (!(int(i) < p.positions ? is_subposition(fields[i]) : read_number(fields[i], costs[i])))
-            return failed(error, "bad cost line \"" + text + "\"");
-    }
-    if (fields.size() < size_t(p.positions))
-        return failed(error, "cost line without its positions \"" + text + "\"");
-    const size_t ir = size_t(p.positions + p.ir_column);
-    if (!std::exchange(p.skip_next_cost, false) && ir < costs.size())
-        p.self[{object, function}] += costs[ir];
-    return true;
-}
 } // namespace
 
 bool parse_callgrind(std::istream& in, std::vector<callgrind_profile>& parts, std::string& error) {
