@@ -31,6 +31,10 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
     EXPECT_EQ(good.options.screenshots[1].frame, 3);
     EXPECT_EQ(good.options.screenshots[1].file, "dir/b.png");
     EXPECT_EQ(good.options.frames, 9);
+    const parse_result drivers = parse_bench_options(
+        words("--drivers out --reference r --driver zink --driver softpipe --fault none"));
+    ASSERT_TRUE(drivers.ok) << drivers.error;
+    EXPECT_EQ(drivers.options.driver_names, (std::vector<std::string>{"zink", "softpipe"}));
     for (const auto& [args, frames] :
          {std::make_pair("--ab", ab_default_frames), std::make_pair("--ab --frames 300", 300),
           std::make_pair("--scene blur", 300)})
@@ -60,6 +64,12 @@ TEST(bench_options, our_grammars_become_options_and_bad_texts_are_refused) {
         {"--headless --swap-interval 0", "--headless excludes --swap-interval"},
         {"--metric gpu", "--metric requires --compare or --ab"},
         {"--compare a b --metric fps", "--metric: unknown metric 'fps'"},
+        {"--expect-renderer (zink", "needs a regular expression"},
+        {"--drivers out", "requires --reference"},
+        {"--drivers out --reference r --driver nosuch", "unknown driver 'nosuch'"},
+        {"--drivers out --reference r --fault nosuch", "unknown fault 'nosuch'"},
+        {"--driver zink", "requires --drivers"},
+        {"--drivers out --reference r --csv x.csv", "--csv excludes --drivers"},
     };
     for (const auto& [args, message] : bad) {
         const parse_result p = parse_bench_options(words(args));
