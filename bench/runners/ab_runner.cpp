@@ -406,12 +406,9 @@ class ab_session {
 
 report_comparison ab_comparison(const ab_sequence& sequence, double threshold_percent) {
     const ratio_estimate e = sequence.estimate();
-    frame_time_comparison f;
-    f.ratio = e.ratio;
+    frame_time_comparison f{0.0, 0.0, e.ratio, std::nullopt, e.rounds, threshold_percent, {}};
     if (e.has_interval)
         f.ratio_interval = std::make_pair(e.low, e.high);
-    f.rounds = e.rounds;
-    f.threshold_percent = threshold_percent;
     std::vector<double> a_ms, b_ms;
     for (const ab_round& r : sequence.measured_rounds()) {
         f.round_ms.push_back({r.a_first, r.b_first, r.b_second, r.a_second});
