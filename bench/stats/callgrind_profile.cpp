@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <utility>
 
@@ -112,7 +113,7 @@ class reader {
         std::stable_sort(
             p.profile.functions.begin(), p.profile.functions.end(),
             [](const function_cost& a, const function_cost& b) { return a.self_ir > b.self_ir; });
-        p.profile.total_ir = p.has_summary ? p.summary : sum;
+        p.profile.total_ir = p.summary.value_or(sum);
         if (p.profile.trigger.compare(0, client_request.size(), client_request) == 0)
             p.profile.label = p.profile.trigger.substr(client_request.size());
         parts.push_back(std::move(p.profile));
@@ -151,10 +152,10 @@ class reader {
             const std::vector<std::string> costs = words(value);
             if (p.ir_column < 0)
                 return failed(error, key + ": before events:");
-            p.summary = 0;
-            if (size_t(p.ir_column) < costs.size() && !read_number(costs[size_t(p.ir_column)], p.summary))
+            uint64_t summary = 0;
+            if (size_t(p.ir_column) < costs.size() && !read_number(costs[size_t(p.ir_column)], summary))
                 return failed(error, "not a number in " + key + ": " + value);
-            p.has_summary = true;
+            p.summary = summary;
         }
         return true;
     }
@@ -169,11 +170,8 @@ class reader {
         if (close == std::string::npos || !read_number(value.substr(1, close - 1), id))
             return failed(error, "bad compressed name " + value);
         const std::string defined = trimmed(value.substr(close + 1));
-        if (!defined.empty()) {
+        if (!defined.empty())
             names[kind][id] = defined;
-            result = defined;
-            return true;
-        }
         const auto known = names[kind].find(id);
         if (known == names[kind].end())
             return failed(error, "compressed name " + value + " used before it was defined");
@@ -236,8 +234,7 @@ class reader {
         callgrind_profile profile;
         int positions = 1;
         int ir_column = -1;
-        bool has_summary = false;
-        uint64_t summary = 0;
+        std::optional<uint64_t> summary;
         std::map<std::pair<std::string, std::string>, uint64_t> self;
         // The next cost line is a call's inclusive cost, or a jump's source position: no self cost.
         bool skip_next_cost = false;
