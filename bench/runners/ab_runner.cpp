@@ -99,7 +99,7 @@ double visible_change_percent(const frame_time_comparison& c) {
 }
 
 // A scene's CSV row: its comparison's figures, each side's provenance, and the counts' columns at the end.
-std::vector<std::string> csv_row(const report_scene& s, const std::vector<report_origin>& origins) {
+std::vector<std::string> scene_csv_row(const report_scene& s, const std::vector<report_origin>& origins) {
     const auto figures = [&s](const auto& c, int decimals, const std::string& rounds) {
         return std::vector<std::string>{s.label,
                                         fixed(c.ratio, decimals),
@@ -389,7 +389,7 @@ class ab_session {
                      {"a_instructions_per_frame", "b_instructions_per_frame", "count_spread_pct"});
         std::string text = csv_join(names) + "\n";
         for (const report_scene& s : made.scenes)
-            text += csv_join(csv_row(s, made.origins)) + "\n";
+            text += csv_join(scene_csv_row(s, made.origins)) + "\n";
         return write_text(settings.csv, text);
     }
 
