@@ -85,20 +85,16 @@ bench_child run_matrix_child(const matrix_context& m, const driver_choice& drive
                   << c.file("references") << ": " << e.message() << std::endl;
         return {{false, -1, "cannot copy the references", false}, std::nullopt, ""};
     }
-    child_request request;
-    request.program = m.self;
-    request.arguments = without_options(m.passed_on, c.drop);
-    request.arguments.insert(request.arguments.end(), {"--expect-renderer", driver.renderer_pattern,
-                                                       "--reference", c.file("references")});
-    request.arguments.insert(request.arguments.end(), c.arguments.begin(), c.arguments.end());
-    request.environment = driver.environment;
+    std::vector<std::string> arguments = without_options(m.passed_on, c.drop);
+    arguments.insert(arguments.end(),
+                     {"--expect-renderer", driver.renderer_pattern, "--reference", c.file("references")});
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    std::vector<std::string> environment = driver.environment;
     if (driver.needs_runtime_dir)
-        request.environment.push_back("XDG_RUNTIME_DIR=" + m.runtime_dir);
-    request.directory = c.directory;
-    request.output_file = c.file("out.txt");
-    request.error_file = c.file("err.txt");
-    request.time_limit_seconds = c.time_limit;
-    return run_bench_child(request, c.file("report"));
+        environment.push_back("XDG_RUNTIME_DIR=" + m.runtime_dir);
+    return run_bench_child(
+        {m.self, arguments, environment, c.directory, c.file("out.txt"), c.file("err.txt"), c.time_limit},
+        c.file("report"));
 }
 
 driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) {
