@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
     if (!o.list && !outputs_writable(o))
         return int(exit_status::failure);
     if (!o.compare.empty())
-        return run_compare({o.compare, o.fail_slower, o.report_dir, o.command_line, o.metric}, std::cout);
+        return run_compare(o.compare, o, std::cout);
     if (o.ab)
         return run_ab(o, std::cout);
     if (!o.drivers_dir.empty())
