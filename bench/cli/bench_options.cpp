@@ -349,20 +349,19 @@ void declare_driver_options(CLI::App& app, bench_options& o) {
     for (const char* other :
          {"--update-reference", "--csv", "--frames-csv", "--screenshot", "--compare", "--ab"})
         matrix->excludes(app.get_option(other));
-    const CLI::Validator known_driver = ours([](const std::string& text) {
-        return find_driver(text) ? std::string() : "unknown driver '" + text + "' (--list shows the drivers)";
-    });
-    const CLI::Validator known_fault = ours([](const std::string& text) {
-        return text == "none" || find_fault(text) ? std::string()
-                                                  : "unknown fault '" + text + "' (--list shows the faults)";
-    });
     valued(app, "--driver", o.driver_names, "NAME", "with --drivers, only this driver; repeatable")
-        ->check(known_driver)
+        ->check(ours([](const std::string& text) {
+            return find_driver(text) ? "" : "unknown driver '" + text + "' (--list shows the drivers)";
+        }))
         ->needs(matrix)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     valued(app, "--fault", o.fault_names, "NAME",
            "with --drivers, only this planted fault ('none': no fault);\nrepeatable")
-        ->check(known_fault)
+        ->check(ours([](const std::string& text) {
+            return text == "none" || find_fault(text)
+                       ? ""
+                       : "unknown fault '" + text + "' (--list shows the faults)";
+        }))
         ->needs(matrix)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
@@ -388,9 +387,6 @@ std::unique_ptr<CLI::App> make_command_line(bench_options& o) {
     return app;
 }
 
-} // namespace
-
-namespace {
 // Counts repeat only with a fixed dt; they need fewer frames and a tighter threshold than times.
 void apply_count_defaults(const CLI::App& app, bench_options& o) {
     if (o.fixed_dt <= 0.0)

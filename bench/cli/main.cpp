@@ -28,18 +28,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <streambuf>
 
 using namespace tarnwick::bench;
 
 namespace {
-// Swallows the game's own console chatter (shots, waves, BMP headers) so the table stays readable.
-class null_buffer : public std::streambuf {
-  protected:
-    int overflow(int c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
 // Where a failed model import is reported: the bench's own standard output, not a box nobody can dismiss.
 std::ostream* import_report = nullptr;
 
@@ -229,7 +221,8 @@ exit_status run_bench(const bench_options& options, std::ostream& report) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const parse_result parsed = parse_bench_options(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const parse_result parsed = parse_bench_options(args);
     if (!parsed.ok) {
         std::cerr << "tarnwick-bench: " << parsed.error << std::endl;
         return int(exit_status::bad_options);
@@ -248,17 +241,16 @@ int main(int argc, char** argv) {
     if (!o.list && !outputs_writable(o))
         return int(exit_status::failure);
     if (!o.compare.empty())
-        return run_compare({o.compare, o.fail_slower, o.report_dir, o.command_line, o.metric}, std::cout);
+        return run_compare(o.compare, o, std::cout);
     if (o.ab)
         return run_ab(o, std::cout);
     if (!o.drivers_dir.empty())
         return run_driver_matrix({o.drivers_dir, o.reference_dir, o.report_dir, o.command_line,
-                                  o.driver_names, o.fault_names,
-                                  std::vector<std::string>(argv + 1, argv + argc)},
+                                  o.driver_names, o.fault_names, args},
                                  std::cout);
     // Counts are taken under callgrind: outside it the bench starts itself there and waits.
     if (counts_instructions(o.metric) && !o.list && !instruction_counter::running_under_valgrind())
-        return run_counted(o, std::vector<std::string>(argv + 1, argv + argc), std::cout);
+        return run_counted(o, args, std::cout);
     if (o.list) {
         print_scene_list(std::cout);
         print_matrix_catalogue(std::cout);
@@ -276,8 +268,9 @@ int main(int argc, char** argv) {
         return int(exit_status::failure);
     }
     std::ostream report(std::cout.rdbuf());
-    null_buffer quiet;
-    std::cout.rdbuf(&quiet);
+    // Without a buffer std::cout drops the game's own chatter (shots, waves, BMP headers): the table stays
+    // readable. Setting the buffer back clears the stream's state.
+    std::cout.rdbuf(nullptr);
     const int status = int(run_bench(o, report));
     std::cout.rdbuf(report.rdbuf());
     return status;

@@ -65,15 +65,20 @@ int wait_for(pid_t pid, int limit, bool& timed_out) {
         if (done == pid || (done < 0 && errno != EINTR))
             return status;
         if (done == 0 && std::chrono::steady_clock::now() >= deadline) {
+            // Killed, the child is waited for without a limit.
             kill(pid, SIGKILL);
             timed_out = true;
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            return status;
-        }
-        if (done == 0)
+            limit = 0;
+        } else if (done == 0) {
             std::this_thread::sleep_for(poll_interval);
+        }
     }
+}
+
+std::string made_folder(const std::string& prefix) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
+    return mkdtemp(&pattern[0]) ? pattern : std::string();
 }
 } // namespace
 
@@ -150,14 +155,6 @@ bench_child run_bench_child(child_request request, const std::string& report_dir
         ran.report = report;
     return ran;
 }
-
-namespace {
-std::string made_folder(const std::string& prefix) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
-    return mkdtemp(&pattern[0]) ? pattern : std::string();
-}
-} // namespace
 
 scratch_folder::scratch_folder(const std::string& prefix) : path(made_folder(prefix)) {}
 

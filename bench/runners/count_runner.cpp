@@ -47,18 +47,14 @@ std::vector<std::string> count_environment(const std::string& folder, const char
     return assignments;
 }
 
-std::vector<std::string> callgrind_arguments(const std::string& folder) {
-    return {"--tool=callgrind",
-            "--collect-atstart=no",
-            "--instr-atstart=no",
-            "--dump-instr=no",
-            "--callgrind-out-file=" + folder + "/callgrind.out.%p",
-            "--log-file=" + folder + "/valgrind.log"};
-}
-
 child_request counted_request(child_request request, const std::string& folder) {
-    std::vector<std::string> arguments = callgrind_arguments(folder);
-    arguments.push_back(request.program);
+    std::vector<std::string> arguments = {"--tool=callgrind",
+                                          "--collect-atstart=no",
+                                          "--instr-atstart=no",
+                                          "--dump-instr=no",
+                                          "--callgrind-out-file=" + folder + "/callgrind.out.%p",
+                                          "--log-file=" + folder + "/valgrind.log",
+                                          request.program};
     arguments.insert(arguments.end(), request.arguments.begin(), request.arguments.end());
     request.arguments = arguments;
     request.program = "valgrind";
@@ -85,23 +81,20 @@ std::string count_conditions_line(const ab_settings& s) {
     return "counting instructions of the measured frames under " + counting_text(s) + environment;
 }
 
-bool program_found(const std::string& program) {
-    if (program.find('/') != std::string::npos)
-        return access(program.c_str(), X_OK) == 0;
+bool valgrind_found() {
     const char* path = std::getenv("PATH");
     std::istringstream folders(path ? path : "");
     for (std::string folder; std::getline(folders, folder, ':');) {
-        if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0)
+        if (!folder.empty() && access((folder + "/valgrind").c_str(), X_OK) == 0)
             return true;
     }
+    std::cerr << no_valgrind_message << std::endl;
     return false;
 }
 
 int run_counted(const ab_settings& settings, const std::vector<std::string>& arguments, std::ostream& out) {
-    if (!program_found("valgrind")) {
-        std::cerr << no_valgrind_message << std::endl;
+    if (!valgrind_found())
         return int(exit_status::failure);
-    }
     const scratch_folder dumps("tarnwick-count");
     if (dumps.path.empty()) {
         std::cerr << "tarnwick-bench: cannot make a folder for callgrind's dumps in TMPDIR or /tmp"
@@ -151,13 +144,10 @@ void print_count_results(const report_model& record, std::ostream& out) {
     out << line << "\n";
     for (const report_scene& s : record.scenes) {
         const count_comparison& c = std::get<count_comparison>(s.comparison->figures);
-        const auto end = [&c](bool high) {
-            return c.ratio_interval ? fixed(high ? c.ratio_interval->second : c.ratio_interval->first, 4)
-                                    : "-";
-        };
         std::snprintf(line, sizeof line, "%-*s %9.3f %9.3f %8.4f %8s %8s  %s", label_width, s.label.c_str(),
-                      c.base_per_frame / 1e6, c.new_per_frame / 1e6, c.ratio, end(false).c_str(),
-                      end(true).c_str(), verdict_word(s.comparison->verdict));
+                      c.base_per_frame / 1e6, c.new_per_frame / 1e6, c.ratio,
+                      interval_end(c, false, 4, "-").c_str(), interval_end(c, true, 4, "-").c_str(),
+                      verdict_word(s.comparison->verdict));
         out << line << "\n";
         if (c.spread_percent > c.agreement_percent)
             out << "  " << s.label << ": a side's processes counted " << fixed(c.spread_percent, 3)

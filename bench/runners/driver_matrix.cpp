@@ -8,7 +8,7 @@
 #include "scenes/scene_plan.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <iomanip>
 
 namespace tarnwick::bench {
 
@@ -63,12 +63,9 @@ void print_driver(const driver_outcome& d, std::ostream& out) {
     out << padded(d.driver, driver_width) << padded(d.renderer, matrix_label_width) << d.scenes_ok()
         << " ok, " << d.scenes_failed() << " failed\n"
         << padded("", driver_width) << d.gl_version << "\n";
-    for (const scene_outcome& s : d.scenes) {
-        char fps[32];
-        std::snprintf(fps, sizeof fps, "%10s", fps_text(s.mean_fps).c_str());
+    for (const scene_outcome& s : d.scenes)
         out << padded("", driver_width) << padded(s.label, matrix_label_width)
-            << padded(reference_word(s), cell_width) << fps << "\n";
-    }
+            << padded(reference_word(s), cell_width) << std::setw(cell_width) << fps_text(s.mean_fps) << "\n";
 }
 } // namespace
 
@@ -181,7 +178,7 @@ void print_matrix(const driver_matrix& matrix, std::ostream& out) {
     out << "\n";
     for (const fault_outcome& f : matrix.faults) {
         out << padded(f.fault, matrix_label_width - driver_width)
-            << padded(scenes_text(*find_fault(f.fault)), driver_width + 4);
+            << padded(joined_words(find_fault(f.fault)->scenes), driver_width + 4);
         for (verdict v : f.verdicts)
             out << padded(verdict_word(v), cell_width);
         out << "\n";
@@ -212,7 +209,7 @@ void write_faults_csv(const driver_matrix& matrix, std::ostream& out) {
     for (const fault_outcome& f : matrix.faults) {
         const planted_fault* fault = find_fault(f.fault);
         std::vector<std::string> row = {f.fault, fault->what, std::string("shaders/") + fault->file,
-                                        scenes_text(*fault)};
+                                        joined_words(fault->scenes)};
         for (verdict v : f.verdicts)
             row.push_back(verdict_word(v));
         out << csv_join(row) << "\n";
@@ -229,7 +226,7 @@ void print_matrix_catalogue(std::ostream& out) {
     out << "planted faults (--drivers DIR --fault NAME), each failing the scenes named:\n";
     for (const planted_fault& f : planted_faults()) {
         out << "  " << padded(f.name, matrix_label_width - driver_width - 2) << "shaders/" << f.file << ": "
-            << f.what << " (" << scenes_text(f) << ")\n";
+            << f.what << " (" << joined_words(f.scenes) << ")\n";
     }
 }
 

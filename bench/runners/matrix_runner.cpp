@@ -61,18 +61,6 @@ std::string child_reason(const fs::path& file) {
     return first == last || first.rfind(program, 0) == 0 ? last : last + " (first: " + first + ")";
 }
 
-// A fresh copy of the references in dir, so that a failing run's pictures land there; false when it fails.
-bool copy_references(const matrix_context& m, const fs::path& dir) {
-    std::error_code e;
-    fs::remove_all(dir, e);
-    fs::create_directories(dir.parent_path(), e);
-    fs::copy(m.settings.reference_dir, dir, fs::copy_options::recursive, e);
-    if (e)
-        std::cerr << "tarnwick-bench: cannot copy " << m.settings.reference_dir << " to " << dir.string()
-                  << ": " << e.message() << std::endl;
-    return !e;
-}
-
 // A child bench on driver whose files lie in folder, named with prefix: its copy of the references
 // (PREFIXreferences, so that a failing run's pictures land there), its output (PREFIXout.txt, kept for
 // people), its standard error (PREFIXerr.txt) and its report (PREFIXreport/). arguments come after those
@@ -88,22 +76,25 @@ struct matrix_child {
 
 // Runs it; not started, with the reason in its error, when the references cannot be copied.
 bench_child run_matrix_child(const matrix_context& m, const driver_choice& driver, const matrix_child& c) {
-    if (!copy_references(m, c.file("references")))
+    std::error_code e;
+    fs::remove_all(c.file("references"), e);
+    fs::create_directories(c.folder, e);
+    fs::copy(m.settings.reference_dir, c.file("references"), fs::copy_options::recursive, e);
+    if (e) {
+        std::cerr << "tarnwick-bench: cannot copy " << m.settings.reference_dir << " to "
+                  << c.file("references") << ": " << e.message() << std::endl;
         return {{false, -1, "cannot copy the references", false}, std::nullopt, ""};
-    child_request request;
-    request.program = m.self;
-    request.arguments = without_options(m.passed_on, c.drop);
-    request.arguments.insert(request.arguments.end(), {"--expect-renderer", driver.renderer_pattern,
-                                                       "--reference", c.file("references")});
-    request.arguments.insert(request.arguments.end(), c.arguments.begin(), c.arguments.end());
-    request.environment = driver.environment;
+    }
+    std::vector<std::string> arguments = without_options(m.passed_on, c.drop);
+    arguments.insert(arguments.end(),
+                     {"--expect-renderer", driver.renderer_pattern, "--reference", c.file("references")});
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    std::vector<std::string> environment = driver.environment;
     if (driver.needs_runtime_dir)
-        request.environment.push_back("XDG_RUNTIME_DIR=" + m.runtime_dir);
-    request.directory = c.directory;
-    request.output_file = c.file("out.txt");
-    request.error_file = c.file("err.txt");
-    request.time_limit_seconds = c.time_limit;
-    return run_bench_child(request, c.file("report"));
+        environment.push_back("XDG_RUNTIME_DIR=" + m.runtime_dir);
+    return run_bench_child(
+        {m.self, arguments, environment, c.directory, c.file("out.txt"), c.file("err.txt"), c.time_limit},
+        c.file("report"));
 }
 
 driver_outcome run_driver(const matrix_context& m, const driver_choice& driver) {

@@ -53,8 +53,6 @@ const std::vector<planted_fault> fault_table = {
 
 const std::vector<planted_fault>& planted_faults() { return fault_table; }
 
-std::string scenes_text(const planted_fault& fault) { return joined_words(fault.scenes); }
-
 const planted_fault* find_fault(const std::string& name) {
     const auto found = std::find_if(fault_table.begin(), fault_table.end(),
                                     [&name](const planted_fault& f) { return name == f.name; });

@@ -21,8 +21,6 @@ struct planted_fault {
 };
 
 const std::vector<planted_fault>& planted_faults();
-// Its scenes as one line, separated by blanks.
-std::string scenes_text(const planted_fault& fault);
 // The fault of that name, or null.
 const planted_fault* find_fault(const std::string& name);
 

@@ -11,19 +11,19 @@
 
 namespace tarnwick::bench {
 
-int run_compare(const compare_settings& options, std::ostream& out) {
+int run_compare(const std::vector<std::string>& files, const ab_settings& options, std::ostream& out) {
     run_table tables[2];
     const metric& measure = *find_metric(options.metric);
     for (int i = 0; i < 2; ++i) {
-        std::ifstream in(options.files[size_t(i)]);
+        std::ifstream in(files[size_t(i)]);
         const std::string error = in ? read_run_table(in, tables[i], measure) : "cannot be read";
         if (!error.empty()) {
-            std::cerr << "tarnwick-bench: " << options.files[size_t(i)] << ": " << error << std::endl;
+            std::cerr << "tarnwick-bench: " << files[size_t(i)] << ": " << error << std::endl;
             return int(exit_status::failure);
         }
     }
-    report_model model = comparison_report(tables[0], tables[1], options.files[0], options.files[1],
-                                           options.fail_slower, options.command_line);
+    report_model model = comparison_report(tables[0], tables[1], files[0], files[1], options.fail_slower,
+                                           options.command_line);
     model.metric = measure.word;
     print_comparison(model, out);
     out.flush();

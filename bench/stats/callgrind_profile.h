@@ -39,14 +39,11 @@ struct callgrind_profile {
 bool parse_callgrind(std::istream& in, std::vector<callgrind_profile>& parts, std::string& error);
 bool read_callgrind_file(const std::string& path, std::vector<callgrind_profile>& parts, std::string& error);
 
-// Where code ran. program: the bench's own executable (our code is linked into it statically). gl_driver:
-// Mesa's objects (*_dri.so, libgallium*, libGLX_mesa, libEGL_mesa, libglapi), the GL and EGL dispatch
-// libraries of glvnd, libLLVM (llvmpipe's shader compiler) and code without an object ("???"), which in
-// our runs is the shaders llvmpipe compiled at run time. other: the rest (C and C++ runtimes, Allegro, ...).
-enum class cost_origin { program, gl_driver, other };
-// The origin of an object's path, given the program's path (basenames are compared).
-cost_origin origin_of(const std::string& object, const std::string& program_object);
-
+// Self costs by where code ran. program: the bench's own executable (our code is linked into it statically).
+// gl_driver: Mesa's objects (*_dri.so, libgallium*, libGLX_mesa, libEGL_mesa, libglapi), the GL and EGL
+// dispatch libraries of glvnd, libLLVM (llvmpipe's shader compiler) and code without an object ("???"), which
+// in our runs is the shaders llvmpipe compiled at run time. other: the rest (C and C++ runtimes, Allegro,
+// ...).
 struct origin_split {
     uint64_t program = 0;
     uint64_t gl_driver = 0;

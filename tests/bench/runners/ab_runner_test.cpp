@@ -181,9 +181,6 @@ TEST(ab_runner, each_side_gets_its_own_options_and_its_failures_end_the_run) {
     }
 }
 
-} // namespace
-
-namespace {
 // A folder whose only program is valgrind, the stand-in that runs what follows its options.
 std::string fake_valgrind_path() {
     char folder[] = "/tmp/tarnwick-valgrind.XXXXXX";

@@ -1,6 +1,5 @@
 // The driver matrix's judgement of its child benches, its CSV files, the options it passes on, and the
 // planted faults against today's shaders.
-#include "cli/bench_options.h"
 #include "record/csv_fields.h"
 #include "record/exit_status.h"
 #include "record/report_model.h"
@@ -155,26 +154,6 @@ TEST(driver_matrix, options_of_the_matrix_stay_behind) {
     EXPECT_EQ(
         without_options(args, {"--frames", "--size"}),
         (std::vector<std::string>{"--drivers", "out", "--fault=none", "--driver", "zink", "--headless"}));
-}
-
-TEST(driver_matrix, options_are_checked) {
-    const std::pair<std::vector<std::string>, const char*> table[] = {
-        {{"--expect-renderer", "(zink"}, "needs a regular expression"},
-        {{"--drivers", "out"}, "requires --reference"},
-        {{"--drivers", "out", "--reference", "r", "--driver", "nosuch"}, "unknown driver 'nosuch'"},
-        {{"--drivers", "out", "--reference", "r", "--fault", "nosuch"}, "unknown fault 'nosuch'"},
-        {{"--driver", "zink"}, "requires --drivers"},
-        {{"--drivers", "out", "--reference", "r", "--csv", "x.csv"}, "--csv excludes --drivers"},
-    };
-    for (const auto& [args, message] : table) {
-        const parse_result p = parse_bench_options(args);
-        EXPECT_FALSE(p.ok) << message;
-        EXPECT_NE(p.error.find(message), std::string::npos) << message << " gave " << p.error;
-    }
-    const parse_result good = parse_bench_options({"--drivers", "out", "--reference", "r", "--driver", "zink",
-                                                   "--driver", "softpipe", "--fault", "none"});
-    ASSERT_TRUE(good.ok) << good.error;
-    EXPECT_EQ(good.options.driver_names, (std::vector<std::string>{"zink", "softpipe"}));
 }
 
 // Each fault plants into today's shaders (the build directory links them), changes its file only, and
