@@ -32,8 +32,6 @@ TEST(stutter, figures_of_hand_checked_series) {
         {"2500 frames", series(2470, 10, series(25, 20, series(5, 100))), 1000.0 / 36.0, 10.0, 5},
         // 100 frames, slow ones first: 1 frame each, 1000 / 50 = 20; median 10, 50 and 30 ms are slow.
         {"slow frames first", slow_first, 20.0, 20.0, 2},
-        // Fewer than 100 frames: the slowest frame, 1000 / 40 = 25 FPS; median 16, limit 32 ms.
-        {"50 frames", series(49, 16, {40}), 25.0, 25.0, 1},
         // An even count: the nearest-rank median of {10, 10, 30, 30} is 10 (an interpolated one would be 20
         // and count none), so both 30 ms frames are slow; the slowest frame gives 1000 / 30 FPS.
         {"even count", {10, 30, 10, 30}, 1000.0 / 30.0, 1000.0 / 30.0, 2},

@@ -48,14 +48,17 @@ TEST(comparison, verdicts_and_the_exit_status) {
     const std::string fresh =
         results({{"a", steady}, {"b", slower20}, {"c", noisy}, {"d", faster}, {"e", {220}}});
     const std::string judged = results({{"b", slower20}, {"e", steady}});
+    // Each scene's ratio and verdict, as printed.
+    const char* const mixed =
+        "1.000  no change,0.799  slower,0.800  no change,1.100  faster,0.550  unknown (needs 2 runs each),";
     const std::tuple<const std::string&, double, exit_status, const char*> table[] = {
-        {base, 0.0, exit_status::ok, "no change,no change,no change,no change,no change,"},
-        {fresh, 10.0, exit_status::too_slow,
-         "no change,slower,no change,faster,unknown (needs 2 runs each),"},
-        {fresh, 25.0, exit_status::cannot_judge,
-         "no change,slower,no change,faster,unknown (needs 2 runs each),"},
-        {fresh, -1.0, exit_status::ok, "no change,slower,no change,faster,unknown (needs 2 runs each),"},
-        {judged, -1.0, exit_status::ok, "slower,no change,"},
+        {base, 0.0, exit_status::ok,
+         "1.000  no change,1.000  no change,1.000  no change,1.000  no change,"
+         "1.000  no change,"},
+        {fresh, 10.0, exit_status::too_slow, mixed},
+        {fresh, 25.0, exit_status::cannot_judge, mixed},
+        {fresh, -1.0, exit_status::ok, mixed},
+        {judged, -1.0, exit_status::ok, "0.799  slower,1.000  no change,"},
     };
     for (const auto& [other, fail_slower, status, verdicts] : table) {
         const auto [text, decided] = compared(base, other, fail_slower);
@@ -64,7 +67,7 @@ TEST(comparison, verdicts_and_the_exit_status) {
         std::string line, found;
         for (size_t column = 0; std::getline(lines, line);) {
             if (line.compare(0, 6, "scene ") == 0)
-                column = line.find("verdict");
+                column = line.find("ratio");
             else if (line.size() > 2 && line[1] == ' ' && line[0] >= 'a' && line[0] <= 'e')
                 found += line.substr(column) + ",";
         }

@@ -27,7 +27,6 @@ TEST(exit_status, the_gravest_failed_check_decides) {
         {{failed("shots"), failed("reference")}, {}, exit_status::ok, exit_status::failure},
         {{}, {failed("fault x")}, exit_status::ok, exit_status::reference_differs},
         {{}, {failed("fault x"), fault_run}, exit_status::ok, exit_status::failure},
-        {{}, {failed("driver")}, exit_status::ok, exit_status::failure},
         {{failed("slower-than", verdict::slower), failed("slower-than", verdict::unknown)},
          {},
          exit_status::ok,

@@ -32,8 +32,7 @@ TEST(run_table, files_that_are_not_whole_say_where) {
     }
 }
 
-// A whole file: every run of each scene, in the order they first appear; the provenance of the first row;
-// a file older than the provenance columns reads too.
+// A whole file: every run of each scene, in the order they first appear; the provenance of the first row.
 TEST(run_table, whole_files_read_every_run) {
     std::istringstream in(csv_header() + ",renderer\nb,1,3,10.5,1,1,1,1,1,llvmpipe\na,1,3,20,1,1,1,1,1,x\n"
                                          "b,2,3,11.5,1,1,1,1,1,llvmpipe\n");
@@ -43,9 +42,6 @@ TEST(run_table, whole_files_read_every_run) {
     EXPECT_EQ(*runs.runs_of("b"), (std::vector<double>{10.5, 11.5}));
     EXPECT_EQ(runs.runs_of("c"), nullptr);
     EXPECT_EQ(runs.origin.renderer, "llvmpipe");
-    std::istringstream old("scene,mean_fps\nx,12\n");
-    EXPECT_EQ(read_run_table(old, runs = run_table()), "");
-    EXPECT_EQ(*runs.runs_of("x"), std::vector<double>{12});
 }
 // --metric gpu and cpu read their column as a rate, 1000 / ms, so that lower is slower as with FPS; a run
 // without the figure is an error, not a rate of 0 or infinity.

@@ -1,5 +1,4 @@
-// The statistics of --compare: Student's t against the printed tables, Welch's test against worked values,
-// and the verdicts of two samples of mean FPS.
+// The statistics of --compare: Student's t against the printed tables, Welch's test against worked values.
 #include "stats/fps_comparison.h"
 #include "stats/t_distribution.h"
 
@@ -30,24 +29,6 @@ TEST(fps_comparison, welch_p_values_of_known_samples) {
     };
     for (const auto& row : table)
         EXPECT_NEAR(welch_p_value(row.a, row.b), row.p, 5e-4) << &row - table;
-}
-
-// Beyond the noise one way or the other, within it, or too few runs to tell.
-TEST(fps_comparison, verdicts_need_two_runs_a_side_and_a_difference_beyond_noise) {
-    const std::vector<double> steady = {400, 404, 398, 401, 397};
-    const struct {
-        std::vector<double> fresh;
-        verdict expected;
-    } table[] = {{steady, verdict::no_change},
-                 {{320, 323, 318, 321, 317}, verdict::slower},
-                 {{440, 444, 438, 441, 437}, verdict::faster},
-                 {{200, 520, 260, 480, 140}, verdict::no_change},
-                 {{220}, verdict::unknown}};
-    for (const auto& row : table) {
-        const fps_verdict v = compare_fps(steady, row.fresh);
-        EXPECT_EQ(v.verdict, row.expected) << verdict_word(row.expected);
-        EXPECT_NEAR(v.figures.ratio, v.figures.new_fps / v.figures.base_fps, 1e-12);
-    }
 }
 
 // Every verdict has its own word, and the word reads back as the verdict.
