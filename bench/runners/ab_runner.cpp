@@ -340,7 +340,7 @@ class ab_session {
                 << "one round, A and B counted side by side, the verdict against " << settings.threshold
                 << "%" << std::endl;
         else
-            out << "per scene: B's median " << (settings.metric == "frame" ? "frame" : settings.metric)
+            out << "per scene: B's median " << settings.metric
                 << " time over A's, its 95% interval over the rounds (from " << settings.min_rounds << " to "
                 << settings.max_rounds << "), the verdict against " << settings.threshold << "%" << std::endl;
     }

@@ -10,7 +10,6 @@
 namespace tarnwick::bench {
 
 namespace {
-constexpr double ms_per_second = 1000.0;
 // A frame is a stutter when it takes longer than this many medians.
 constexpr double slow_frame_factor = 2.0;
 
